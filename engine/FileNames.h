@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// Refuses a table or field name that is not a plain name: empty, a path
+// separator, "..", a drive ("A:"), or a character a file name cannot hold.
+// Throws EngineError(InvalidName) naming `what` ("Table name", "Field name").
+void requirePlainName(std::string_view name, std::string_view what);
+
+// The file `name` in `dir`, found case-insensitively (an exact match wins);
+// dir / name when no such file exists.
+std::filesystem::path findFile(const std::filesystem::path& dir, const std::string& name);
+
+// `path` with its extension replaced, found case-insensitively beside it
+// ("T.DBF" -> "t.mdx" when only the lower-case file exists). New files get
+// the extension in the case of the table's own extension.
+std::filesystem::path companionFile(const std::filesystem::path& table, std::string_view ext);
+
+// Writes `bytes` to a temporary file beside `target` and renames it over the
+// target, so a crash leaves the old file or the new one, never half of one.
+void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+} // namespace engine

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engine/TableFile.h"
+
+#include <filesystem>
+#include <memory>
+
+// The table formats behind openTable and friends. Each format implements the
+// same four calls.
+namespace engine::dbase {
+std::unique_ptr<TableFile> openTable(const std::filesystem::path& path, const OpenOptions& options);
+std::unique_ptr<TableFile> createTable(const std::filesystem::path& path, const FieldList& fields);
+void deleteTable(const std::filesystem::path& path);
+void renameTable(const std::filesystem::path& from, const std::filesystem::path& to);
+} // namespace engine::dbase
+
+namespace engine::paradox {
+std::unique_ptr<TableFile> openTable(const std::filesystem::path& path, const OpenOptions& options);
+std::unique_ptr<TableFile> createTable(const std::filesystem::path& path, const FieldList& fields);
+void deleteTable(const std::filesystem::path& path);
+void renameTable(const std::filesystem::path& from, const std::filesystem::path& to);
+} // namespace engine::paradox

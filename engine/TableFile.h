@@ -1,0 +1,101 @@
+#pragma once
+
+#include "engine/FieldDef.h"
+#include "engine/Value.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// Identifies one row of an open table. dBase: the record number (1-based),
+// valid for ever. Paradox: valid until the table's changeCount() moves on,
+// after which a caller finds its row again through a key.
+using RowId = std::uint64_t;
+inline constexpr RowId NoRow = 0;
+
+enum class TableKind { DBase, Paradox };
+
+struct IndexDef {
+    std::string name;         // dBase tag name; Paradox index name ("" for the primary key)
+    std::string expression;   // dBase key expression; Paradox key fields "F1;F2"
+    std::string forCondition; // dBase FOR condition, "" for every record
+    bool unique = false;
+    bool descending = false;
+    bool primary = false;         // Paradox: the primary key (leading fields)
+    bool caseInsensitive = false; // Paradox secondary index
+};
+
+struct IndexInfo {
+    IndexDef def;
+    // The fields that the key is made of, in key order (field numbers from 0).
+    std::vector<int> keyFields;
+};
+
+struct OpenOptions {
+    bool exclusive = false;
+    bool readOnly = false;
+};
+
+// A position in one order of a table's rows: an index, or the natural order.
+// It stands before the first entry, on an entry, or after the last.
+class IndexCursor {
+public:
+    virtual ~IndexCursor() = default;
+    virtual bool first() = 0; // false when the order is empty
+    virtual bool last() = 0;
+    virtual bool next() = 0; // false when it moves past the last entry
+    virtual bool prior() = 0;
+    // Moves to the first entry whose key does not sort before `key`;
+    // false (and after the last entry) when there is none.
+    virtual bool seek(const std::string& key) = 0;
+    virtual const std::string& key() const = 0; // encoded key of the current entry
+    virtual RowId row() const = 0;              // row of the current entry
+};
+
+// One open table file with its companions (memo file, indexes). Every write
+// reaches the files at once, indexes included.
+class TableFile {
+public:
+    virtual ~TableFile() = default;
+
+    virtual TableKind kind() const = 0;
+    virtual const std::filesystem::path& path() const = 0;
+    virtual const FieldList& fields() const = 0;
+
+    // Rows stored, deleted dBase records included.
+    virtual std::uint64_t rowCount() const = 0;
+    virtual Record read(RowId row) = 0;
+    virtual bool isDeleted(RowId row) = 0; // dBase deletion flag; false for Paradox
+    virtual RowId append(const Record& record) = 0;
+    // Returns the row's id after the change (a Paradox row may move).
+    virtual RowId update(RowId row, const Record& record) = 0;
+    virtual void remove(RowId row) = 0;
+
+    // Moves on with every write through any handle of this process.
+    virtual std::uint64_t changeCount() const = 0;
+    virtual bool stableRowIds() const = 0;
+    // Re-reads what another program may have changed (record count, header).
+    virtual void refresh() = 0;
+
+    virtual std::vector<IndexInfo> indexes() const = 0;
+    // The natural order for "", else the index of that name (case-insensitive).
+    virtual std::unique_ptr<IndexCursor> openIndex(const std::string& name) = 0;
+    // The key of `record` in the index's encoding; fields the key does not
+    // use are ignored, blank key fields give blank key parts.
+    virtual std::string indexKey(const std::string& name, const Record& record) = 0;
+    // Order of two keys in the index's order (negative, zero, positive).
+    virtual int compareKeys(const std::string& name, const std::string& a,
+                            const std::string& b) = 0;
+
+    virtual void addIndex(const IndexDef& index) = 0;
+    virtual void reindex() = 0;
+
+    // Structural check of the files against each other: one line per fault.
+    virtual std::vector<std::string> check() = 0;
+};
+
+} // namespace engine

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "engine/Date.h"
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace engine {
+
+// Raw bytes of a binary or OLE value.
+struct Blob {
+    std::string bytes;
+    friend bool operator==(const Blob&, const Blob&) = default;
+};
+
+// One field value as the programs see it: blank (null), text in UTF-8, a
+// number, an integer, a date, a logical or binary bytes. Memo text is Text.
+class Value {
+public:
+    using Storage = std::variant<std::monostate, std::string, double, std::int64_t, Date, bool, Blob>;
+
+    Value() = default;
+    Value(std::string text) : v_(std::move(text)) {}
+    Value(const char* text) : v_(std::string(text)) {}
+    Value(double number) : v_(number) {}
+    Value(std::int64_t integer) : v_(integer) {}
+    Value(int integer) : v_(static_cast<std::int64_t>(integer)) {}
+    Value(Date date) : v_(date) {}
+    Value(bool logical) : v_(logical) {}
+    Value(Blob blob) : v_(std::move(blob)) {}
+
+    bool isNull() const { return std::holds_alternative<std::monostate>(v_); }
+    bool isText() const { return std::holds_alternative<std::string>(v_); }
+    bool isNumber() const { return std::holds_alternative<double>(v_); }
+    bool isInteger() const { return std::holds_alternative<std::int64_t>(v_); }
+    bool isDate() const { return std::holds_alternative<Date>(v_); }
+    bool isBool() const { return std::holds_alternative<bool>(v_); }
+    bool isBlob() const { return std::holds_alternative<Blob>(v_); }
+
+    const std::string& text() const { return std::get<std::string>(v_); }
+    double number() const { return std::get<double>(v_); }
+    std::int64_t integer() const { return std::get<std::int64_t>(v_); }
+    Date date() const { return std::get<Date>(v_); }
+    bool boolean() const { return std::get<bool>(v_); }
+    const Blob& blob() const { return std::get<Blob>(v_); }
+
+    // Number or integer as a double; throws std::bad_variant_access otherwise.
+    double asDouble() const { return isInteger() ? static_cast<double>(integer()) : number(); }
+
+    const Storage& storage() const { return v_; }
+    friend bool operator==(const Value&, const Value&) = default;
+
+private:
+    Storage v_;
+};
+
+// The values of one record, in field order.
+using Record = std::vector<Value>;
+
+} // namespace engine

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "engine/BinaryFile.h"
+#include "engine/FieldDef.h"
+#include "engine/TableFile.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine::dbase {
+
+class MdxFile; // the file format, private to the index code
+
+// The production index (MDX) of one dBase table: its tags, each a B-tree of
+// keys computed from the tag's key expression over the table's records. The
+// table calls the on* hooks on every write so that every tag stays up to date
+// in place.
+class ProductionIndex {
+public:
+    // Visits every record of the table in record order: recno, values, deleted flag.
+    using RecordVisitor = std::function<void(RowId, const Record&, bool)>;
+    using RecordSource = std::function<void(const RecordVisitor&)>;
+
+    // Opens an existing MDX. Throws EngineError naming the file when it is
+    // damaged or belongs to another table (FileCorrupt / IndexCorrupt).
+    static std::unique_ptr<ProductionIndex> open(const std::filesystem::path& mdxPath,
+                                                 const std::string& tableName,
+                                                 const FieldList& fields, BinaryFile::Mode mode,
+                                                 LockMode lock, std::uint8_t languageDriver);
+    // Creates an empty MDX (no tags).
+    static std::unique_ptr<ProductionIndex> create(const std::filesystem::path& mdxPath,
+                                                   const std::string& tableName,
+                                                   const FieldList& fields,
+                                                   std::uint8_t languageDriver, LockMode lock);
+    ~ProductionIndex();
+
+    const std::filesystem::path& path() const;
+    std::vector<IndexInfo> tags() const;
+    // True when the tag's key is exactly this field (no expression, no FOR):
+    // the DBF descriptor's production-index flag.
+    bool fieldHasOwnTag(int field) const;
+
+    void onAppend(RowId recno, const Record& record, bool deleted);
+    void onUpdate(RowId recno, const Record& before, bool deletedBefore, const Record& after,
+                  bool deletedAfter);
+
+    // Adds a tag and fills it from the table (up to 47 tags).
+    void addTag(const IndexDef& tag, const RecordSource& records);
+    // Rebuilds every tag from the table, keeping the tags it declares.
+    void rebuild(const RecordSource& records);
+
+    std::unique_ptr<IndexCursor> cursor(const std::string& tag);
+    std::string key(const std::string& tag, const Record& record);
+    int compareKeys(const std::string& tag, const std::string& a, const std::string& b);
+
+    // Structural faults of the file and entries that disagree with the table.
+    std::vector<std::string> check(const RecordSource& records);
+
+private:
+    ProductionIndex();
+    std::unique_ptr<MdxFile> file_;
+    struct Tags;
+    std::unique_ptr<Tags> tags_;
+};
+
+} // namespace engine::dbase
