@@ -75,6 +75,11 @@ public:
     virtual RowId update(RowId row, const Record& record) = 0;
     virtual void remove(RowId row) = 0;
 
+    // Between these two calls appends may be buffered (bulk loads); when
+    // endAppendBatch returns the files are complete, counts and indexes right.
+    virtual void beginAppendBatch() {}
+    virtual void endAppendBatch() {}
+
     // Moves on with every write through any handle of this process.
     virtual std::uint64_t changeCount() const = 0;
     virtual bool stableRowIds() const = 0;
