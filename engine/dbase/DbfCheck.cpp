@@ -69,9 +69,11 @@ std::vector<std::string> DbfTable::check() {
     std::uint64_t end = header_.headerLength + rowCount() * header_.recordLength;
     char marker = 0;
     if (file_.readSome(end, &marker, 1) != 1)
-        faults.push_back("Table " + name() + ": the 0x1A end marker after the last record is missing");
+        faults.push_back("Table " + name() +
+                         ": the 0x1A end marker after the last record is missing");
     else if (marker != kEndMarker)
-        faults.push_back("Table " + name() + ": the byte after the last record is not the 0x1A end marker");
+        faults.push_back("Table " + name() +
+                         ": the byte after the last record is not the 0x1A end marker");
 
     if (memo_) {
         if (auto why = memo_->headerFault())

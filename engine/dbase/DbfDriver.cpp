@@ -43,7 +43,8 @@ std::vector<fs::path> companions(const fs::path& file) {
 }
 
 // Writes a name into a header, upper case, NUL padded to `size` bytes.
-void writeName(const fs::path& file, std::uint64_t offset, std::size_t size, const std::string& name) {
+void writeName(const fs::path& file, std::uint64_t offset, std::size_t size,
+               const std::string& name) {
     std::string bytes(size, '\0');
     std::string upper = toUpperAscii(name);
     std::copy_n(upper.begin(), std::min(size, upper.size()), bytes.begin());
@@ -103,7 +104,8 @@ void renameTable(const fs::path& from, const fs::path& to) {
         // The MDX names its table (offset 4, 16 bytes); a dBase IV DBT too (offset 8).
         if (equalsIgnoreCase(ext, ".MDX") && fs::file_size(moved) >= 20)
             writeName(moved, 4, 16, newName);
-        else if (equalsIgnoreCase(ext, ".DBT") && version == kVersionMemo4 && fs::file_size(moved) >= 16)
+        else if (equalsIgnoreCase(ext, ".DBT") && version == kVersionMemo4 &&
+                 fs::file_size(moved) >= 16)
             writeName(moved, 8, 8, newName);
     }
     fs::rename(file, target);

@@ -11,7 +11,9 @@ namespace engine::dbase {
 
 namespace {
 
-std::uint16_t get16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint16_t get16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 std::uint32_t get32(const unsigned char* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
@@ -32,34 +34,62 @@ std::string hexByte(unsigned value) {
 
 bool typeFromLetter(char letter, FieldType& type) {
     switch (letter) {
-    case 'C': type = FieldType::Character; return true;
-    case 'N': type = FieldType::Numeric; return true;
-    case 'F': type = FieldType::Float; return true;
-    case 'D': type = FieldType::Date; return true;
-    case 'L': type = FieldType::Logical; return true;
-    case 'M': type = FieldType::Memo; return true;
-    case 'B': type = FieldType::Binary; return true;
-    case 'G': type = FieldType::Ole; return true;
-    default: return false;
+    case 'C':
+        type = FieldType::Character;
+        return true;
+    case 'N':
+        type = FieldType::Numeric;
+        return true;
+    case 'F':
+        type = FieldType::Float;
+        return true;
+    case 'D':
+        type = FieldType::Date;
+        return true;
+    case 'L':
+        type = FieldType::Logical;
+        return true;
+    case 'M':
+        type = FieldType::Memo;
+        return true;
+    case 'B':
+        type = FieldType::Binary;
+        return true;
+    case 'G':
+        type = FieldType::Ole;
+        return true;
+    default:
+        return false;
     }
 }
 
 char letterOf(FieldType type) {
     switch (type) {
-    case FieldType::Character: return 'C';
-    case FieldType::Numeric: return 'N';
-    case FieldType::Float: return 'F';
-    case FieldType::Date: return 'D';
-    case FieldType::Logical: return 'L';
-    case FieldType::Memo: return 'M';
-    case FieldType::Binary: return 'B';
-    case FieldType::Ole: return 'G';
-    default: return 0;
+    case FieldType::Character:
+        return 'C';
+    case FieldType::Numeric:
+        return 'N';
+    case FieldType::Float:
+        return 'F';
+    case FieldType::Date:
+        return 'D';
+    case FieldType::Logical:
+        return 'L';
+    case FieldType::Memo:
+        return 'M';
+    case FieldType::Binary:
+        return 'B';
+    case FieldType::Ole:
+        return 'G';
+    default:
+        return 0;
     }
 }
 
 // Year byte: we write year - 1900; some writers store year mod 100.
-int yearFromByte(unsigned char b) { return b < 80 ? 2000 + b : 1900 + b; }
+int yearFromByte(unsigned char b) {
+    return b < 80 ? 2000 + b : 1900 + b;
+}
 
 } // namespace
 
@@ -79,7 +109,8 @@ DbfHeader readDbfHeader(const BinaryFile& file) {
         throw EngineError(code::NotSupported,
                           "Table " + name + " is a dBase 7 table, which is not supported");
     if (h.version != kVersionPlain && h.version != kVersionMemo3 && h.version != kVersionMemo4)
-        throw EngineError(code::NotSupported, "Table " + name + " is not a dBase III/IV table (version byte " +
+        throw EngineError(code::NotSupported, "Table " + name +
+                                                  " is not a dBase III/IV table (version byte " +
                                                   hexByte(h.version) + ")");
     h.year = yearFromByte(fixed[1]);
     h.month = fixed[2];
@@ -133,7 +164,8 @@ DbfHeader readDbfHeader(const BinaryFile& file) {
         else if (isBlobType(f.type))
             widthOk = f.length == 10;
         if (!widthOk)
-            throw corrupt("field " + f.name + " has an impossible width " + std::to_string(f.length));
+            throw corrupt("field " + f.name + " has an impossible width " +
+                          std::to_string(f.length));
         if (!names.insert(toUpperAscii(f.name)).second)
             throw corrupt("field " + f.name + " appears twice");
         h.offsets.push_back(offset);
@@ -168,7 +200,8 @@ FieldList normaliseFields(const FieldList& fields, const std::string& table) {
     int recordLength = 1;
     for (FieldDef f : fields) {
         f.name = toUpperAscii(f.name);
-        bool nameOk = !f.name.empty() && f.name.size() <= 10 && f.name[0] >= 'A' && f.name[0] <= 'Z';
+        bool nameOk =
+            !f.name.empty() && f.name.size() <= 10 && f.name[0] >= 'A' && f.name[0] <= 'Z';
         for (char c : f.name)
             nameOk = nameOk && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
         if (!nameOk)
@@ -177,7 +210,8 @@ FieldList normaliseFields(const FieldList& fields, const std::string& table) {
                                   "\" must be 1 to 10 letters, digits or underscores, "
                                   "starting with a letter");
         if (!names.insert(f.name).second)
-            throw EngineError(code::InvalidName, "Table " + table + ": field " + f.name + " appears twice");
+            throw EngineError(code::InvalidName,
+                              "Table " + table + ": field " + f.name + " appears twice");
         switch (f.type) {
         case FieldType::Character:
             if (f.length < 1 || f.length > 254)
@@ -192,11 +226,17 @@ FieldList normaliseFields(const FieldList& fields, const std::string& table) {
                 throw bad(f, "cannot have " + std::to_string(f.decimals) + " decimals in width " +
                                  std::to_string(f.length));
             break;
-        case FieldType::Date: f.length = 8, f.decimals = 0; break;
-        case FieldType::Logical: f.length = 1, f.decimals = 0; break;
+        case FieldType::Date:
+            f.length = 8, f.decimals = 0;
+            break;
+        case FieldType::Logical:
+            f.length = 1, f.decimals = 0;
+            break;
         case FieldType::Memo:
         case FieldType::Binary:
-        case FieldType::Ole: f.length = 10, f.decimals = 0; break;
+        case FieldType::Ole:
+            f.length = 10, f.decimals = 0;
+            break;
         default:
             throw bad(f, std::string("has type ") + fieldTypeName(f.type) +
                              ", which a dBase table cannot hold");
@@ -224,7 +264,8 @@ DbfHeader newDbfHeader(const FieldList& fields, std::uint8_t languageDriver) {
     h.version = memo ? kVersionMemo4 : kVersionPlain;
     Date today = Date::today();
     h.year = today.year(), h.month = today.month(), h.day = today.day();
-    h.headerLength = static_cast<std::uint16_t>(kFixedHeaderSize + kDescriptorSize * fields.size() + 1);
+    h.headerLength =
+        static_cast<std::uint16_t>(kFixedHeaderSize + kDescriptorSize * fields.size() + 1);
     h.recordLength = static_cast<std::uint16_t>(offset);
     h.languageDriver = languageDriver;
     h.fields = fields;

@@ -10,9 +10,9 @@
 
 namespace engine::dbase {
 
-inline constexpr std::uint8_t kVersionPlain = 0x03;   // dBase III/IV, no memo
-inline constexpr std::uint8_t kVersionMemo3 = 0x83;   // dBase III with DBT
-inline constexpr std::uint8_t kVersionMemo4 = 0x8B;   // dBase IV with DBT
+inline constexpr std::uint8_t kVersionPlain = 0x03; // dBase III/IV, no memo
+inline constexpr std::uint8_t kVersionMemo3 = 0x83; // dBase III with DBT
+inline constexpr std::uint8_t kVersionMemo4 = 0x8B; // dBase IV with DBT
 inline constexpr std::size_t kFixedHeaderSize = 32;
 inline constexpr std::size_t kDescriptorSize = 32;
 inline constexpr std::uint64_t kCountOffset = 4;
@@ -29,8 +29,8 @@ struct DbfHeader {
     bool productionIndex = false;   // byte 28
     std::uint8_t languageDriver = 0;
     FieldList fields;
-    std::vector<int> offsets;            // of each field within a record
-    std::vector<std::uint8_t> ownTag;    // descriptor byte 31 per field
+    std::vector<int> offsets;         // of each field within a record
+    std::vector<std::uint8_t> ownTag; // descriptor byte 31 per field
 
     bool hasMemoFile() const { return (version & 0x80) != 0; }
     bool dbase3Memos() const { return version == kVersionMemo3; }

@@ -36,7 +36,8 @@ void DbfRecords::write(RowId row, std::string_view bytes) {
     flush();
     file_.writeAt(offsetOf(row), bytes.data(), bytes.size());
     if (windowFirst_ != 0 && row >= windowFirst_ && row < windowFirst_ + windowRows_)
-        std::copy(bytes.begin(), bytes.end(), window_.begin() + (row - windowFirst_) * recordLength_);
+        std::copy(bytes.begin(), bytes.end(),
+                  window_.begin() + (row - windowFirst_) * recordLength_);
     if (!dateWritten_)
         writeHeaderCount();
 }

@@ -18,7 +18,9 @@ BinaryFile::Mode modeOf(const OpenOptions& options) {
     return options.readOnly ? BinaryFile::Mode::Read : BinaryFile::Mode::ReadWrite;
 }
 
-std::string tableNameOf(const fs::path& path) { return toUpperAscii(path.stem().string()); }
+std::string tableNameOf(const fs::path& path) {
+    return toUpperAscii(path.stem().string());
+}
 
 bool isEmptyMemo(const Value& v) {
     return v.isNull() || (v.isText() && v.text().empty()) || (v.isBlob() && v.blob().bytes.empty());
@@ -39,8 +41,8 @@ DbfTable::DbfTable(const fs::path& path, const OpenOptions& options)
     if (memoFields) {
         fs::path dbt = companionFile(path_, ".DBT");
         if (!fs::exists(dbt))
-            throw EngineError(code::FileNotFound,
-                              "Table " + name() + ": its memo file " + dbt.string() + " is missing");
+            throw EngineError(code::FileNotFound, "Table " + name() + ": its memo file " +
+                                                      dbt.string() + " is missing");
         memo_.emplace(dbt, modeOf(options), lock_, header_.dbase3Memos());
         records_->setBeforeFlush([this] { memo_->flush(); });
     }
@@ -56,8 +58,8 @@ void DbfTable::openIndexFile() {
         return;
     }
     try {
-        index_ = ProductionIndex::open(mdx, tableNameOf(path_), header_.fields, modeOf(options_), lock_,
-                                       header_.languageDriver);
+        index_ = ProductionIndex::open(mdx, tableNameOf(path_), header_.fields, modeOf(options_),
+                                       lock_, header_.languageDriver);
     } catch (const EngineError& e) {
         indexProblem_ = e.what();
         indexProblemCode_ = e.code();
@@ -70,7 +72,8 @@ std::string DbfTable::fieldContext(std::size_t field) const {
 
 void DbfTable::requireRow(RowId row) const {
     if (row < 1 || row > records_->count())
-        throw EngineError(code::NotFound, "Table " + name() + " has no record " + std::to_string(row));
+        throw EngineError(code::NotFound,
+                          "Table " + name() + " has no record " + std::to_string(row));
 }
 
 void DbfTable::requireWritable() const {
@@ -101,7 +104,8 @@ Record DbfTable::read(RowId row) {
     for (std::size_t i = 0; i < header_.fields.size(); ++i) {
         const FieldDef& f = header_.fields[i];
         std::string_view bytes = raw.substr(header_.offsets[i], f.length);
-        record.push_back(isBlobType(f.type) ? readMemo(i, bytes) : decodeField(f, bytes, codepage_));
+        record.push_back(isBlobType(f.type) ? readMemo(i, bytes)
+                                            : decodeField(f, bytes, codepage_));
     }
     return record;
 }
@@ -121,7 +125,8 @@ std::string DbfTable::encode(const Record& record, std::string_view before, cons
     for (std::size_t i = 0; i < record.size(); ++i) {
         const FieldDef& f = header_.fields[i];
         if (!isBlobType(f.type))
-            encodeField(f, record[i], bytes.data() + header_.offsets[i], codepage_, fieldContext(i));
+            encodeField(f, record[i], bytes.data() + header_.offsets[i], codepage_,
+                        fieldContext(i));
     }
     std::vector<std::string> memoData(record.size());
     for (std::size_t i = 0; i < record.size(); ++i) {
@@ -135,7 +140,8 @@ std::string DbfTable::encode(const Record& record, std::string_view before, cons
         else if (v.isBlob())
             memoData[i] = v.blob().bytes;
         else
-            throw EngineError(code::BadValue, fieldContext(i) + ": a memo field needs text or bytes");
+            throw EngineError(code::BadValue,
+                              fieldContext(i) + ": a memo field needs text or bytes");
     }
     for (std::size_t i = 0; i < record.size(); ++i) {
         const FieldDef& f = header_.fields[i];
@@ -218,7 +224,8 @@ void DbfTable::refresh() {
     DbfHeader fresh = readDbfHeader(file_);
     if (fresh.fields != header_.fields || fresh.headerLength != header_.headerLength)
         throw EngineError(code::FileCorrupt,
-                          "Table " + name() + " was restructured by another program; open it again");
+                          "Table " + name() +
+                              " was restructured by another program; open it again");
     header_ = std::move(fresh);
     records_->reset(header_.recordCount);
     if (memo_)
@@ -231,7 +238,9 @@ Date DbfTable::lastUpdate() const {
                : Date();
 }
 
-std::vector<IndexInfo> DbfTable::indexes() const { return index_ ? index_->tags() : std::vector<IndexInfo>{}; }
+std::vector<IndexInfo> DbfTable::indexes() const {
+    return index_ ? index_->tags() : std::vector<IndexInfo>{};
+}
 
 ProductionIndex& DbfTable::requireIndex(const std::string& tag) {
     if (index_)
@@ -288,8 +297,10 @@ void DbfTable::addIndex(const IndexDef& index) {
                           "Table " + name() +
                               ": dBase tags have no primary or case-insensitive option");
     if (!index_ && indexProblemCode_ != 0 && indexProblemCode_ != code::FileNotFound)
-        throw EngineError(indexProblemCode_, "Table " + name() + ": rebuild its production index (reindex) "
-                                             "before adding a tag: " + indexProblem_);
+        throw EngineError(indexProblemCode_, "Table " + name() +
+                                                 ": rebuild its production index (reindex) "
+                                                 "before adding a tag: " +
+                                                 indexProblem_);
     if (memo_)
         memo_->flush();
     records_->flush();
@@ -317,8 +328,8 @@ void DbfTable::recreateIndex(const std::vector<IndexDef>& tags) {
     fs::path mdx = companionFile(path_, ".MDX");
     index_.reset();
     fs::remove(mdx);
-    index_ = ProductionIndex::create(mdx, tableNameOf(path_), header_.fields, header_.languageDriver,
-                                     lock_);
+    index_ = ProductionIndex::create(mdx, tableNameOf(path_), header_.fields,
+                                     header_.languageDriver, lock_);
     for (const IndexDef& tag : tags)
         index_->addTag(tag, recordSource());
     indexProblem_.clear();

@@ -71,9 +71,18 @@ Value decodeField(const FieldDef& field, std::string_view raw, const Codepage& c
     }
     case FieldType::Logical:
         switch (raw.empty() ? ' ' : raw[0]) {
-        case 'T': case 't': case 'Y': case 'y': return Value(true);
-        case 'F': case 'f': case 'N': case 'n': return Value(false);
-        default: return Value();
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y':
+            return Value(true);
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n':
+            return Value(false);
+        default:
+            return Value();
         }
     default:
         return Value();

@@ -23,7 +23,8 @@ void put32(char* p, std::uint32_t v) {
 
 } // namespace
 
-MemoFile::MemoFile(const std::filesystem::path& path, BinaryFile::Mode mode, LockMode lock, bool dbase3)
+MemoFile::MemoFile(const std::filesystem::path& path, BinaryFile::Mode mode, LockMode lock,
+                   bool dbase3)
     : file_(path, mode, lock), dbase3_(dbase3) {
     readHeader();
 }
@@ -92,7 +93,8 @@ std::uint64_t MemoFile::valueLength(std::uint32_t block) const {
     }
     unsigned char h[kHeaderBytes];
     if (file_.readSome(start, h, sizeof h) != sizeof h)
-        throw corrupt("block " + std::to_string(block) + " of " + path().string() + " is cut short");
+        throw corrupt("block " + std::to_string(block) + " of " + path().string() +
+                      " is cut short");
     if (h[0] != 0xFF || h[1] != 0xFF || h[2] != 0x08 || h[3] != 0x00)
         throw corrupt("block " + std::to_string(block) + " of " + path().string() +
                       " does not start a memo value");
@@ -111,7 +113,8 @@ std::string MemoFile::read(std::uint32_t block, const std::string& context) cons
         throw EngineError(e.code(), context + ": memo " + e.what());
     }
     std::string data(length, '\0');
-    std::uint64_t start = static_cast<std::uint64_t>(block) * blockSize_ + (dbase3_ ? 0 : kHeaderBytes);
+    std::uint64_t start =
+        static_cast<std::uint64_t>(block) * blockSize_ + (dbase3_ ? 0 : kHeaderBytes);
     file_.readAt(start, data.data(), data.size());
     return data;
 }
@@ -159,7 +162,8 @@ std::uint32_t MemoFile::append(std::string_view data) {
 void MemoFile::flush() {
     if (pending_.empty())
         return;
-    file_.writeAt(static_cast<std::uint64_t>(pendingStart_) * blockSize_, pending_.data(), pending_.size());
+    file_.writeAt(static_cast<std::uint64_t>(pendingStart_) * blockSize_, pending_.data(),
+                  pending_.size());
     pending_.clear();
     char next[4];
     put32(next, nextFree_);

@@ -53,8 +53,8 @@ private:
     std::uint32_t blockSize_ = kNewBlockSize;
     std::uint32_t nextFree_ = 1;
     bool batch_ = false;
-    std::string pending_;             // whole blocks not yet written
-    std::uint32_t pendingStart_ = 0;  // first block of pending_
+    std::string pending_;            // whole blocks not yet written
+    std::uint32_t pendingStart_ = 0; // first block of pending_
 };
 
 } // namespace engine::dbase
