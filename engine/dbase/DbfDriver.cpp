@@ -90,6 +90,11 @@ void renameTable(const fs::path& from, const fs::path& to) {
     if (target.parent_path().empty())
         target = file.parent_path() / target;
     fs::path targetDir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    fs::path sourceDir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    if (fs::weakly_canonical(targetDir) != fs::weakly_canonical(sourceDir))
+        throw EngineError(code::InvalidName, "Cannot rename table " + file.string() + " to " +
+                                                 target.string() +
+                                                 ": a table stays in its directory");
     if (fs::exists(findFile(targetDir, target.filename().string())))
         throw EngineError(code::InvalidParameter, "Cannot rename table " + file.string() + ": " +
                                                       target.string() + " already exists");
