@@ -102,8 +102,13 @@ void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, cons
     putU16(p + hdr::IndexRoot, total);
     p[hdr::Levels] = static_cast<char>(levels);
     std::string file = header + blocks;
-    BinaryFile out(path, BinaryFile::Mode::Create);
+    // Rewritten in place: cheaper than truncating and growing the file again.
+    std::error_code ec;
+    bool exists = std::filesystem::exists(path, ec);
+    BinaryFile out(path, exists ? BinaryFile::Mode::ReadWrite : BinaryFile::Mode::Create);
     out.writeAt(0, file.data(), file.size());
+    if (out.size() > file.size())
+        out.truncate(file.size());
 }
 
 std::vector<std::string> checkIndexTree(const std::filesystem::path& path, BlockFile& data,
