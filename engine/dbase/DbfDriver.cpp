@@ -15,7 +15,11 @@ std::unique_ptr<TableFile> openTable(const std::filesystem::path& path, const Op
 std::unique_ptr<TableFile> createTable(const std::filesystem::path& path, const FieldList&) {
     notYet(path);
 }
-void deleteTable(const std::filesystem::path& path) { notYet(path); }
-void renameTable(const std::filesystem::path& from, const std::filesystem::path&) { notYet(from); }
+void deleteTable(const std::filesystem::path& path) {
+    notYet(path);
+}
+void renameTable(const std::filesystem::path& from, const std::filesystem::path&) {
+    notYet(from);
+}
 
 } // namespace engine::dbase
