@@ -130,3 +130,46 @@ TEST_F(Tabletool, AppendPairsFieldsByNameAndCountsLosses) {
                             ",,2.1,much too\n");
     expectRefused("append " + at("DST.DBF") + " " + at("DST.DBF"), "DST.DBF", "itself");
 }
+
+TEST_F(Tabletool, IndexExportInTagOrderReindexAndCheck) {
+    ASSERT_EQ(tool("create " + at("ITEMS.DBF") +
+                   " 'CODE C 10, NAME C 30, AMOUNT N 12 2, DAY D, OK L, NOTE M'")
+                  .status,
+              0);
+    writeBytes(dir / "items.csv", kCsv);
+    ASSERT_EQ(tool("import " + at("ITEMS.DBF") + " " + at("items.csv")).status, 0);
+    // A malformed expression: refused, no index file left behind.
+    expectRefused("index " + at("ITEMS.DBF") + " BAD 'UPPER(NAME'", "ITEMS.DBF", "UPPER(NAME");
+    EXPECT_FALSE(std::filesystem::exists(dir / "ITEMS.MDX"));
+    expectRefused("index " + at("ITEMS.DBF") + " X NAME --primary", "ITEMS.DBF", "Paradox");
+
+    Outcome added = tool("index " + at("ITEMS.DBF") + " BYNAME 'UPPER(NAME)' --descending");
+    ASSERT_EQ(added.status, 0) << added.err;
+    ASSERT_EQ(tool("index " + at("ITEMS.DBF") + " BYDAY 'DTOS(DAY)' --for OK --unique").status, 0);
+    Outcome info = tool("info " + at("ITEMS.DBF"));
+    EXPECT_NE(info.out.find("BYNAME     key UPPER(NAME)  [descending]"), std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("BYDAY      key DTOS(DAY)  for OK  [unique]"), std::string::npos)
+        << info.out;
+
+    Outcome byName = tool("export " + at("ITEMS.DBF") + " --tag byname");
+    ASSERT_EQ(byName.status, 0) << byName.err;
+    EXPECT_EQ(byName.out.substr(0, byName.out.find('\n', 30)),
+              "CODE,NAME,AMOUNT,DAY,OK,NOTE\nB010,Washers,,,,\"two");
+    Outcome byDay = tool("export " + at("ITEMS.DBF") + " --tag BYDAY");
+    EXPECT_EQ(byDay.out,
+              "CODE,NAME,AMOUNT,DAY,OK,NOTE\nA001,Bolts,12.50,2026-01-15,T,Zinc plated\n");
+    expectRefused("export " + at("ITEMS.DBF") + " --tag NONE", "ITEMS.DBF", "NONE");
+
+    // A damaged index: check lists it (exit 1), reindex rebuilds it.
+    std::string mdx = readBytes(dir / "ITEMS.MDX");
+    writeBytes(dir / "ITEMS.MDX", mdx.substr(0, mdx.size() - 512));
+    Outcome damaged = tool("check " + at("ITEMS.DBF"));
+    EXPECT_EQ(damaged.status, 1) << damaged.out << damaged.err;
+    EXPECT_NE(damaged.out.find("ITEMS.MDX"), std::string::npos) << damaged.out;
+    Outcome rebuilt = tool("reindex " + at("ITEMS.DBF"));
+    EXPECT_EQ(rebuilt.status, 0) << rebuilt.err;
+    EXPECT_NE(rebuilt.out.find("2 indexes rebuilt"), std::string::npos) << rebuilt.out;
+    EXPECT_EQ(tool("check " + at("ITEMS.DBF")).status, 0);
+    EXPECT_EQ(tool("export " + at("ITEMS.DBF") + " --tag BYDAY").out, byDay.out);
+}
