@@ -173,3 +173,25 @@ TEST_F(Tabletool, IndexExportInTagOrderReindexAndCheck) {
     EXPECT_EQ(tool("check " + at("ITEMS.DBF")).status, 0);
     EXPECT_EQ(tool("export " + at("ITEMS.DBF") + " --tag BYDAY").out, byDay.out);
 }
+
+TEST_F(Tabletool, ParadoxLayoutsWithKeyFields) {
+    Outcome created =
+        tool("create " + at("P.DB") + " '*CODE A 6, *PART S, NAME A 20, AMOUNT N, DAY D'");
+    ASSERT_EQ(created.status, 0) << created.err;
+    writeBytes(dir / "p.csv",
+               "CODE,PART,NAME,AMOUNT,DAY\nB2,1,Beta,2.5,2026-01-02\nA1,7,Alpha,-1.25,\n"
+               "A1,3,Alpha three,0.1,\n");
+    ASSERT_EQ(tool("import " + at("P.DB") + " " + at("p.csv")).status, 0);
+    Outcome info = tool("info " + at("P.DB"));
+    EXPECT_NE(info.out.find("key CODE;PART  [primary"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("PART       S\n"), std::string::npos) << info.out;
+    // The primary key orders the rows.
+    EXPECT_EQ(tool("export " + at("P.DB")).out, "CODE,PART,NAME,AMOUNT,DAY\nA1,3,Alpha three,0.1,\n"
+                                                "A1,7,Alpha,-1.25,\nB2,1,Beta,2.5,2026-01-02\n");
+
+    expectRefused("create " + at("Q.DB") + " 'NAME A 20, *CODE A 6'", "P.DB",
+                  "key fields must come first");
+    expectRefused("create " + at("Q.DBF") + " '*CODE C 6'", "P.DB", "for Paradox tables");
+    expectRefused("index " + at("P.DB") + " BYNAME NAME --unique", "P.DB", "for dBase tags");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Q.DB"));
+}
