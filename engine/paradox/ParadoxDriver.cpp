@@ -145,6 +145,7 @@ public:
     const FieldList& fields() const override { return table_->fields(); }
     std::uint64_t rowCount() const override { return table_->rowCount(); }
     Record read(RowId row) override { return table_->read(row); }
+    Value readField(RowId row, int field) override { return table_->readField(row, field); }
     bool isDeleted(RowId) override { return false; }
     RowId append(const Record& record) override { return writable().append(record); }
     RowId update(RowId row, const Record& record) override {
