@@ -36,6 +36,11 @@ public:
                                                    const std::string& tableName,
                                                    const FieldList& fields,
                                                    std::uint8_t languageDriver, LockMode lock);
+    // The tags an MDX declares (name, key, FOR, unique, descending), read from
+    // its header and tag headers only: enough to recreate a fresh MDX and
+    // rebuild it when the trees are damaged. Throws EngineError(FileCorrupt)
+    // naming the file when even the declarations cannot be read.
+    static std::vector<IndexDef> readDeclaredTags(const std::filesystem::path& mdxPath);
     ~ProductionIndex();
 
     const std::filesystem::path& path() const;
