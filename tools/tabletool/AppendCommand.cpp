@@ -46,7 +46,13 @@ int runAppend(const Arguments& args) {
                 record[i] = engine::Value();
                 continue;
             }
-            Converted c = convertValue(from[sourceOf[i]], in[sourceOf[i]], to[i]);
+            const engine::FieldDef& field = from[sourceOf[i]];
+            if (field.type == to[i].type && field.length == to[i].length &&
+                field.decimals == to[i].decimals) {
+                record[i] = std::move(in[sourceOf[i]]); // same field: nothing to convert
+                continue;
+            }
+            Converted c = convertValue(field, in[sourceOf[i]], to[i]);
             record[i] = std::move(c.value);
             inexact[i] += !c.exact;
         }
