@@ -189,6 +189,20 @@ TEST_F(Tabletool, ParadoxLayoutsWithKeyFields) {
     EXPECT_EQ(tool("export " + at("P.DB")).out, "CODE,PART,NAME,AMOUNT,DAY\nA1,3,Alpha three,0.1,\n"
                                                 "A1,7,Alpha,-1.25,\nB2,1,Beta,2.5,2026-01-02\n");
 
+    // Keys the primary key refuses stop import and append before they write.
+    writeBytes(dir / "dup.csv", "CODE,PART,NAME\nC9,1,new\nA1,7,taken\n");
+    expectRefused("import " + at("P.DB") + " " + at("dup.csv"), "P.DB",
+                  "line 3: its primary key is already in the table");
+    writeBytes(dir / "dup.csv", "CODE,PART,NAME\nC9,1,new\nC9,1,again\n");
+    expectRefused("import " + at("P.DB") + " " + at("dup.csv"), "P.DB",
+                  "line 3: its primary key is given twice");
+    ASSERT_EQ(tool("create " + at("S.DBF") + " 'CODE C 6, PART N 3, NAME C 20'").status, 0);
+    writeBytes(dir / "s.csv", "CODE,PART,NAME\nZ1,1,fresh\nB2,1,taken\n");
+    ASSERT_EQ(tool("import " + at("S.DBF") + " " + at("s.csv")).status, 0);
+    expectRefused("append " + at("P.DB") + " " + at("S.DBF"), "P.DB",
+                  "row 2: its primary key is already");
+    EXPECT_EQ(tool("export " + at("P.DB")).out.find("Z1"), std::string::npos);
+
     expectRefused("create " + at("Q.DB") + " 'NAME A 20, *CODE A 6'", "P.DB",
                   "key fields must come first");
     expectRefused("create " + at("Q.DBF") + " '*CODE C 6'", "P.DB", "for Paradox tables");
