@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+class TTable;
+
+enum TBatchMode { batAppend };
+
+// Appends every row of Source to Destination. Columns pair by field name, so
+// a field inserted, dropped or moved between the two tables never shifts
+// data into the wrong column. Values are converted with the least loss.
+class TBatchMove {
+public:
+    TTable* Source = nullptr;
+    TTable* Destination = nullptr;
+    TBatchMode Mode = batAppend;
+    bool AbortOnProblem = true;
+    // A key violation in the destination stops the move with an engine error
+    // (the rows moved before it stay).
+    bool AbortOnKeyViol = true;
+
+    // Runs the move; returns MovedCount. With AbortOnProblem on, a value that
+    // cannot be carried over exactly stops the move with an engine error.
+    std::uint64_t Execute();
+
+    std::uint64_t MovedCount = 0;
+    // Values that could not be carried over exactly (cut, rounded or blanked).
+    std::uint64_t ProblemCount = 0;
+    // Source fields that the destination does not have (their values stay behind).
+    std::vector<std::string> DroppedFields;
+};
+
+} // namespace engine

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "engine/dataset/DataSet.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// A named parameter of a query (":name" in its SQL text).
+class TParam {
+public:
+    void SetAsString(const std::string& text) { value_ = Value(text); }
+    void SetAsInteger(std::int64_t n) { value_ = Value(n); }
+    void SetAsFloat(double n) { value_ = Value(n); }
+    void SetAsDateTime(Date d) { value_ = Value(d); }
+    void SetAsBoolean(bool b) { value_ = Value(b); }
+    void Clear() { value_ = Value(); }
+    const Value& value() const { return value_; }
+
+private:
+    Value value_;
+};
+
+// A read-only dataset over the result of an SQL text run against the tables
+// of a directory (DatabaseName), in the order its ORDER BY gives. The text
+// follows the engine's dialect: double quotes delimit strings, LIKE and
+// comparisons are case-sensitive, named parameters are ":name".
+class TQuery : public TDataSet {
+public:
+    TQuery() = default;
+    ~TQuery() override;
+
+    std::string DatabaseName;
+    std::vector<std::string> SQL; // lines, joined by line breaks
+
+    TParam& ParamByName(const std::string& name);
+    std::size_t RecordCount() const { return rows_.size(); }
+    // The table-style definition of result column i (type, width, decimals).
+    const FieldDef& columnDef(std::size_t i) const { return columns_.at(i); }
+
+protected:
+    void internalOpen() override;
+    void internalClose() override;
+    bool internalFirst() override;
+    bool internalLast() override;
+    bool internalNext() override;
+    bool internalPrior() override;
+    bool internalResync() override;
+    void internalRefresh() override;
+    void internalPost(bool inserting, const Record& values) override;
+    bool internalDelete() override;
+    bool canModify() const override { return false; }
+    const FieldList& columns() const override { return columns_; }
+
+private:
+    bool moveTo(std::size_t index);
+
+    std::map<std::string, TParam> params_;
+    FieldList columns_;
+    std::vector<Record> rows_;
+    std::size_t index_ = 0;
+};
+
+} // namespace engine

@@ -1,0 +1,280 @@
+#include "engine/dataset/SqlTables.h"
+
+#include "engine/EngineError.h"
+#include "engine/Text.h"
+#include "engine/dataset/OpenTables.h"
+
+#include <set>
+#include <sqlite3.h>
+
+namespace engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct EngineVTab {
+    sqlite3_vtab base{};
+    std::shared_ptr<TableFile> file;
+};
+
+struct EngineCursor {
+    sqlite3_vtab_cursor base{};
+    RowId row = 0;
+};
+
+std::string declaredType(const FieldDef& field) {
+    switch (field.type) {
+    case FieldType::Character:
+        return "CHAR(" + std::to_string(field.length) + ")";
+    case FieldType::Numeric:
+    case FieldType::Float:
+        return "NUMERIC(" + std::to_string(field.length) + "," + std::to_string(field.decimals) +
+               ")";
+    case FieldType::Date:
+        return "DATE";
+    case FieldType::Logical:
+        return "BOOLEAN";
+    case FieldType::Memo:
+    case FieldType::FormattedMemo:
+        return "MEMO";
+    case FieldType::Double:
+    case FieldType::Currency:
+    case FieldType::Bcd:
+    case FieldType::Timestamp:
+        return "DOUBLE";
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::AutoInc:
+    case FieldType::Time:
+        return "INTEGER";
+    default:
+        return "BLOB";
+    }
+}
+
+std::string quoteIdentifier(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+int connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab** out,
+            char** error) {
+    if (argc < 4) {
+        *error = sqlite3_mprintf("engine table: file path missing");
+        return SQLITE_ERROR;
+    }
+    std::string path = argv[3];
+    if (path.size() >= 2 && (path.front() == '\'' || path.front() == '"'))
+        path = path.substr(1, path.size() - 2);
+    auto vtab = std::make_unique<EngineVTab>();
+    try {
+        vtab->file = openShared(path, OpenOptions{false, true});
+    } catch (const EngineError& e) {
+        *error = sqlite3_mprintf("%s", e.what());
+        return SQLITE_ERROR;
+    }
+    std::string schema = "CREATE TABLE x(";
+    const FieldList& fields = vtab->file->fields();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        schema += (i ? ", " : "") + quoteIdentifier(fields[i].name) + " " + declaredType(fields[i]);
+    schema += ")";
+    int rc = sqlite3_declare_vtab(db, schema.c_str());
+    if (rc != SQLITE_OK)
+        return rc;
+    *out = &vtab.release()->base;
+    return SQLITE_OK;
+}
+
+int disconnect(sqlite3_vtab* vtab) {
+    delete reinterpret_cast<EngineVTab*>(vtab);
+    return SQLITE_OK;
+}
+
+int bestIndex(sqlite3_vtab*, sqlite3_index_info* info) {
+    info->estimatedCost = 1e6;
+    return SQLITE_OK;
+}
+
+int openCursor(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
+    *out = &(new EngineCursor)->base;
+    return SQLITE_OK;
+}
+
+int closeCursor(sqlite3_vtab_cursor* cursor) {
+    delete reinterpret_cast<EngineCursor*>(cursor);
+    return SQLITE_OK;
+}
+
+TableFile& fileOf(sqlite3_vtab_cursor* cursor) {
+    return *reinterpret_cast<EngineVTab*>(cursor->pVtab)->file;
+}
+
+int fail(sqlite3_vtab_cursor* cursor, const std::exception& e) {
+    sqlite3_free(cursor->pVtab->zErrMsg);
+    cursor->pVtab->zErrMsg = sqlite3_mprintf("%s", e.what());
+    return SQLITE_ERROR;
+}
+
+// Moves to the next row that is not deleted, from `row` on. Values are read
+// only for the columns the query asks for.
+int settle(sqlite3_vtab_cursor* cursor, RowId row) {
+    auto* c = reinterpret_cast<EngineCursor*>(cursor);
+    TableFile& file = fileOf(cursor);
+    try {
+        while (row <= file.rowCount() && file.isDeleted(row))
+            ++row;
+    } catch (const std::exception& e) {
+        return fail(cursor, e);
+    }
+    c->row = row;
+    return SQLITE_OK;
+}
+
+int filter(sqlite3_vtab_cursor* cursor, int, const char*, int, sqlite3_value**) {
+    return settle(cursor, 1);
+}
+
+int next(sqlite3_vtab_cursor* cursor) {
+    return settle(cursor, reinterpret_cast<EngineCursor*>(cursor)->row + 1);
+}
+
+int eof(sqlite3_vtab_cursor* cursor) {
+    return reinterpret_cast<EngineCursor*>(cursor)->row > fileOf(cursor).rowCount();
+}
+
+int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int n) {
+    auto* c = reinterpret_cast<EngineCursor*>(cursor);
+    Value v;
+    try {
+        v = fileOf(cursor).readField(c->row, n);
+    } catch (const std::exception& e) {
+        return fail(cursor, e);
+    }
+    const FieldDef& field = fileOf(cursor).fields()[n];
+    if (v.isNull()) {
+        sqlite3_result_null(context);
+    } else if (v.isText()) {
+        std::string text = trimRight(v.text());
+        sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    } else if (v.isNumber()) {
+        bool whole = (field.type == FieldType::Numeric || field.type == FieldType::Float) &&
+                     field.decimals == 0;
+        if (whole)
+            sqlite3_result_int64(context, static_cast<sqlite3_int64>(v.number()));
+        else
+            sqlite3_result_double(context, v.number());
+    } else if (v.isInteger()) {
+        sqlite3_result_int64(context, v.integer());
+    } else if (v.isDate()) {
+        std::string iso = v.date().toIso();
+        sqlite3_result_text(context, iso.data(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+    } else if (v.isBool()) {
+        sqlite3_result_int(context, v.boolean() ? 1 : 0);
+    } else {
+        const std::string& bytes = v.blob().bytes;
+        sqlite3_result_blob(context, bytes.data(), static_cast<int>(bytes.size()),
+                            SQLITE_TRANSIENT);
+    }
+    return SQLITE_OK;
+}
+
+int rowid(sqlite3_vtab_cursor* cursor, sqlite3_int64* out) {
+    *out = static_cast<sqlite3_int64>(reinterpret_cast<EngineCursor*>(cursor)->row);
+    return SQLITE_OK;
+}
+
+sqlite3_module makeModule() {
+    sqlite3_module m{};
+    m.xCreate = connect;
+    m.xConnect = connect;
+    m.xBestIndex = bestIndex;
+    m.xDisconnect = disconnect;
+    m.xDestroy = disconnect;
+    m.xOpen = openCursor;
+    m.xClose = closeCursor;
+    m.xFilter = filter;
+    m.xNext = next;
+    m.xEof = eof;
+    m.xColumn = column;
+    m.xRowid = rowid;
+    return m;
+}
+
+const sqlite3_module kModule = makeModule();
+
+std::string quoteLiteral(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'')
+            out += '\'';
+        out += c;
+    }
+    return out + "'";
+}
+
+} // namespace
+
+void attachTables(sqlite3* db, const fs::path& dir) {
+    if (sqlite3_create_module(db, "engine_table", &kModule, nullptr) != SQLITE_OK)
+        throw EngineError(code::SqlError,
+                          std::string("Cannot register tables: ") + sqlite3_errmsg(db));
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+        throw EngineError(code::BadPath, "Directory " + dir.string() + " does not exist");
+    std::set<std::string> seen;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string ext = toUpperAscii(it->path().extension().string());
+        if (ext != ".DBF" && ext != ".DB")
+            continue;
+        std::string name = it->path().stem().string();
+        if (!seen.insert(toUpperAscii(name)).second)
+            continue;
+        std::string sql = "CREATE VIRTUAL TABLE temp." + quoteIdentifier(name) +
+                          " USING engine_table(" + quoteLiteral(it->path().string()) + ")";
+        char* error = nullptr;
+        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            std::string message = error ? error : "unknown error";
+            sqlite3_free(error);
+            throw EngineError(code::SqlError, "Table " + it->path().string() + ": " + message);
+        }
+    }
+}
+
+std::string quoteStrings(const std::string& sql) {
+    std::string out;
+    out.reserve(sql.size());
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        char c = sql[i];
+        if (c == '\'') {
+            // Copy a single-quoted literal as it stands.
+            std::size_t end = i + 1;
+            while (end < sql.size()) {
+                if (sql[end] == '\'' && end + 1 < sql.size() && sql[end + 1] == '\'')
+                    end += 2;
+                else if (sql[end] == '\'')
+                    break;
+                else
+                    ++end;
+            }
+            out.append(sql, i, end - i + 1);
+            i = end;
+        } else if (c == '"') {
+            std::size_t end = sql.find('"', i + 1);
+            if (end == std::string::npos)
+                end = sql.size();
+            out += quoteLiteral(sql.substr(i + 1, end - i - 1));
+            i = end;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace engine

@@ -1,0 +1,188 @@
+#include "engine/dataset/ValueConversion.h"
+
+#include "engine/Text.h"
+#include "engine/dataset/NumberText.h"
+
+#include <cmath>
+
+namespace engine {
+
+namespace {
+
+void lost(bool* inexact) {
+    if (inexact)
+        *inexact = true;
+}
+
+std::string asText(const Value& value) {
+    if (value.isText())
+        return value.text();
+    if (value.isNumber())
+        return formatNumber(value.number(), -1);
+    if (value.isInteger())
+        return std::to_string(value.integer());
+    if (value.isDate())
+        return value.date().toDmy();
+    if (value.isBool())
+        return value.boolean() ? "T" : "F";
+    return value.blob().bytes;
+}
+
+// Cuts a UTF-8 text to `width` characters.
+std::string cutText(const std::string& text, int width, bool* inexact) {
+    if (width <= 0 || utf8Length(text) <= static_cast<std::size_t>(width))
+        return text;
+    std::size_t chars = 0, i = 0;
+    for (; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            if (chars == static_cast<std::size_t>(width))
+                break;
+            ++chars;
+        }
+    }
+    std::string cut = text.substr(0, i);
+    if (trimRight(text.substr(i)).size() > 0)
+        lost(inexact);
+    return cut;
+}
+
+std::optional<double> asNumber(const Value& value, bool* inexact) {
+    if (value.isNumber() || value.isInteger())
+        return value.asDouble();
+    if (value.isBool()) {
+        lost(inexact);
+        return value.boolean() ? 1.0 : 0.0;
+    }
+    if (value.isText()) {
+        std::string text = trim(value.text());
+        if (text.empty())
+            return std::nullopt;
+        if (auto number = parseNumber(text))
+            return number;
+    }
+    lost(inexact);
+    return std::nullopt;
+}
+
+Value decimalNumber(const Value& value, const FieldDef& field, bool* inexact) {
+    auto number = asNumber(value, inexact);
+    if (!number)
+        return Value();
+    double scale = std::pow(10.0, field.decimals);
+    double rounded = std::round(*number * scale) / scale;
+    if (rounded != *number)
+        lost(inexact);
+    std::string text = formatNumber(rounded, field.decimals);
+    if (field.length > 0 && static_cast<int>(text.size()) > field.length) {
+        lost(inexact);
+        return Value();
+    }
+    return Value(rounded);
+}
+
+Value integerNumber(const Value& value, double low, double high, bool* inexact) {
+    auto number = asNumber(value, inexact);
+    if (!number)
+        return Value();
+    double rounded = std::round(*number);
+    if (rounded != *number)
+        lost(inexact);
+    if (rounded < low || rounded > high) {
+        lost(inexact);
+        return Value();
+    }
+    return Value(static_cast<std::int64_t>(rounded));
+}
+
+Value dateValue(const Value& value, bool* inexact) {
+    if (value.isDate())
+        return value;
+    if (value.isText()) {
+        std::string text = trim(value.text());
+        if (text.empty())
+            return Value();
+        if (auto d = Date::fromDmy(text))
+            return Value(*d);
+        if (auto d = Date::fromIso(text))
+            return Value(*d);
+        if (auto d = Date::fromDigits(text))
+            return Value(*d);
+    }
+    lost(inexact);
+    return Value();
+}
+
+Value logicalValue(const Value& value, bool* inexact) {
+    if (value.isBool())
+        return value;
+    if (value.isNumber() || value.isInteger())
+        return Value(value.asDouble() != 0);
+    if (value.isText()) {
+        std::string text = toUpperAscii(trim(value.text()));
+        if (text.empty())
+            return Value();
+        if (text == "T" || text == "TRUE" || text == "Y" || text == "YES")
+            return Value(true);
+        if (text == "F" || text == "FALSE" || text == "N" || text == "NO")
+            return Value(false);
+    }
+    lost(inexact);
+    return Value();
+}
+
+} // namespace
+
+Value convertForField(const Value& value, const FieldDef& field, bool* inexact) {
+    if (value.isNull())
+        return value;
+    switch (field.type) {
+    case FieldType::Character:
+        if (value.isBlob())
+            lost(inexact);
+        return Value(cutText(trimRight(asText(value)), field.length, inexact));
+    case FieldType::Memo:
+    case FieldType::FormattedMemo:
+        return Value(asText(value));
+    case FieldType::Numeric:
+    case FieldType::Float:
+        return decimalNumber(value, field, inexact);
+    case FieldType::Double:
+    case FieldType::Currency:
+    case FieldType::Bcd:
+    case FieldType::Timestamp: {
+        auto number = asNumber(value, inexact);
+        return number ? Value(*number) : Value();
+    }
+    case FieldType::Short:
+        return integerNumber(value, -32768, 32767, inexact);
+    case FieldType::Long:
+    case FieldType::AutoInc:
+        return integerNumber(value, -2147483648.0, 2147483647.0, inexact);
+    case FieldType::Time:
+        return integerNumber(value, 0, 86400000.0, inexact);
+    case FieldType::Date:
+        return dateValue(value, inexact);
+    case FieldType::Logical:
+        return logicalValue(value, inexact);
+    case FieldType::Binary:
+    case FieldType::Ole:
+    case FieldType::Graphic:
+    case FieldType::Bytes:
+        if (value.isBlob())
+            return value;
+        if (!value.isText())
+            lost(inexact);
+        return Value(Blob{asText(value)});
+    }
+    return value;
+}
+
+bool sameValue(const Value& a, const Value& b) {
+    if (a.isText() && b.isText())
+        return trimRight(a.text()) == trimRight(b.text());
+    if ((a.isNumber() || a.isInteger()) && (b.isNumber() || b.isInteger()))
+        return a.asDouble() == b.asDouble();
+    return a == b;
+}
+
+} // namespace engine

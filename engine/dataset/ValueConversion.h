@@ -1,0 +1,18 @@
+#pragma once
+
+#include "engine/FieldDef.h"
+#include "engine/Value.h"
+
+namespace engine {
+
+// `value` in the form a table stores for `field`, converted with the least
+// loss: texts cut to the width, numbers rounded to the decimals, texts parsed
+// as numbers, dates or logicals. A value that cannot be carried over is
+// blank. `inexact` (when given) is set when the result is not exactly the
+// value; it is left alone otherwise.
+Value convertForField(const Value& value, const FieldDef& field, bool* inexact);
+
+// Equality of two stored values; texts compare without trailing blanks.
+bool sameValue(const Value& a, const Value& b);
+
+} // namespace engine

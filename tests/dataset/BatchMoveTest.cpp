@@ -1,0 +1,128 @@
+#include "engine/dataset/BatchMove.h"
+#include "engine/EngineError.h"
+#include "engine/Tables.h"
+#include "engine/dataset/Database.h"
+#include "engine/dataset/Table.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/wait.h>
+
+using namespace engine;
+namespace fs = std::filesystem;
+
+namespace {
+
+class BatchMoves : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::random_device rd;
+        dir = fs::temp_directory_path() / ("batchmove-" + std::to_string(rd()));
+        fs::create_directories(dir);
+        db.DatabaseName = "Create";
+        db.AliasName = dir.string();
+        db.Open();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void create(const std::string& name, std::vector<FieldDescriptor> fields) {
+        db.CreateTable({name, "DBASE", fields}, true);
+    }
+
+    void open(TTable& t, const std::string& name) {
+        t.SetDatabaseName(dir.string());
+        t.SetTableName(name);
+        t.Exclusive = true;
+    }
+
+    fs::path dir;
+    TDatabase db;
+};
+
+TEST_F(BatchMoves, ColumnsPairByNameWhenFieldsAreAddedDroppedAndMoved) {
+    create("OLD", {{1, "CODE", 0x201, 0, 6, 0},
+                   {2, "NAME", 0x201, 0, 20, 0},
+                   {3, "PRICE", 0x202, 0, 8, 2},
+                   {4, "GONE", 0x201, 0, 5, 0}});
+    TTable old;
+    open(old, "OLD");
+    old.Open();
+    old.Insert();
+    old.FieldByName("CODE").SetAsString("A1");
+    old.FieldByName("NAME").SetAsString("A rather long name");
+    old.FieldByName("PRICE").SetAsFloat(1234.56);
+    old.FieldByName("GONE").SetAsString("bye");
+    old.Post();
+    old.Insert();
+    old.FieldByName("CODE").SetAsString("B2");
+    old.FieldByName("PRICE").SetAsFloat(7.5);
+    old.Post();
+    old.Close();
+
+    // New layout: a field inserted in the middle, one dropped, one moved and narrowed.
+    create("NEW", {{1, "CODE", 0x201, 0, 6, 0},
+                   {2, "ADDED", 0x205, 0, 0, 0},
+                   {3, "PRICE", 0x202, 0, 6, 1},
+                   {4, "NAME", 0x201, 0, 8, 0}});
+    TTable source, destination;
+    open(source, "OLD");
+    open(destination, "NEW");
+    TBatchMove move;
+    move.Source = &source;
+    move.Destination = &destination;
+    move.AbortOnProblem = false;
+    EXPECT_EQ(move.Execute(), 2u);
+    EXPECT_EQ(move.ProblemCount, 2u); // the name cut, 1234.56 rounded to one decimal
+    EXPECT_EQ(move.DroppedFields, (std::vector<std::string>{"GONE"}));
+
+    destination.Open();
+    destination.First();
+    EXPECT_EQ(destination.FieldByName("CODE").AsString(), "A1");
+    EXPECT_EQ(destination.FieldByName("NAME").AsString(), "A rather");
+    EXPECT_TRUE(destination.FieldByName("ADDED").IsNull());
+    EXPECT_DOUBLE_EQ(destination.FieldByName("PRICE").AsFloat(), 1234.6);
+    destination.Next();
+    EXPECT_EQ(destination.FieldByName("CODE").AsString(), "B2");
+    EXPECT_DOUBLE_EQ(destination.FieldByName("PRICE").AsFloat(), 7.5);
+
+    move.AbortOnProblem = true;
+    EXPECT_THROW(move.Execute(), EngineError);
+}
+
+TEST_F(BatchMoves, DatabaseOperationsAndLocks) {
+    create("T1", {{1, "CODE", 0x201, 0, 6, 0}, {2, "DAY", 0x205, 0, 0, 0}});
+    EXPECT_THROW(create("T2", {{1, "CODE", 0x101, 0, 6, 0}}), EngineError); // Paradox type in dBase
+    EXPECT_THROW(create("T2", {{1, "CODE", 0, 0, 6, 0}}), EngineError);
+    EXPECT_EQ(db.WorkingDirectory(), dir.string() + "/");
+
+    TTable t;
+    open(t, "T1");
+    t.Open();
+    IndexDescriptor tag;
+    tag.tagName = "BYCODE";
+    tag.keyExpression = "CODE";
+    db.AddIndex(t, tag);
+    t.SetIndexName("BYCODE");
+    EXPECT_THROW(db.RenameTable("T1", "DBASE", "$$T1"), EngineError); // open here
+
+    // A second program cannot open the table while we hold it exclusively.
+    std::string other = std::string(SCHEDAX_BINARY_DIR) + "/tools/tabletool info " +
+                        (dir / "T1.DBF").string() + " 2>&1 | grep -q 'in use by another program'";
+    EXPECT_EQ(std::system(other.c_str()), 0);
+    t.Close();
+
+    db.RenameTable("T1", "DBASE", "$$T1");
+    EXPECT_TRUE(tableExists(dir / "$$T1.DBF"));
+    EXPECT_FALSE(tableExists(dir / "T1.DBF"));
+    TTable renamed;
+    open(renamed, "$$T1");
+    renamed.SetIndexName("BYCODE");
+    renamed.Open(); // the index still belongs to its table
+    renamed.Close();
+    db.DeleteTable("$$T1", "DBASE");
+    EXPECT_FALSE(tableExists(dir / "$$T1.DBF"));
+    EXPECT_FALSE(fs::exists(dir / "$$T1.MDX"));
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+#include "DictionaryFixture.h"
+
+#include "engine/EngineError.h"
+#include "engine/dataset/Query.h"
+
+#include <vector>
+
+using namespace engine;
+
+namespace {
+
+class Queries : public DictionaryFixture {
+protected:
+    void SetUp() override {
+        DictionaryFixture::SetUp();
+        addBase("CLIENTS", "SA", "Clients of the shop");
+        addBase("CLIMATE", "MA", "climate readings");
+        addBase("ORDERS", "SA", "Customer orders");
+        addBase("TMDESC", "SA", "A table named like a column");
+        addField("ORDERS", 2, "AMOUNT", "N", 12);
+        addField("ORDERS", 1, "CODE", "C", 10);
+        addField("ORDERS", 10, "NOTE", "M", 10);
+    }
+
+    std::vector<std::string> run(TQuery& q, const char* column) {
+        q.DatabaseName = dir.string();
+        q.Close();
+        q.Open();
+        std::vector<std::string> out;
+        for (q.First(); !q.Eof(); q.Next())
+            out.push_back(q.FieldByName(column).AsString());
+        return out;
+    }
+};
+
+TEST_F(Queries, SearchDialogTexts) {
+    TQuery q;
+    // Prefix search by description with the filter of the base-table caller.
+    q.SQL = {"SELECT * FROM T_BASE", "WHERE TMDESC", " BETWEEN :qSetInf AND :qSetSup ",
+             " AND TMTIPO=\"A\"", "ORDER BY TMDESC"};
+    q.ParamByName("qSetInf").SetAsString("Cl");
+    q.ParamByName("qSetSup").SetAsString("Clzzz");
+    EXPECT_EQ(run(q, "TMNPFM"), (std::vector<std::string>{"CLIENTS"})); // case-sensitive
+
+    // Loose search: LIKE with the pattern built from the typed letters.
+    q.SQL = {"SELECT * FROM T_BASE", "WHERE TMDESC", " LIKE \"%C%l%\" ", " AND TMTIPO=\"A\"",
+             "ORDER BY TMDESC"};
+    EXPECT_EQ(run(q, "TMNPFM"), (std::vector<std::string>{"CLIENTS"}));
+    q.SQL = {"SELECT * FROM T_BASE", "WHERE TMDESC", " LIKE \"%\" ", " AND TMTIPO=\"A\"",
+             "ORDER BY TMNPFM"};
+    EXPECT_EQ(run(q, "TMNPFM").size(), 4u);
+
+    // A double-quoted text is a string even where a column of that name exists.
+    q.SQL = {"SELECT * FROM T_BASE", "WHERE TMNPFM = \"TMDESC\"", "ORDER BY TMNPFM"};
+    EXPECT_EQ(run(q, "TMDESC"), (std::vector<std::string>{"A table named like a column"}));
+
+    // Empty text: the filter alone, ordered by code.
+    q.SQL = {"SELECT * FROM T_BASE", "WHERE TMTIPO=\"A\"", "ORDER BY TMNPFM"};
+    EXPECT_EQ(run(q, "TMNPFM"),
+              (std::vector<std::string>{"CLIENTS", "CLIMATE", "ORDERS", "TMDESC"}));
+}
+
+TEST_F(Queries, ReportTextsAndTypedResults) {
+    TQuery q;
+    q.SQL = {"SELECT * FROM T_BASE", "WHERE TMTIPO=\"B\" AND TMNPFM=\"ORDERS\"",
+             "ORDER BY tmsuff, tmnpfm, tmnrig "};
+    EXPECT_EQ(run(q, "TMNFLD"), (std::vector<std::string>{"CODE", "AMOUNT", "NOTE"}));
+    q.First();
+    EXPECT_EQ(q.FieldByName("TMDATA").AsString(), "11/01/2026");
+    EXPECT_EQ(q.FieldByName("TMSIZE").AsInteger(), 10);
+    EXPECT_FALSE(q.FieldByName("TMBCAR").AsBoolean());
+    EXPECT_THROW(q.Edit(), EngineError);
+
+    q.SQL = {"SELECT * FROM T_BASE", "WHERE TMTIPO=\"A\"", "ORDER BY tmsuff, tmnpfm, tmnrig "};
+    EXPECT_EQ(run(q, "TMNPFM"),
+              (std::vector<std::string>{"CLIMATE", "CLIENTS", "ORDERS", "TMDESC"}));
+
+    // Dates compare as dates.
+    q.SQL = {"SELECT TMNFLD FROM T_BASE WHERE TMDATA > :day ORDER BY TMNFLD"};
+    q.ParamByName("day").SetAsDateTime(Date::fromYmd(2026, 1, 10));
+    EXPECT_EQ(run(q, "TMNFLD"), (std::vector<std::string>{"AMOUNT", "CODE", "NOTE"}));
+}
+
+TEST_F(Queries, ErrorsCarrySqliteMessages) {
+    TQuery q;
+    q.SQL = {"SELECT * FROM NOSUCH"};
+    try {
+        run(q, "X");
+        FAIL() << "a missing table must fail";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), code::SqlError);
+        EXPECT_NE(std::string(e.what()).find("NOSUCH"), std::string::npos);
+    }
+    q.SQL = {"SELECT * FROM T_BASE WHERE TMTIPO = :missing"};
+    EXPECT_THROW(run(q, "X"), EngineError);
+    EXPECT_FALSE(q.Active());
+}
+
+} // namespace
