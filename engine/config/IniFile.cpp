@@ -1,0 +1,124 @@
+#include "engine/config/IniFile.h"
+
+#include "engine/EngineError.h"
+#include "engine/Text.h"
+
+#include <algorithm>
+
+namespace engine {
+
+namespace {
+
+std::string unquote(std::string value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+bool needsQuotes(std::string_view value) {
+    if (value.empty())
+        return false;
+    return value.front() == ' ' || value.back() == ' ' || value.front() == '\t' ||
+           value.back() == '\t' || value.front() == '"';
+}
+
+} // namespace
+
+IniFile IniFile::parse(std::string_view text, const std::string& source) {
+    IniFile ini;
+    std::size_t lineNumber = 0;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view raw = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        ++lineNumber;
+        std::string line = trim(raw);
+        if (!line.empty() && line.back() == '\r')
+            line = trim(line.substr(0, line.size() - 1));
+        if (line.empty() || line.front() == ';' || line.front() == '#')
+            continue;
+        auto refuse = [&](const char* why) {
+            throw EngineError(code::FileCorrupt, "Engine configuration " + source + ", line " +
+                                                     std::to_string(lineNumber) + ": " + why);
+        };
+        if (line.front() == '[') {
+            if (line.back() != ']')
+                refuse("a section name must end with \"]\"");
+            ini.sections_.push_back({trim(line.substr(1, line.size() - 2)), {}});
+            continue;
+        }
+        std::size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            refuse("expected \"key = value\"");
+        if (ini.sections_.empty())
+            refuse("an entry must follow a [section] line");
+        ini.sections_.back().entries.emplace_back(trim(line.substr(0, equals)),
+                                                  unquote(trim(line.substr(equals + 1))));
+    }
+    return ini;
+}
+
+std::string IniFile::format() const {
+    std::string text;
+    for (const Section& section : sections_) {
+        if (!text.empty())
+            text += '\n';
+        text += '[' + section.name + "]\n";
+        for (const auto& [key, value] : section.entries)
+            text += key + " = " + (needsQuotes(value) ? '"' + value + '"' : value) + '\n';
+    }
+    return text;
+}
+
+std::vector<std::string> IniFile::sectionNames() const {
+    std::vector<std::string> names;
+    for (const Section& section : sections_)
+        names.push_back(section.name);
+    return names;
+}
+
+std::size_t IniFile::indexOf(std::string_view section) const {
+    auto it = std::find_if(sections_.begin(), sections_.end(),
+                           [&](const Section& s) { return equalsIgnoreCase(s.name, section); });
+    return static_cast<std::size_t>(it - sections_.begin());
+}
+
+bool IniFile::hasSection(std::string_view section) const {
+    return indexOf(section) < sections_.size();
+}
+
+IniFile::Entries IniFile::entries(std::string_view section) const {
+    std::size_t index = indexOf(section);
+    return index < sections_.size() ? sections_[index].entries : Entries();
+}
+
+std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {
+    for (const auto& [name, value] : entries(section)) {
+        if (equalsIgnoreCase(name, key))
+            return value;
+    }
+    return std::nullopt;
+}
+
+void IniFile::setValue(std::string_view section, std::string_view key, std::string_view value) {
+    std::size_t index = indexOf(section);
+    if (index == sections_.size())
+        sections_.push_back(Section{std::string(section), {}});
+    for (auto& [name, old] : sections_[index].entries) {
+        if (equalsIgnoreCase(name, key)) {
+            old = value;
+            return;
+        }
+    }
+    sections_[index].entries.emplace_back(std::string(key), std::string(value));
+}
+
+bool IniFile::removeSection(std::string_view section) {
+    std::size_t index = indexOf(section);
+    if (index == sections_.size())
+        return false;
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(index));
+    return true;
+}
+
+} // namespace engine

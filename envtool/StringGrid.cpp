@@ -1,0 +1,71 @@
+#include "envtool/StringGrid.h"
+
+#include <QHeaderView>
+
+StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
+    // The fixed rows and columns are cells of the grid, not Qt headers.
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    setShowGrid(true);
+    setTabKeyNavigation(true);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
+        if (row >= 0 && col >= 0)
+            emit cellSelected(col, row);
+    });
+    // A click on the cell that is already current selects it again.
+    connect(this, &QTableWidget::cellPressed, this, [this](int row, int col) {
+        if (!isFixed(col, row))
+            emit cellSelected(col, row);
+    });
+}
+
+void StringGrid::setGridSize(int colCount, int rowCount, int fixedCols, int fixedRows) {
+    setColumnCount(colCount);
+    setRowCount(rowCount);
+    fixedCols_ = fixedCols;
+    fixedRows_ = fixedRows;
+    for (int row = 0; row < rowCount; ++row) {
+        for (int col = 0; col < colCount; ++col)
+            styleCell(col, row);
+    }
+}
+
+void StringGrid::styleCell(int col, int row) {
+    QTableWidgetItem* cellItem = item(row, col);
+    if (!cellItem) {
+        cellItem = new QTableWidgetItem;
+        setItem(row, col, cellItem);
+    }
+    if (isFixed(col, row)) {
+        // Disabled cells are skipped by the cursor keys and the mouse; they
+        // keep the text colour of a header.
+        cellItem->setFlags(Qt::NoItemFlags);
+        cellItem->setBackground(palette().button());
+        cellItem->setForeground(palette().buttonText());
+    } else {
+        cellItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+    }
+}
+
+void StringGrid::setDefaultRowHeight(int height) {
+    verticalHeader()->setMinimumSectionSize(height);
+    verticalHeader()->setDefaultSectionSize(height);
+    for (int row = 0; row < rowCount(); ++row)
+        setRowHeight(row, height);
+}
+
+QString StringGrid::cell(int col, int row) const {
+    const QTableWidgetItem* cellItem = item(row, col);
+    return cellItem ? cellItem->text() : QString();
+}
+
+void StringGrid::setCell(int col, int row, const QString& text) {
+    if (QTableWidgetItem* cellItem = item(row, col))
+        cellItem->setText(text);
+    else
+        setItem(row, col, new QTableWidgetItem(text));
+}
