@@ -69,6 +69,8 @@ public:
     // Rows stored, deleted dBase records included.
     virtual std::uint64_t rowCount() const = 0;
     virtual Record read(RowId row) = 0;
+    // One value of a row; formats override it where that is cheaper than read().
+    virtual Value readField(RowId row, int field) { return read(row)[field]; }
     virtual bool isDeleted(RowId row) = 0; // dBase deletion flag; false for Paradox
     virtual RowId append(const Record& record) = 0;
     // Returns the row's id after the change (a Paradox row may move).

@@ -1,11 +1,39 @@
 #include "envtool/StringGrid.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Puts every keystroke of a cell editor into its cell at once, so that a
+// button that does not take the focus still reads what is being typed.
+class LiveEditDelegate : public QStyledItemDelegate {
+public:
+    explicit LiveEditDelegate(QTableWidget* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            connect(line, &QLineEdit::textEdited, grid_,
+                    [model = grid_->model(), cell = QPersistentModelIndex(index)](
+                        const QString& text) { model->setData(cell, text); });
+        }
+        return editor;
+    }
+
+private:
+    QTableWidget* grid_;
+};
+
+} // namespace
 
 StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
     // The fixed rows and columns are cells of the grid, not Qt headers.
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    setItemDelegate(new LiveEditDelegate(this));
     setShowGrid(true);
     setTabKeyNavigation(true);
     setSelectionMode(QAbstractItemView::ContiguousSelection);

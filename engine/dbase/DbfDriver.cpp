@@ -1,21 +1,119 @@
+// openTable, createTable, deleteTable and renameTable for dBase tables.
+#include "engine/BinaryFile.h"
+#include "engine/Codepage.h"
 #include "engine/EngineError.h"
+#include "engine/FileNames.h"
 #include "engine/TableDrivers.h"
+#include "engine/Text.h"
+#include "engine/dbase/DbfHeader.h"
+#include "engine/dbase/DbfTable.h"
+#include "engine/dbase/MemoFile.h"
+
+#include <vector>
 
 namespace engine::dbase {
 
+namespace fs = std::filesystem;
+
 namespace {
-[[noreturn]] void notYet(const std::filesystem::path& path) {
-    throw EngineError(code::NotSupported, "Table " + path.string() + ": format not available yet");
+
+// "T" names the table T.DBF.
+fs::path tableFile(const fs::path& path) {
+    if (path.has_extension())
+        return path;
+    fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    fs::path found = findFile(dir, path.filename().string() + ".DBF");
+    return path.parent_path().empty() ? found.filename() : found;
 }
+
+void requireTable(const fs::path& file) {
+    if (!fs::exists(file))
+        throw EngineError(code::FileNotFound, "Table " + file.string() + " does not exist");
+}
+
+// The table's companions that exist: memo file and production index.
+std::vector<fs::path> companions(const fs::path& file) {
+    std::vector<fs::path> out;
+    for (const char* ext : {".DBT", ".MDX"}) {
+        fs::path p = companionFile(file, ext);
+        if (fs::exists(p))
+            out.push_back(p);
+    }
+    return out;
+}
+
+// Writes a name into a header, upper case, NUL padded to `size` bytes.
+void writeName(const fs::path& file, std::uint64_t offset, std::size_t size,
+               const std::string& name) {
+    std::string bytes(size, '\0');
+    std::string upper = toUpperAscii(name);
+    std::copy_n(upper.begin(), std::min(size, upper.size()), bytes.begin());
+    BinaryFile(file, BinaryFile::Mode::ReadWrite).writeAt(offset, bytes.data(), bytes.size());
+}
+
 } // namespace
 
-std::unique_ptr<TableFile> openTable(const std::filesystem::path& path, const OpenOptions&) {
-    notYet(path);
+std::unique_ptr<TableFile> openTable(const fs::path& path, const OpenOptions& options) {
+    fs::path file = tableFile(path);
+    requireTable(file);
+    return std::make_unique<DbfTable>(file, options);
 }
-std::unique_ptr<TableFile> createTable(const std::filesystem::path& path, const FieldList&) {
-    notYet(path);
+
+std::unique_ptr<TableFile> createTable(const fs::path& path, const FieldList& fields) {
+    fs::path file = tableFile(path);
+    FieldList normalised = normaliseFields(fields, file.string());
+    DbfHeader header = newDbfHeader(normalised, Codepage(1252).dbaseDriverId());
+    std::string bytes = encodeDbfHeader(header) + kEndMarker;
+    {
+        BinaryFile dbf(file, BinaryFile::Mode::CreateNew, LockMode::Exclusive);
+        if (header.hasMemoFile())
+            MemoFile::create(companionFile(file, ".DBT"), toUpperAscii(file.stem().string()));
+        dbf.writeAt(0, bytes.data(), bytes.size());
+    }
+    return std::make_unique<DbfTable>(file, OpenOptions{});
 }
-void deleteTable(const std::filesystem::path& path) { notYet(path); }
-void renameTable(const std::filesystem::path& from, const std::filesystem::path&) { notYet(from); }
+
+void deleteTable(const fs::path& path) {
+    fs::path file = tableFile(path);
+    requireTable(file);
+    // Held while the files go, so a table in use elsewhere is refused.
+    BinaryFile lock(file, BinaryFile::Mode::Read, LockMode::Exclusive);
+    for (const fs::path& companion : companions(file))
+        fs::remove(companion);
+    fs::remove(file);
+}
+
+void renameTable(const fs::path& from, const fs::path& to) {
+    fs::path file = tableFile(from);
+    requireTable(file);
+    fs::path target = to.has_extension() ? to : fs::path(to.string() + ".DBF");
+    if (target.parent_path().empty())
+        target = file.parent_path() / target;
+    fs::path targetDir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    fs::path sourceDir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    if (fs::weakly_canonical(targetDir) != fs::weakly_canonical(sourceDir))
+        throw EngineError(code::InvalidName, "Cannot rename table " + file.string() + " to " +
+                                                 target.string() +
+                                                 ": a table stays in its directory");
+    if (fs::exists(findFile(targetDir, target.filename().string())))
+        throw EngineError(code::InvalidParameter, "Cannot rename table " + file.string() + ": " +
+                                                      target.string() + " already exists");
+    BinaryFile lock(file, BinaryFile::Mode::Read, LockMode::Exclusive);
+    unsigned char version = 0;
+    lock.readSome(0, &version, 1);
+    const std::string newName = target.stem().string();
+    for (const fs::path& companion : companions(file)) {
+        std::string ext = companion.extension().string();
+        fs::path moved = companionFile(target, toUpperAscii(ext));
+        fs::rename(companion, moved);
+        // The MDX names its table (offset 4, 16 bytes); a dBase IV DBT too (offset 8).
+        if (equalsIgnoreCase(ext, ".MDX") && fs::file_size(moved) >= 20)
+            writeName(moved, 4, 16, newName);
+        else if (equalsIgnoreCase(ext, ".DBT") && version == kVersionMemo4 &&
+                 fs::file_size(moved) >= 16)
+            writeName(moved, 8, 8, newName);
+    }
+    fs::rename(file, target);
+}
 
 } // namespace engine::dbase

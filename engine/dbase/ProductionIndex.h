@@ -65,9 +65,13 @@ public:
     // Structural faults of the file and entries that disagree with the table.
     std::vector<std::string> check(const RecordSource& records);
 
+    // Re-reads the header and tag headers after another program may have
+    // written the file.
+    void refresh();
+
 private:
     ProductionIndex();
-    std::unique_ptr<MdxFile> file_;
+    std::shared_ptr<MdxFile> file_; // shared with the tags that cursors hold
     struct Tags;
     std::unique_ptr<Tags> tags_;
 };

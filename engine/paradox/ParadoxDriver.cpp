@@ -1,21 +1,282 @@
 #include "engine/EngineError.h"
+#include "engine/FileNames.h"
 #include "engine/TableDrivers.h"
+#include "engine/Text.h"
+#include "engine/paradox/ParadoxTable.h"
+#include "engine/paradox/Table.h"
+
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
 
 namespace engine::paradox {
 
+namespace fs = std::filesystem;
+
 namespace {
-[[noreturn]] void notYet(const std::filesystem::path& path) {
-    throw EngineError(code::NotSupported, "Table " + path.string() + ": format not available yet");
+
+// One Table per file for the whole process, so that every handle sees the
+// others' writes.
+std::shared_ptr<Table> sharedTable(const fs::path& path, bool writable) {
+    static std::mutex mutex;
+    static std::map<std::pair<dev_t, ino_t>, std::weak_ptr<Table>> open;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        throw EngineError(code::FileNotFound, "Table " + path.string() + " does not exist");
+    std::lock_guard lock(mutex);
+    auto& slot = open[{st.st_dev, st.st_ino}];
+    std::shared_ptr<Table> table = slot.lock();
+    if (!table || (writable && !table->writable())) {
+        table = std::make_shared<Table>(path, writable);
+        slot = table;
+    }
+    return table;
 }
+
+class Cursor : public IndexCursor {
+public:
+    Cursor(std::shared_ptr<Table> table, SecondaryIndex* index)
+        : table_(std::move(table)), index_(index) {}
+
+    bool first() override { return moveTo(0, 0, +1); }
+    bool last() override {
+        const auto& chain = file().chain();
+        if (chain.empty())
+            return moveTo(0, 0, +1);
+        return moveTo(static_cast<int>(chain.size()) - 1, chain.back().count - 1, -1);
+    }
+    bool next() override {
+        if (state_ == After)
+            return false;
+        if (state_ == Before)
+            return first();
+        return moveTo(block_, slot_ + 1, +1);
+    }
+    bool prior() override {
+        if (state_ == Before)
+            return false;
+        if (state_ == After)
+            return last();
+        return moveTo(block_, slot_ - 1, -1);
+    }
+    bool seek(const std::string& key) override {
+        if (!index_ && !table_->keyed())
+            throw EngineError(code::NotSupported,
+                              "Table " + table_->path().string() + " has no key to seek in");
+        auto [block, slot] = file().lowerBound(key);
+        return moveTo(block, slot, +1);
+    }
+    const std::string& key() const override { return key_; }
+    RowId row() const override { return row_; }
+
+private:
+    enum State { Before, On, After };
+
+    BlockFile& file() { return index_ ? index_->file(false) : table_->db(); }
+
+    // Settles on the first entry at or after (direction +1) or at or before
+    // (-1) the given place.
+    bool moveTo(int block, int slot, int direction) {
+        BlockFile& f = file();
+        const auto& chain = f.chain();
+        int blocks = static_cast<int>(chain.size());
+        while (block >= 0 && block < blocks) {
+            int count = chain[static_cast<std::size_t>(block)].count;
+            if (slot >= count) {
+                ++block;
+                slot = 0;
+            } else if (slot < 0) {
+                --block;
+                slot = block >= 0 ? chain[static_cast<std::size_t>(block)].count - 1 : 0;
+            } else {
+                break;
+            }
+            if (direction < 0 && slot >= 0 && block >= blocks)
+                break;
+        }
+        if (block < 0 || block >= blocks) {
+            state_ = block < 0 ? Before : After;
+            key_.clear();
+            row_ = NoRow;
+            return false;
+        }
+        state_ = On;
+        block_ = block;
+        slot_ = slot;
+        const char* rec = f.recordAt(block, slot);
+        if (!index_) {
+            key_ = table_->keyed() ? f.sortKey(rec) : std::string();
+            row_ = rowIdOf({chain[static_cast<std::size_t>(block)].number, slot});
+            return true;
+        }
+        std::string sortKey = f.sortKey(rec);
+        int own = index_->keyLength() - table_->db().keyLength();
+        key_ = sortKey.substr(0, static_cast<std::size_t>(own));
+        std::string primary(rec + own, static_cast<std::size_t>(table_->db().keyLength()));
+        Slot at = table_->db().find(primary);
+        row_ = at.block ? rowIdOf(at) : NoRow;
+        return true;
+    }
+
+    std::shared_ptr<Table> table_;
+    SecondaryIndex* index_;
+    State state_ = Before;
+    int block_ = 0, slot_ = 0;
+    std::string key_;
+    RowId row_ = NoRow;
+};
+
+class ParadoxTableFile : public TableFile {
+public:
+    ParadoxTableFile(const fs::path& path, const OpenOptions& options)
+        : lock_(path, BinaryFile::Mode::Read,
+                options.exclusive ? LockMode::Exclusive : LockMode::Shared),
+          readOnly_(options.readOnly), table_(sharedTable(path, !options.readOnly)) {}
+    ~ParadoxTableFile() override {
+        try {
+            endAppendBatch();
+        } catch (const EngineError&) {
+            // A destructor cannot report; the rows of an unfinished batch are lost.
+        }
+    }
+
+    TableKind kind() const override { return TableKind::Paradox; }
+    const fs::path& path() const override { return table_->path(); }
+    const FieldList& fields() const override { return table_->fields(); }
+    std::uint64_t rowCount() const override { return table_->rowCount(); }
+    Record read(RowId row) override { return table_->read(row); }
+    bool isDeleted(RowId) override { return false; }
+    RowId append(const Record& record) override { return writable().append(record); }
+    RowId update(RowId row, const Record& record) override {
+        return writable().update(row, record);
+    }
+    void remove(RowId row) override { writable().remove(row); }
+    void beginAppendBatch() override {
+        writable().beginBatch();
+        ++batches_;
+    }
+    void endAppendBatch() override {
+        for (; batches_ > 0; --batches_)
+            table_->endBatch();
+    }
+    std::uint64_t changeCount() const override { return table_->changes(); }
+    bool stableRowIds() const override { return false; }
+    void refresh() override { table_->refresh(); }
+    std::vector<IndexInfo> indexes() const override { return table_->indexes(); }
+    std::unique_ptr<IndexCursor> openIndex(const std::string& name) override {
+        SecondaryIndex* index = nullptr;
+        if (!name.empty()) {
+            index = table_->secondary(name);
+            if (!index)
+                throw EngineError(code::NotFound,
+                                  "Table " + path().string() + " has no index " + name);
+            index->file(false);
+        }
+        return std::make_unique<Cursor>(table_, index);
+    }
+    std::string indexKey(const std::string& name, const Record& record) override {
+        return table_->indexKey(name, record);
+    }
+    int compareKeys(const std::string& name, const std::string& a, const std::string& b) override {
+        if (!name.empty() && !table_->secondary(name))
+            throw EngineError(code::NotFound, "Table " + path().string() + " has no index " + name);
+        int c = a.compare(b); // the key encodings sort bytewise
+        return c < 0 ? -1 : c > 0 ? 1 : 0;
+    }
+    void addIndex(const IndexDef& index) override { writable().addIndex(index); }
+    void reindex() override { writable().reindex(); }
+    std::vector<std::string> check() override { return table_->check(); }
+
+private:
+    Table& writable() {
+        if (readOnly_)
+            throw EngineError(code::ReadOnly, "Table " + path().string() + " is open read-only");
+        return *table_;
+    }
+
+    BinaryFile lock_;
+    bool readOnly_;
+    std::shared_ptr<Table> table_;
+    int batches_ = 0;
+};
+
+// Companions that belong to a table: everything named like it with one of
+// these extensions (X?? and Y?? cover the secondary indexes).
+bool isCompanion(const fs::path& table, const fs::path& candidate) {
+    if (!equalsIgnoreCase(candidate.stem().string(), table.stem().string()))
+        return false;
+    std::string ext = toUpperAscii(candidate.extension().string());
+    if (ext == ".DB" || ext == ".PX" || ext == ".MB" || ext == ".VAL" || ext == ".TV" ||
+        ext == ".FAM")
+        return true;
+    return ext.size() == 4 && (ext[1] == 'X' || ext[1] == 'Y') &&
+           std::isxdigit(static_cast<unsigned char>(ext[3])) &&
+           (ext[2] == 'G' || std::isxdigit(static_cast<unsigned char>(ext[2])));
+}
+
+std::vector<fs::path> tableFiles(const fs::path& table) {
+    std::vector<fs::path> files;
+    fs::path dir = table.parent_path().empty() ? fs::path(".") : table.parent_path();
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (isCompanion(table, it->path()))
+            files.push_back(it->path());
+    return files;
+}
+
 } // namespace
 
-std::unique_ptr<TableFile> openTable(const std::filesystem::path& path, const OpenOptions&) {
-    notYet(path);
+std::unique_ptr<TableFile> createTableWithBlocks(const fs::path& path, const FieldList& fields,
+                                                 int blockKiB) {
+    if (blockKiB < 0 || blockKiB > 4)
+        throw EngineError(code::InvalidParameter,
+                          "Table " + path.string() + ": block size must be 1..4 KiB");
+    Table::create(path, fields, blockKiB);
+    return openTable(path, {});
 }
-std::unique_ptr<TableFile> createTable(const std::filesystem::path& path, const FieldList&) {
-    notYet(path);
+
+std::unique_ptr<TableFile> openTable(const fs::path& path, const OpenOptions& options) {
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        throw EngineError(code::FileNotFound, "Table " + path.string() + " does not exist");
+    return std::make_unique<ParadoxTableFile>(path, options);
 }
-void deleteTable(const std::filesystem::path& path) { notYet(path); }
-void renameTable(const std::filesystem::path& from, const std::filesystem::path&) { notYet(from); }
+
+std::unique_ptr<TableFile> createTable(const fs::path& path, const FieldList& fields) {
+    return createTableWithBlocks(path, fields, 0);
+}
+
+void deleteTable(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        throw EngineError(code::FileNotFound, "Table " + path.string() + " does not exist");
+    // Refuse while another program has the table open.
+    BinaryFile lock(path, BinaryFile::Mode::Read, LockMode::Exclusive);
+    for (const fs::path& file : tableFiles(path))
+        fs::remove(file, ec);
+}
+
+void renameTable(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    if (!fs::exists(from, ec))
+        throw EngineError(code::FileNotFound, "Table " + from.string() + " does not exist");
+    fs::path target = to;
+    if (target.extension().empty())
+        target += from.extension();
+    if (fs::exists(findFile(target.parent_path().empty() ? fs::path(".") : target.parent_path(),
+                            target.filename().string()),
+                   ec))
+        throw EngineError(code::InvalidParameter, "Cannot rename " + from.string() + ": table " +
+                                                      target.string() + " already exists");
+    BinaryFile lock(from, BinaryFile::Mode::Read, LockMode::Exclusive);
+    for (const fs::path& file : tableFiles(from)) {
+        fs::path moved =
+            target.parent_path() / (target.stem().string() + file.extension().string());
+        fs::rename(file, moved, ec);
+        if (ec)
+            throw EngineError(code::IoError, "Cannot rename " + file.string() + " to " +
+                                                 moved.string() + ": " + ec.message());
+    }
+}
 
 } // namespace engine::paradox

@@ -1,0 +1,361 @@
+#include "engine/dbase/DbfTable.h"
+
+#include "engine/EngineError.h"
+#include "engine/FileNames.h"
+#include "engine/Text.h"
+#include "engine/dbase/FieldCodec.h"
+#include "engine/dbase/NaturalCursor.h"
+
+#include <cstdio>
+
+namespace engine::dbase {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+BinaryFile::Mode modeOf(const OpenOptions& options) {
+    return options.readOnly ? BinaryFile::Mode::Read : BinaryFile::Mode::ReadWrite;
+}
+
+std::string tableNameOf(const fs::path& path) {
+    return toUpperAscii(path.stem().string());
+}
+
+bool isEmptyMemo(const Value& v) {
+    return v.isNull() || (v.isText() && v.text().empty()) || (v.isBlob() && v.blob().bytes.empty());
+}
+
+} // namespace
+
+DbfTable::DbfTable(const fs::path& path, const OpenOptions& options)
+    : path_(path), options_(options),
+      lock_(options.exclusive ? LockMode::Exclusive : LockMode::Shared),
+      file_(path, modeOf(options), lock_), header_(readDbfHeader(file_)),
+      codepage_(Codepage::fromDbaseDriverId(header_.languageDriver)), changes_(path) {
+    records_ = std::make_unique<DbfRecords>(file_, header_.headerLength, header_.recordLength,
+                                            header_.recordCount);
+    bool memoFields = false;
+    for (const FieldDef& f : header_.fields)
+        memoFields = memoFields || isBlobType(f.type);
+    if (memoFields) {
+        fs::path dbt = companionFile(path_, ".DBT");
+        if (!fs::exists(dbt))
+            throw EngineError(code::FileNotFound, "Table " + name() + ": its memo file " +
+                                                      dbt.string() + " is missing");
+        memo_.emplace(dbt, modeOf(options), lock_, header_.dbase3Memos());
+        records_->setBeforeFlush([this] { memo_->flush(); });
+    }
+    if (header_.productionIndex)
+        openIndexFile();
+}
+
+void DbfTable::openIndexFile() {
+    fs::path mdx = companionFile(path_, ".MDX");
+    if (!fs::exists(mdx)) {
+        indexProblem_ = "production index " + mdx.string() + " is missing";
+        indexProblemCode_ = code::FileNotFound;
+        return;
+    }
+    try {
+        index_ = ProductionIndex::open(mdx, tableNameOf(path_), header_.fields, modeOf(options_),
+                                       lock_, header_.languageDriver);
+    } catch (const EngineError& e) {
+        indexProblem_ = e.what();
+        indexProblemCode_ = e.code();
+    }
+}
+
+std::string DbfTable::fieldContext(std::size_t field) const {
+    return "Table " + name() + ", field " + header_.fields[field].name;
+}
+
+void DbfTable::requireRow(RowId row) const {
+    if (row < 1 || row > records_->count())
+        throw EngineError(code::NotFound,
+                          "Table " + name() + " has no record " + std::to_string(row));
+}
+
+void DbfTable::requireWritable() const {
+    if (options_.readOnly)
+        throw EngineError(code::ReadOnly, "Table " + name() + " is open read-only");
+    if (!indexProblem_.empty())
+        throw EngineError(indexProblemCode_, "Table " + name() +
+                                                 " cannot be changed while its production index "
+                                                 "is unusable: " +
+                                                 indexProblem_);
+}
+
+Value DbfTable::readMemo(std::size_t field, std::string_view raw) const {
+    std::uint32_t block = decodeBlockPointer(raw);
+    if (block == 0)
+        return Value();
+    std::string data = memo_->read(block, fieldContext(field));
+    if (header_.fields[field].type == FieldType::Memo)
+        return Value(codepage_.toUtf8(data));
+    return Value(Blob{std::move(data)});
+}
+
+Record DbfTable::read(RowId row) {
+    requireRow(row);
+    std::string_view raw = records_->raw(row);
+    Record record;
+    record.reserve(header_.fields.size());
+    for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+        const FieldDef& f = header_.fields[i];
+        std::string_view bytes = raw.substr(header_.offsets[i], f.length);
+        record.push_back(isBlobType(f.type) ? readMemo(i, bytes)
+                                            : decodeField(f, bytes, codepage_));
+    }
+    return record;
+}
+
+bool DbfTable::isDeleted(RowId row) {
+    requireRow(row);
+    return records_->raw(row)[0] == '*';
+}
+
+std::string DbfTable::encode(const Record& record, std::string_view before, const Record* old) {
+    if (record.size() != header_.fields.size())
+        throw EngineError(code::InvalidParameter,
+                          "Table " + name() + " has " + std::to_string(header_.fields.size()) +
+                              " fields, the record " + std::to_string(record.size()) + " values");
+    std::string bytes(header_.recordLength, ' ');
+    // Plain fields first: a value that does not fit leaves no memo behind.
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        const FieldDef& f = header_.fields[i];
+        if (!isBlobType(f.type))
+            encodeField(f, record[i], bytes.data() + header_.offsets[i], codepage_,
+                        fieldContext(i));
+    }
+    std::vector<std::string> memoData(record.size());
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        const FieldDef& f = header_.fields[i];
+        const Value& v = record[i];
+        if (!isBlobType(f.type) || isEmptyMemo(v) || (old && (*old)[i] == v))
+            continue;
+        if (v.isText())
+            memoData[i] = f.type == FieldType::Memo ? codepage_.fromUtf8(v.text(), fieldContext(i))
+                                                    : v.text();
+        else if (v.isBlob())
+            memoData[i] = v.blob().bytes;
+        else
+            throw EngineError(code::BadValue,
+                              fieldContext(i) + ": a memo field needs text or bytes");
+    }
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        const FieldDef& f = header_.fields[i];
+        if (!isBlobType(f.type))
+            continue;
+        char* out = bytes.data() + header_.offsets[i];
+        if (old && (*old)[i] == record[i] && !before.empty())
+            std::copy_n(before.data() + header_.offsets[i], 10, out);
+        else
+            encodeBlockPointer(isEmptyMemo(record[i]) ? 0 : memo_->append(memoData[i]), out);
+    }
+    return bytes;
+}
+
+Record DbfTable::stored(std::string_view bytes, const Record& given) const {
+    Record record;
+    record.reserve(given.size());
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const FieldDef& f = header_.fields[i];
+        if (isBlobType(f.type))
+            record.push_back(isEmptyMemo(given[i]) ? Value() : given[i]);
+        else
+            record.push_back(decodeField(f, bytes.substr(header_.offsets[i], f.length), codepage_));
+    }
+    return record;
+}
+
+RowId DbfTable::append(const Record& record) {
+    requireWritable();
+    std::string bytes = encode(record, {}, nullptr);
+    RowId row = records_->append(bytes);
+    if (index_)
+        index_->onAppend(row, stored(bytes, record), false);
+    changes_.bump();
+    return row;
+}
+
+RowId DbfTable::update(RowId row, const Record& record) {
+    requireWritable();
+    requireRow(row);
+    std::string before(records_->raw(row));
+    Record old = read(row);
+    std::string bytes = encode(record, before, &old);
+    bytes[0] = before[0];
+    records_->write(row, bytes);
+    if (index_) {
+        bool deleted = before[0] == '*';
+        index_->onUpdate(row, old, deleted, stored(bytes, record), deleted);
+    }
+    changes_.bump();
+    return row;
+}
+
+void DbfTable::remove(RowId row) {
+    requireWritable();
+    requireRow(row);
+    if (records_->raw(row)[0] == '*')
+        return;
+    Record old = index_ ? read(row) : Record();
+    records_->writeFlag(row, '*');
+    if (index_)
+        index_->onUpdate(row, old, false, old, true);
+    changes_.bump();
+}
+
+void DbfTable::beginAppendBatch() {
+    records_->beginBatch();
+    if (memo_)
+        memo_->beginBatch();
+}
+
+void DbfTable::endAppendBatch() {
+    if (memo_)
+        memo_->endBatch();
+    records_->endBatch();
+}
+
+void DbfTable::refresh() {
+    records_->flush();
+    DbfHeader fresh = readDbfHeader(file_);
+    if (fresh.fields != header_.fields || fresh.headerLength != header_.headerLength)
+        throw EngineError(code::FileCorrupt,
+                          "Table " + name() +
+                              " was restructured by another program; open it again");
+    header_ = std::move(fresh);
+    records_->reset(header_.recordCount);
+    if (memo_)
+        memo_->refresh();
+}
+
+Date DbfTable::lastUpdate() const {
+    return Date::isValidYmd(header_.year, header_.month, header_.day)
+               ? Date::fromYmd(header_.year, header_.month, header_.day)
+               : Date();
+}
+
+std::vector<IndexInfo> DbfTable::indexes() const {
+    return index_ ? index_->tags() : std::vector<IndexInfo>{};
+}
+
+ProductionIndex& DbfTable::requireIndex(const std::string& tag) {
+    if (index_)
+        return *index_;
+    if (!indexProblem_.empty())
+        throw EngineError(indexProblemCode_, "Table " + name() + ": index tag " + tag +
+                                                 " is unavailable: " + indexProblem_);
+    throw EngineError(code::NotFound, "Table " + name() + " has no index tag " + tag);
+}
+
+std::unique_ptr<IndexCursor> DbfTable::openIndex(const std::string& tag) {
+    if (tag.empty())
+        return std::make_unique<NaturalCursor>([this] { return rowCount(); });
+    records_->flush();
+    return requireIndex(tag).cursor(tag);
+}
+
+std::string DbfTable::indexKey(const std::string& tag, const Record& record) {
+    return requireIndex(tag).key(tag, record);
+}
+
+int DbfTable::compareKeys(const std::string& tag, const std::string& a, const std::string& b) {
+    return requireIndex(tag).compareKeys(tag, a, b);
+}
+
+ProductionIndex::RecordSource DbfTable::recordSource() {
+    return [this](const ProductionIndex::RecordVisitor& visit) {
+        std::uint64_t n = rowCount();
+        for (RowId row = 1; row <= n; ++row) {
+            Record record = read(row);
+            visit(row, record, isDeleted(row));
+        }
+    };
+}
+
+void DbfTable::writeIndexFlags() {
+    header_.productionIndex = index_ != nullptr;
+    char flag = header_.productionIndex ? 1 : 0;
+    file_.writeAt(kMdxFlagOffset, &flag, 1);
+    for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+        std::uint8_t own = index_ && index_->fieldHasOwnTag(static_cast<int>(i)) ? 1 : 0;
+        if (own != header_.ownTag[i]) {
+            header_.ownTag[i] = own;
+            file_.writeAt(kFixedHeaderSize + i * kDescriptorSize + 31, &own, 1);
+        }
+    }
+}
+
+void DbfTable::addIndex(const IndexDef& index) {
+    if (options_.readOnly)
+        throw EngineError(code::ReadOnly, "Table " + name() + " is open read-only");
+    if (index.primary || index.caseInsensitive)
+        throw EngineError(code::InvalidParameter,
+                          "Table " + name() +
+                              ": dBase tags have no primary or case-insensitive option");
+    if (!index_ && indexProblemCode_ != 0 && indexProblemCode_ != code::FileNotFound)
+        throw EngineError(indexProblemCode_, "Table " + name() +
+                                                 ": rebuild its production index (reindex) "
+                                                 "before adding a tag: " +
+                                                 indexProblem_);
+    if (memo_)
+        memo_->flush();
+    records_->flush();
+    fs::path mdx = companionFile(path_, ".MDX");
+    bool created = !index_;
+    if (created)
+        index_ = ProductionIndex::create(mdx, tableNameOf(path_), header_.fields,
+                                         header_.languageDriver, lock_);
+    try {
+        index_->addTag(index, recordSource());
+    } catch (...) {
+        if (created) {
+            index_.reset();
+            fs::remove(mdx);
+        }
+        throw;
+    }
+    indexProblem_.clear();
+    indexProblemCode_ = 0;
+    writeIndexFlags();
+    changes_.bump();
+}
+
+void DbfTable::recreateIndex(const std::vector<IndexDef>& tags) {
+    fs::path mdx = companionFile(path_, ".MDX");
+    index_.reset();
+    fs::remove(mdx);
+    index_ = ProductionIndex::create(mdx, tableNameOf(path_), header_.fields,
+                                     header_.languageDriver, lock_);
+    for (const IndexDef& tag : tags)
+        index_->addTag(tag, recordSource());
+    indexProblem_.clear();
+    indexProblemCode_ = 0;
+}
+
+void DbfTable::reindex() {
+    if (options_.readOnly)
+        throw EngineError(code::ReadOnly, "Table " + name() + " is open read-only");
+    if (memo_)
+        memo_->flush();
+    records_->flush();
+    if (index_) {
+        index_->rebuild(recordSource());
+    } else if (header_.productionIndex) {
+        fs::path mdx = companionFile(path_, ".MDX");
+        if (!fs::exists(mdx))
+            throw EngineError(code::FileNotFound,
+                              "Table " + name() + ": its production index " + mdx.string() +
+                                  " is missing, so the tags it held are unknown; add them again");
+        recreateIndex(ProductionIndex::readDeclaredTags(mdx));
+    } else {
+        return;
+    }
+    writeIndexFlags();
+    changes_.bump();
+}
+
+} // namespace engine::dbase

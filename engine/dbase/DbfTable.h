@@ -1,0 +1,89 @@
+#pragma once
+
+#include "engine/BinaryFile.h"
+#include "engine/Codepage.h"
+#include "engine/TableFile.h"
+#include "engine/dbase/ChangeCounter.h"
+#include "engine/dbase/DbaseDetails.h"
+#include "engine/dbase/DbfHeader.h"
+#include "engine/dbase/DbfRecords.h"
+#include "engine/dbase/MemoFile.h"
+#include "engine/dbase/ProductionIndex.h"
+
+#include <memory>
+#include <optional>
+
+namespace engine::dbase {
+
+// A dBase table: the DBF with its DBT memo file and its production index.
+// RowId is the record number. Deleting sets the record's flag; the record
+// and its index entries stay until the table is packed.
+class DbfTable : public TableFile, public DbaseDetails {
+public:
+    DbfTable(const std::filesystem::path& path, const OpenOptions& options);
+
+    TableKind kind() const override { return TableKind::DBase; }
+    const std::filesystem::path& path() const override { return path_; }
+    const FieldList& fields() const override { return header_.fields; }
+
+    std::uint64_t rowCount() const override { return records_->count(); }
+    Record read(RowId row) override;
+    bool isDeleted(RowId row) override;
+    RowId append(const Record& record) override;
+    RowId update(RowId row, const Record& record) override;
+    void remove(RowId row) override;
+    void beginAppendBatch() override;
+    void endAppendBatch() override;
+
+    std::uint64_t changeCount() const override { return changes_.value(); }
+    bool stableRowIds() const override { return true; }
+    void refresh() override;
+
+    std::vector<IndexInfo> indexes() const override;
+    std::unique_ptr<IndexCursor> openIndex(const std::string& name) override;
+    std::string indexKey(const std::string& name, const Record& record) override;
+    int compareKeys(const std::string& name, const std::string& a, const std::string& b) override;
+    void addIndex(const IndexDef& index) override;
+    void reindex() override;
+    std::vector<std::string> check() override;
+
+    std::uint8_t versionByte() const override { return header_.version; }
+    std::uint8_t languageDriver() const override { return header_.languageDriver; }
+    int codepage() const override { return codepage_.number(); }
+    Date lastUpdate() const override;
+    std::uint32_t memoBlockSize() const override { return memo_ ? memo_->blockSize() : 0; }
+    std::string indexProblem() const override { return indexProblem_; }
+
+private:
+    std::string name() const { return path_.string(); }
+    std::string fieldContext(std::size_t field) const;
+    void requireRow(RowId row) const;
+    void requireWritable() const;
+    ProductionIndex& requireIndex(const std::string& tag);
+    Value readMemo(std::size_t field, std::string_view raw) const;
+    // Encodes a record; new memo values are appended to the DBT. `before` is
+    // the stored record (for an update) so unchanged memos keep their blocks.
+    std::string encode(const Record& record, std::string_view before, const Record* old);
+    // The record as it reads back after encoding (what index keys are computed from).
+    Record stored(std::string_view bytes, const Record& given) const;
+    ProductionIndex::RecordSource recordSource();
+    void openIndexFile();
+    void writeIndexFlags();
+    void recreateIndex(const std::vector<IndexDef>& tags);
+    void checkRecords(std::vector<std::string>& faults);
+
+    std::filesystem::path path_;
+    OpenOptions options_;
+    LockMode lock_;
+    BinaryFile file_;
+    DbfHeader header_;
+    Codepage codepage_;
+    std::optional<MemoFile> memo_;
+    std::unique_ptr<DbfRecords> records_;
+    std::unique_ptr<ProductionIndex> index_;
+    std::string indexProblem_;
+    std::uint16_t indexProblemCode_ = 0;
+    ChangeCounter changes_;
+};
+
+} // namespace engine::dbase

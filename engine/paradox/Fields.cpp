@@ -1,0 +1,426 @@
+#include "engine/paradox/Fields.h"
+
+#include "engine/EngineError.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+namespace engine::paradox {
+
+namespace {
+
+struct TypeCode {
+    FieldType type;
+    std::uint8_t code;
+};
+
+constexpr TypeCode kCodes[] = {
+    {FieldType::Character, 0x01},     {FieldType::Date, 0x02},      {FieldType::Short, 0x03},
+    {FieldType::Long, 0x04},          {FieldType::Currency, 0x05},  {FieldType::Double, 0x06},
+    {FieldType::Logical, 0x09},       {FieldType::Memo, 0x0C},      {FieldType::Binary, 0x0D},
+    {FieldType::FormattedMemo, 0x0E}, {FieldType::Ole, 0x0F},       {FieldType::Graphic, 0x10},
+    {FieldType::Time, 0x14},          {FieldType::Timestamp, 0x15}, {FieldType::AutoInc, 0x16},
+    {FieldType::Bcd, 0x17},           {FieldType::Bytes, 0x18},
+};
+
+constexpr int kBcdWidth = 17;
+constexpr int kMaxLeader = 240;
+constexpr std::int64_t kDayOfJulianZero = 1721425; // Julian day of 0000-12-31
+
+int fixedWidth(FieldType type) {
+    switch (type) {
+    case FieldType::Date:
+    case FieldType::Long:
+    case FieldType::AutoInc:
+    case FieldType::Time:
+        return 4;
+    case FieldType::Short:
+        return 2;
+    case FieldType::Double:
+    case FieldType::Currency:
+    case FieldType::Timestamp:
+        return 8;
+    case FieldType::Logical:
+        return 1;
+    case FieldType::Bcd:
+        return kBcdWidth;
+    default:
+        return 0;
+    }
+}
+
+[[noreturn]] void badValue(const std::string& context, const std::string& why) {
+    throw EngineError(code::BadValue, context + ": " + why);
+}
+
+// Integers: two's complement, big-endian, top bit flipped, so that byte
+// order is numeric order. The smallest value would encode as the blank.
+void putSortableInt(char* out, int width, std::int64_t v, const std::string& context) {
+    std::int64_t limit = std::int64_t{1} << (8 * width - 1);
+    if (v <= -limit || v >= limit)
+        badValue(context, "value " + std::to_string(v) + " is out of range");
+    auto u = static_cast<std::uint64_t>(v) ^ (std::uint64_t{1} << (8 * width - 1));
+    for (int i = width - 1; i >= 0; --i, u >>= 8)
+        out[i] = static_cast<char>(u & 0xFF);
+}
+
+std::int64_t getSortableInt(const char* in, int width) {
+    std::uint64_t u = 0;
+    for (int i = 0; i < width; ++i)
+        u = (u << 8) | static_cast<unsigned char>(in[i]);
+    u ^= std::uint64_t{1} << (8 * width - 1);
+    int shift = 64 - 8 * width; // sign-extend
+    return static_cast<std::int64_t>(u << shift) >> shift;
+}
+
+// Doubles: IEEE big-endian; positive values get the sign bit set, negative
+// values have every bit inverted.
+void putSortableDouble(char* out, double d, const std::string& context) {
+    if (std::isnan(d))
+        badValue(context, "not a number");
+    if (d == 0)
+        d = 0; // -0 sorts as 0
+    auto u = std::bit_cast<std::uint64_t>(d);
+    u = (u >> 63) ? ~u : (u | (std::uint64_t{1} << 63));
+    for (int i = 7; i >= 0; --i, u >>= 8)
+        out[i] = static_cast<char>(u & 0xFF);
+}
+
+double getSortableDouble(const char* in) {
+    std::uint64_t u = 0;
+    for (int i = 0; i < 8; ++i)
+        u = (u << 8) | static_cast<unsigned char>(in[i]);
+    u = (u >> 63) ? (u & ~(std::uint64_t{1} << 63)) : ~u;
+    return std::bit_cast<double>(u);
+}
+
+// BCD: the first byte holds the sign (0x80 = positive) and the precision;
+// 32 decimal digits follow as nibbles, the last `decimals` of them the
+// fraction. A negative value has every nibble inverted.
+void putBcd(char* out, double d, int decimals, const std::string& context) {
+    if (!std::isfinite(d))
+        badValue(context, "not a finite number");
+    double scaled = std::round(std::fabs(d) * std::pow(10.0, decimals));
+    if (scaled >= 1e18)
+        badValue(context, "value is too large for a BCD field");
+    auto digits = static_cast<std::uint64_t>(scaled);
+    unsigned char nibbles[32] = {};
+    for (int i = 31; i >= 0 && digits; --i, digits /= 10)
+        nibbles[i] = static_cast<unsigned char>(digits % 10);
+    bool negative = d < 0 && scaled != 0;
+    out[0] = static_cast<char>(negative ? (~(0x80 | 32) & 0xFF) : (0x80 | 32));
+    for (int i = 0; i < 16; ++i) {
+        unsigned char hi = nibbles[2 * i], lo = nibbles[2 * i + 1];
+        if (negative) {
+            hi = 15 - hi;
+            lo = 15 - lo;
+        }
+        out[1 + i] = static_cast<char>((hi << 4) | lo);
+    }
+}
+
+double getBcd(const char* in, int decimals) {
+    bool negative = !(static_cast<unsigned char>(in[0]) & 0x80);
+    double v = 0;
+    for (int i = 0; i < 32; ++i) {
+        unsigned char b = static_cast<unsigned char>(in[1 + i / 2]);
+        int nibble = (i % 2) ? (b & 0x0F) : (b >> 4);
+        if (negative)
+            nibble = 15 - nibble;
+        v = v * 10 + (nibble > 9 ? 9 : nibble);
+    }
+    v /= std::pow(10.0, decimals);
+    return negative ? -v : v;
+}
+
+std::int64_t integerOf(const Value& value, const std::string& context) {
+    if (value.isInteger())
+        return value.integer();
+    if (value.isNumber()) {
+        double d = value.number();
+        if (d != std::floor(d) || std::fabs(d) > 9e18)
+            badValue(context, "value " + std::to_string(d) + " is not a whole number");
+        return static_cast<std::int64_t>(d);
+    }
+    if (value.isBool())
+        return value.boolean() ? 1 : 0;
+    badValue(context, "an integer was expected");
+}
+
+double numberOf(const Value& value, const std::string& context) {
+    if (value.isNumber() || value.isInteger())
+        return value.asDouble();
+    badValue(context, "a number was expected");
+}
+
+char32_t upperOf(char32_t c) {
+    if (c >= 'a' && c <= 'z')
+        return c - 32;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x430 && c <= 0x44F))
+        return c - 0x20;
+    if (c == 0xFF)
+        return 0x178;
+    if (c >= 0x450 && c <= 0x45F)
+        return c - 0x50;
+    if (((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) && (c & 1))
+        return c - 1;
+    if (((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) && !(c & 1))
+        return c - 1;
+    return c;
+}
+
+} // namespace
+
+bool needsLevel5(FieldType type) {
+    switch (type) {
+    case FieldType::Logical:
+    case FieldType::Long:
+    case FieldType::AutoInc:
+    case FieldType::Time:
+    case FieldType::Timestamp:
+    case FieldType::Bcd:
+    case FieldType::Bytes:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isBlobCode(std::uint8_t code) {
+    return code >= 0x0C && code <= 0x10;
+}
+
+PxField describeField(const FieldDef& def, const std::string& table) {
+    PxField f;
+    f.def = def;
+    f.def.decimals = 0;
+    auto refuse = [&](const std::string& why) {
+        throw EngineError(code::InvalidParameter,
+                          "Table " + table + ", field " + def.name + ": " + why);
+    };
+    if (def.name.size() > 25)
+        refuse("a Paradox field name has at most 25 characters");
+    const TypeCode* tc = nullptr;
+    for (const TypeCode& c : kCodes)
+        if (c.type == def.type)
+            tc = &c;
+    if (!tc)
+        refuse(std::string("type ") + fieldTypeName(def.type) + " is not a Paradox field type");
+    f.code = tc->code;
+    if (def.type == FieldType::Character || def.type == FieldType::Bytes) {
+        if (def.length < 1 || def.length > 255)
+            refuse("size " + std::to_string(def.length) + " is outside 1..255");
+        f.width = def.length;
+        f.sizeByte = static_cast<std::uint8_t>(def.length);
+    } else if (isBlobType(def.type)) {
+        // A memo needs a leader of at least one byte; 10 when none is given.
+        int leader = def.length;
+        if (leader == 0 && def.type == FieldType::Memo)
+            leader = 10;
+        if (leader < 0 || leader > kMaxLeader)
+            refuse("blob size " + std::to_string(def.length) + " is outside 0..240");
+        f.def.length = leader;
+        f.width = leader + 10;
+        f.sizeByte = static_cast<std::uint8_t>(f.width);
+    } else if (def.type == FieldType::Bcd) {
+        if (def.decimals < 0 || def.decimals > 32)
+            refuse("BCD decimals must be 0..32");
+        f.def.length = 0;
+        f.def.decimals = def.decimals;
+        f.width = kBcdWidth;
+        f.sizeByte = static_cast<std::uint8_t>(def.decimals);
+    } else {
+        f.def.length = 0;
+        f.width = fixedWidth(def.type);
+        f.sizeByte = static_cast<std::uint8_t>(f.width);
+    }
+    return f;
+}
+
+PxField fieldFromDescriptor(std::uint8_t code, std::uint8_t size, std::string name,
+                            const std::string& file) {
+    for (const TypeCode& c : kCodes) {
+        if (c.code != code)
+            continue;
+        PxField f;
+        f.def.name = std::move(name);
+        f.def.type = c.type;
+        f.code = code;
+        f.sizeByte = size;
+        int fixed = fixedWidth(c.type);
+        if (c.type == FieldType::Bcd) {
+            f.width = kBcdWidth;
+            f.def.decimals = size;
+        } else if (fixed) {
+            if (size != fixed)
+                break;
+            f.width = fixed;
+        } else if (isBlobCode(code)) {
+            if (size < 10)
+                break;
+            f.width = size;
+            f.def.length = size - 10;
+        } else {
+            if (size == 0)
+                break;
+            f.width = size;
+            f.def.length = size;
+        }
+        return f;
+    }
+    throw EngineError(code::FileCorrupt, "File " + file + ": field " + name + " has type code " +
+                                             std::to_string(code) + " with size " +
+                                             std::to_string(size) + ", which is not valid");
+}
+
+int layOut(std::vector<PxField>& fields) {
+    int offset = 0;
+    for (PxField& f : fields) {
+        f.offset = offset;
+        offset += f.width;
+    }
+    return offset;
+}
+
+bool isBlank(const char* bytes, int width) {
+    for (int i = 0; i < width; ++i)
+        if (bytes[i])
+            return false;
+    return true;
+}
+
+std::int64_t paradoxDay(Date date) {
+    return date.julianDay() - kDayOfJulianZero;
+}
+Date dateFromParadoxDay(std::int64_t day) {
+    return Date::fromJulianDay(day + kDayOfJulianZero);
+}
+
+void encodeValue(const PxField& f, const Value& value, const Codepage& page, char* out,
+                 const std::string& context) {
+    std::memset(out, 0, static_cast<std::size_t>(f.width));
+    if (value.isNull())
+        return;
+    switch (f.def.type) {
+    case FieldType::Character: {
+        if (!value.isText())
+            badValue(context, "a text was expected");
+        std::string bytes = page.fromUtf8(value.text(), context);
+        if (bytes.size() > static_cast<std::size_t>(f.width))
+            badValue(context, "text of " + std::to_string(bytes.size()) +
+                                  " characters does not fit in " + std::to_string(f.width));
+        std::memcpy(out, bytes.data(), bytes.size());
+        return;
+    }
+    case FieldType::Bytes: {
+        const std::string& bytes = value.isBlob() ? value.blob().bytes
+                                   : value.isText()
+                                       ? value.text()
+                                       : (badValue(context, "bytes were expected"), "");
+        if (bytes.size() > static_cast<std::size_t>(f.width))
+            badValue(context, std::to_string(bytes.size()) + " bytes do not fit in " +
+                                  std::to_string(f.width));
+        std::memcpy(out, bytes.data(), bytes.size());
+        return;
+    }
+    case FieldType::Date:
+        if (!value.isDate())
+            badValue(context, "a date was expected");
+        putSortableInt(out, 4, paradoxDay(value.date()), context);
+        return;
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::AutoInc:
+    case FieldType::Time:
+        putSortableInt(out, f.width, integerOf(value, context), context);
+        return;
+    case FieldType::Double:
+    case FieldType::Currency:
+    case FieldType::Timestamp:
+        putSortableDouble(out, numberOf(value, context), context);
+        return;
+    case FieldType::Logical:
+        if (!value.isBool())
+            badValue(context, "a logical was expected");
+        out[0] = static_cast<char>(value.boolean() ? 0x81 : 0x80);
+        return;
+    case FieldType::Bcd:
+        putBcd(out, numberOf(value, context), f.def.decimals, context);
+        return;
+    default:
+        badValue(context, "blob value outside the blob file");
+    }
+}
+
+Value decodeValue(const PxField& f, const Codepage& page, const char* in) {
+    if (isBlank(in, f.width))
+        return {};
+    switch (f.def.type) {
+    case FieldType::Character:
+        return Value(page.toUtf8(std::string_view(in, strnlen(in, f.width))));
+    case FieldType::Bytes:
+        return Value(Blob{std::string(in, static_cast<std::size_t>(f.width))});
+    case FieldType::Date:
+        return Value(dateFromParadoxDay(getSortableInt(in, 4)));
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::AutoInc:
+    case FieldType::Time:
+        return Value(getSortableInt(in, f.width));
+    case FieldType::Double:
+    case FieldType::Currency:
+    case FieldType::Timestamp:
+        return Value(getSortableDouble(in));
+    case FieldType::Logical:
+        return Value(static_cast<unsigned char>(in[0]) == 0x81);
+    case FieldType::Bcd:
+        return Value(getBcd(in, f.def.decimals));
+    default:
+        return {};
+    }
+}
+
+CaseFold::CaseFold(const Codepage& page) {
+    for (int b = 0; b < 256; ++b) {
+        map_[b] = static_cast<unsigned char>(b);
+        if (b == 0)
+            continue;
+        std::string utf8 = page.toUtf8(std::string(1, static_cast<char>(b)));
+        std::size_t i = 0;
+        char32_t c = static_cast<unsigned char>(utf8[0]);
+        if (c >= 0x80) {
+            int extra = c >= 0xE0 ? 2 : 1;
+            c &= (0x3F >> extra);
+            for (i = 1; i <= static_cast<std::size_t>(extra); ++i)
+                c = (c << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+        }
+        char32_t up = upperOf(c);
+        if (up == c)
+            continue;
+        for (int t = 1; t < 256; ++t) {
+            std::string other = page.toUtf8(std::string(1, static_cast<char>(t)));
+            std::string want;
+            // Compare through UTF-8 to stay with the page's own table.
+            if (up < 0x80)
+                want = std::string(1, static_cast<char>(up));
+            else if (up < 0x800)
+                want = {static_cast<char>(0xC0 | (up >> 6)), static_cast<char>(0x80 | (up & 0x3F))};
+            else
+                want = {static_cast<char>(0xE0 | (up >> 12)),
+                        static_cast<char>(0x80 | ((up >> 6) & 0x3F)),
+                        static_cast<char>(0x80 | (up & 0x3F))};
+            if (other == want) {
+                map_[b] = static_cast<unsigned char>(t);
+                break;
+            }
+        }
+    }
+}
+
+void CaseFold::apply(char* bytes, std::size_t size) const {
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(map_[static_cast<unsigned char>(bytes[i])]);
+}
+
+} // namespace engine::paradox

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "engine/Codepage.h"
+#include "engine/TableFile.h"
+#include "engine/paradox/BlobFile.h"
+#include "engine/paradox/BlockFile.h"
+#include "engine/paradox/Header.h"
+#include "engine/paradox/SecondaryIndex.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace engine::paradox {
+
+RowId rowIdOf(Slot at);
+Slot slotOf(RowId row);
+
+// The files of one Paradox table, shared by every handle that this process
+// has open on it, so that a write through one handle is seen by the others.
+class Table {
+public:
+    Table(const std::filesystem::path& path, bool writable);
+    static std::filesystem::path create(const std::filesystem::path& path, const FieldList& fields,
+                                        int blockKiB);
+
+    const std::filesystem::path& path() const { return path_; }
+    const FieldList& fields() const { return fieldList_; }
+    bool keyed() const { return header_.keyFields > 0; }
+    bool writable() const { return writable_; }
+    std::uint64_t rowCount() const { return db_->recordCount() + pending_.size(); }
+    std::uint64_t changes() const { return changes_; }
+    BlockFile& db() { return *db_; }
+    SecondaryIndex* secondary(const std::string& name);
+
+    Record read(RowId row);
+    RowId append(const Record& record);
+    RowId update(RowId row, const Record& record);
+    void remove(RowId row);
+    void beginBatch() { ++batchDepth_; }
+    void endBatch();
+    void refresh();
+
+    std::vector<IndexInfo> indexes() const;
+    std::string indexKey(const std::string& name, const Record& record);
+    void addIndex(const IndexDef& def);
+    void reindex();
+    std::vector<std::string> check();
+
+private:
+    void load();
+    void discoverIndexes();
+    std::string encode(const Record& record, const std::string& action);
+    void storeBlobs(const Record& record, std::string& bytes, const std::string* old);
+    Value readBlob(const PxField& field, const char* at);
+    void releaseBlobs(const char* bytes);
+    std::string keyOf(const char* bytes) const;
+    [[noreturn]] void keyViolation(const char* bytes, int keyFields) const;
+    void requireUnique(const char* bytes);
+    std::vector<int> parseFieldList(const std::string& expression) const;
+    std::vector<std::string> indexEntries(SecondaryIndex& index);
+    void rebuildSecondaries();
+    void flush();
+    BlobFile& blobs();
+    std::string label() const { return "Table " + path_.string(); }
+
+    std::filesystem::path path_;
+    bool writable_;
+    DataHeader header_;
+    FieldList fieldList_;
+    std::optional<Codepage> page_;
+    std::optional<CaseFold> fold_;
+    std::optional<BlockFile> db_;
+    std::optional<BlobFile> mb_;
+    std::vector<std::unique_ptr<SecondaryIndex>> secondaries_;
+    std::uint64_t changes_ = 0;
+    int batchDepth_ = 0;
+    std::vector<std::string> pending_;
+    std::unordered_set<std::string> pendingKeys_;
+};
+
+} // namespace engine::paradox

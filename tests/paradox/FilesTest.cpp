@@ -1,0 +1,86 @@
+#include "TempDir.h"
+
+#include "engine/EngineError.h"
+#include "engine/Tables.h"
+
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace engine;
+
+namespace {
+
+std::set<std::string> filesIn(const std::filesystem::path& dir) {
+    std::set<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        out.insert(e.path().filename().string());
+    return out;
+}
+
+} // namespace
+
+TEST(ParadoxFiles, RenameAndDeleteTakeEveryCompanion) {
+    TempDir dir;
+    {
+        auto t = createTable(dir / "OLD.DB", {{"ID", FieldType::Short, 0, 0},
+                                              {"NAME", FieldType::Character, 10, 0},
+                                              {"PIC", FieldType::Ole, 0, 0}});
+        t->addIndex({"", "ID", "", false, false, true, false});
+        t->addIndex({"NAME", "NAME", "", false, false, false, false});
+        t->addIndex({"Upper", "NAME", "", false, false, false, true});
+        t->append({1, "one", Value(Blob{std::string(5000, 'p')})});
+    }
+    EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"OLD.DB", "OLD.PX", "OLD.MB", "OLD.X02",
+                                                          "OLD.Y02", "OLD.XG0", "OLD.YG0"}));
+    renameTable(dir / "old.db", dir / "NEW.DB");
+    EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"NEW.DB", "NEW.PX", "NEW.MB", "NEW.X02",
+                                                          "NEW.Y02", "NEW.XG0", "NEW.YG0"}));
+    {
+        auto t = openTable(dir / "NEW.DB");
+        EXPECT_EQ(t->indexes().size(), 3u);
+        auto c = t->openIndex("Upper");
+        ASSERT_TRUE(c->first());
+        EXPECT_EQ(t->read(c->row())[2], Value(Blob{std::string(5000, 'p')}));
+        EXPECT_TRUE(t->check().empty());
+    }
+    createTable(dir / "OTHER.DB", {{"A", FieldType::Character, 1, 0}});
+    EXPECT_THROW(renameTable(dir / "NEW.DB", dir / "OTHER.DB"), EngineError);
+    deleteTable(dir / "NEW.DB");
+    EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"OTHER.DB"}));
+}
+
+TEST(ParadoxFiles, HandlesShareWritesAndHonourLocks) {
+    TempDir dir;
+    auto path = dir / "S.DB";
+    auto a = createTable(path, {{"ID", FieldType::Long, 0, 0}});
+    a->addIndex({"", "ID", "", false, false, true, false});
+    auto b = openTable(path, {false, true});
+    std::uint64_t seen = b->changeCount();
+    a->append({5});
+    EXPECT_EQ(b->rowCount(), 1u);
+    EXPECT_NE(b->changeCount(), seen);
+    EXPECT_FALSE(b->stableRowIds());
+    auto c = b->openIndex("");
+    ASSERT_TRUE(c->seek(b->indexKey("", {5})));
+    EXPECT_EQ(b->read(c->row())[0].integer(), 5);
+    try {
+        b->append({6});
+        ADD_FAILURE() << "read-only handle wrote";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), code::ReadOnly);
+    }
+    b->refresh();
+    EXPECT_EQ(b->rowCount(), 1u);
+    // An exclusive open waits for no one: it is refused while others hold the table.
+    try {
+        openTable(path, {true, false});
+        ADD_FAILURE() << "exclusive open granted";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), code::Locked);
+    }
+    a.reset();
+    b.reset();
+    auto x = openTable(path, {true, false});
+    EXPECT_THROW(openTable(path), EngineError);
+    EXPECT_THROW(deleteTable(path), EngineError);
+}

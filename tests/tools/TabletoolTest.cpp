@@ -1,0 +1,132 @@
+#include "../dbase/DbaseTestSupport.h"
+
+#include "engine/Tables.h"
+
+#include <gtest/gtest.h>
+
+using dbase_test::Outcome;
+using dbase_test::quoted;
+using dbase_test::readBytes;
+using dbase_test::TempDir;
+using dbase_test::writeBytes;
+
+namespace {
+
+class Tabletool : public ::testing::Test {
+protected:
+    Outcome tool(const std::string& args) {
+        return dbase_test::run(std::string(SCHEDAX_BINARY_DIR "/tools/tabletool ") + args,
+                               dir.path());
+    }
+    std::string at(const std::string& name) { return quoted((dir / name).string()); }
+    // Exit status 2, exactly one line on stderr, and `file` unchanged.
+    void expectRefused(const std::string& args, const std::string& file, const std::string& words) {
+        std::string before = readBytes(dir / file);
+        Outcome r = tool(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
+        EXPECT_EQ(readBytes(dir / file), before) << args;
+    }
+
+    TempDir dir;
+};
+
+const char* kCsv = "CODE,NAME,AMOUNT,DAY,OK,NOTE\n"
+                   "A001,Bolts,12.50,2026-01-15,T,Zinc plated\n"
+                   "A002,\"Nuts, hex\",-3.20,2026-02-01,F,\n"
+                   "B010,Washers,,,,\"two\nlines \"\"quoted\"\"\"\n";
+
+} // namespace
+
+TEST_F(Tabletool, CreateImportExportInfoCheck) {
+    ASSERT_EQ(tool("create " + at("ITEMS.DBF") +
+                   " 'CODE C 10, NAME C 30, AMOUNT N 12 2, DAY D, OK L, NOTE M'")
+                  .status,
+              0);
+    writeBytes(dir / "items.csv", kCsv);
+    Outcome imported = tool("import " + at("ITEMS.DBF") + " " + at("items.csv"));
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_NE(imported.out.find("3 rows imported"), std::string::npos);
+
+    Outcome exported = tool("export " + at("ITEMS.DBF"));
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, kCsv);
+
+    Outcome info = tool("info " + at("ITEMS.DBF"));
+    ASSERT_EQ(info.status, 0) << info.err;
+    for (const char* line : {"Records:      3", "Version:      0x8B", "Code page:    1252",
+                             "AMOUNT     N 12 2", "NOTE       M 10", "Indexes: none"})
+        EXPECT_NE(info.out.find(line), std::string::npos) << line << "\n" << info.out;
+
+    Outcome check = tool("check " + at("ITEMS.DBF"));
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_NE(check.out.find("sound"), std::string::npos);
+
+    // Deleted records are not exported.
+    engine::openTable(dir / "ITEMS.DBF")->remove(2);
+    Outcome afterDelete = tool("export " + at("ITEMS.DBF"));
+    EXPECT_EQ(afterDelete.out.find("A002"), std::string::npos) << afterDelete.out;
+    EXPECT_NE(afterDelete.out.find("B010"), std::string::npos);
+}
+
+TEST_F(Tabletool, BadArgumentsAndBadInputWriteNothing) {
+    ASSERT_EQ(tool("create " + at("T.DBF") + " 'CODE C 4, AMOUNT N 6 2, DAY D'").status, 0);
+    expectRefused("create " + at("T.DBF") + " 'CODE C 4'", "T.DBF", "already exists");
+    expectRefused("create " + at("U.DBF") + " 'CODE Q 4'", "T.DBF", "unknown field type");
+    EXPECT_FALSE(std::filesystem::exists(dir / "U.DBF"));
+    expectRefused("create " + at("U.DBF") + " 'CODE C'", "T.DBF", "takes one size");
+    expectRefused("frobnicate", "T.DBF", "unknown command");
+    expectRefused("export " + at("T.DBF") + " --bogus", "T.DBF", "unknown option --bogus");
+    expectRefused("export " + at("T.DBF") + " --tag", "T.DBF", "needs a value");
+    expectRefused("info", "T.DBF", "missing arguments");
+    expectRefused("info " + at("NONE.DBF"), "T.DBF", "NONE.DBF");
+
+    // Every row is checked before the first is written.
+    writeBytes(dir / "bad.csv", "CODE,DAY\nAB,2026-01-01\nCD,2026-02-30\n");
+    expectRefused("import " + at("T.DBF") + " " + at("bad.csv"), "T.DBF", "line 3");
+    writeBytes(dir / "bad.csv", "CODE,AMOUNT\nAB,1.5\nCD,1000\n");
+    expectRefused("import " + at("T.DBF") + " " + at("bad.csv"), "T.DBF", "does not fit width 6");
+    writeBytes(dir / "bad.csv", "CODE,COLOUR\nAB,red\n");
+    expectRefused("import " + at("T.DBF") + " " + at("bad.csv"), "T.DBF", "no field \"COLOUR\"");
+    writeBytes(dir / "bad.csv", "CODE\nTOOLONG\n");
+    expectRefused("import " + at("T.DBF") + " " + at("bad.csv"), "T.DBF", "longer than 4");
+    writeBytes(dir / "bad.csv", "CODE,AMOUNT\nAB\n");
+    expectRefused("import " + at("T.DBF") + " " + at("bad.csv"), "T.DBF", "1 cells, the header 2");
+
+    // A damaged file: check lists the fault (exit 1), other commands refuse it.
+    std::string bytes = readBytes(dir / "T.DBF");
+    bytes[4] = 5;
+    writeBytes(dir / "T.DBF", bytes);
+    expectRefused("export " + at("T.DBF"), "T.DBF", "record count 5 points past the end");
+    Outcome check = tool("check " + at("T.DBF"));
+    EXPECT_EQ(check.status, 1);
+    EXPECT_NE(check.out.find("record count 5"), std::string::npos) << check.out;
+}
+
+TEST_F(Tabletool, AppendPairsFieldsByNameAndCountsLosses) {
+    ASSERT_EQ(tool("create " + at("SRC.DBF") + " 'NAME C 14, AMOUNT N 10 3, DAY D, NOTE M, ONLY L'")
+                  .status,
+              0);
+    writeBytes(dir / "src.csv", "NAME,AMOUNT,DAY,NOTE,ONLY\n"
+                                "short,1.5,2026-03-04,memo one,T\n"
+                                "much too long,2.125,,,F\n"
+                                "gone,3,,,\n");
+    ASSERT_EQ(tool("import " + at("SRC.DBF") + " " + at("src.csv")).status, 0);
+    engine::openTable(dir / "SRC.DBF")->remove(3);
+    // Another order, narrower, other types.
+    ASSERT_EQ(
+        tool("create " + at("DST.DBF") + " 'NOTE M, DAY C 10, AMOUNT N 6 1, NAME C 8'").status, 0);
+    Outcome r = tool("append " + at("DST.DBF") + " " + at("SRC.DBF"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("2 rows appended, 2 values not carried over exactly"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("field ONLY"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("AMOUNT: 1"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("NAME: 1"), std::string::npos) << r.out;
+    Outcome exported = tool("export " + at("DST.DBF"));
+    EXPECT_EQ(exported.out, "NOTE,DAY,AMOUNT,NAME\n"
+                            "memo one,2026-03-04,1.5,short\n"
+                            ",,2.1,much too\n");
+    expectRefused("append " + at("DST.DBF") + " " + at("DST.DBF"), "DST.DBF", "itself");
+}

@@ -1,0 +1,74 @@
+// tabletool append DEST SOURCE: every row of SOURCE appended to DEST, the
+// columns paired by field name, values converted with the least loss and
+// counted when they could not be carried over exactly.
+#include "Command.h"
+#include "Convert.h"
+
+#include "engine/Tables.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace tabletool {
+
+namespace {
+
+int runAppend(const Arguments& args) {
+    const std::string& destPath = args.at(0);
+    const std::string& sourcePath = args.at(1);
+    std::error_code ec;
+    if (std::filesystem::equivalent(destPath, sourcePath, ec))
+        throw UsageError("a table cannot be appended to itself");
+    auto source = engine::openTable(sourcePath, {.exclusive = false, .readOnly = true});
+    auto dest = engine::openTable(destPath, {.exclusive = true, .readOnly = false});
+    const engine::FieldList& from = source->fields();
+    const engine::FieldList& to = dest->fields();
+
+    std::vector<int> sourceOf(to.size(), -1);
+    for (std::size_t i = 0; i < to.size(); ++i)
+        sourceOf[i] = engine::findField(from, to[i].name);
+    for (const engine::FieldDef& f : from)
+        if (engine::findField(to, f.name) < 0)
+            std::printf("field %s of %s has no counterpart in %s\n", f.name.c_str(),
+                        sourcePath.c_str(), destPath.c_str());
+
+    std::vector<std::uint64_t> inexact(to.size(), 0);
+    std::uint64_t rows = 0;
+    engine::Record record(to.size());
+    auto cursor = source->openIndex("");
+    dest->beginAppendBatch();
+    for (bool more = cursor->first(); more; more = cursor->next()) {
+        if (source->isDeleted(cursor->row()))
+            continue;
+        engine::Record in = source->read(cursor->row());
+        for (std::size_t i = 0; i < to.size(); ++i) {
+            if (sourceOf[i] < 0) {
+                record[i] = engine::Value();
+                continue;
+            }
+            Converted c = convertValue(from[sourceOf[i]], in[sourceOf[i]], to[i]);
+            record[i] = std::move(c.value);
+            inexact[i] += !c.exact;
+        }
+        dest->append(record);
+        ++rows;
+    }
+    dest->endAppendBatch();
+
+    std::uint64_t total = 0;
+    for (std::uint64_t n : inexact)
+        total += n;
+    std::printf("%llu rows appended, %llu values not carried over exactly\n",
+                static_cast<unsigned long long>(rows), static_cast<unsigned long long>(total));
+    for (std::size_t i = 0; i < to.size(); ++i)
+        if (inexact[i] > 0)
+            std::printf("  %s: %llu\n", to[i].name.c_str(),
+                        static_cast<unsigned long long>(inexact[i]));
+    return 0;
+}
+
+const RegisterCommand reg({"append", "DEST SOURCE", {}, 2, 2, runAppend});
+
+} // namespace
+
+} // namespace tabletool

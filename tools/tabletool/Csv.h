@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdio>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace tabletool {
+
+// Reads CSV rows (comma separated, double quotes around fields that hold
+// commas, quotes or line breaks, "" for a quote; CR LF or LF line ends).
+class CsvReader {
+public:
+    explicit CsvReader(std::istream& in) : in_(in) {}
+    // False at the end of the input.
+    bool next(std::vector<std::string>& row);
+    // Line number where the last row returned started.
+    std::size_t line() const { return rowLine_; }
+
+private:
+    std::istream& in_;
+    std::size_t line_ = 0, rowLine_ = 0;
+};
+
+// Writes CSV rows to a FILE, quoting only where needed.
+class CsvWriter {
+public:
+    explicit CsvWriter(std::FILE* out) : out_(out) {}
+    void write(const std::vector<std::string>& row);
+
+private:
+    std::FILE* out_;
+    std::string line_;
+};
+
+} // namespace tabletool

@@ -1,0 +1,44 @@
+// tabletool export TABLE [--tag NAME]: the rows as CSV on standard output,
+// in the index's order or in record order. Deleted records are left out.
+#include "Command.h"
+#include "Csv.h"
+#include "ValueText.h"
+
+#include "engine/Tables.h"
+
+#include <cstdio>
+
+namespace tabletool {
+
+namespace {
+
+int runExport(const Arguments& args) {
+    auto table = engine::openTable(args.at(0), {.exclusive = false, .readOnly = true});
+    auto cursor = table->openIndex(args.value("--tag"));
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    CsvWriter out(stdout);
+    const engine::FieldList& fields = table->fields();
+    std::vector<std::string> cells;
+    for (const engine::FieldDef& f : fields)
+        cells.push_back(f.name);
+    out.write(cells);
+    for (bool more = cursor->first(); more; more = cursor->next()) {
+        engine::RowId row = cursor->row();
+        if (table->isDeleted(row))
+            continue;
+        engine::Record record = table->read(row);
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            cells[i] = valueToText(fields[i], record[i]);
+        out.write(cells);
+    }
+    if (std::fflush(stdout) != 0)
+        throw UsageError("cannot write to standard output");
+    return 0;
+}
+
+const RegisterCommand reg({"export", "TABLE [--tag NAME]", {"--tag="}, 1, 1, runExport});
+
+} // namespace
+
+} // namespace tabletool

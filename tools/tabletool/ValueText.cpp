@@ -1,0 +1,160 @@
+#include "ValueText.h"
+
+#include "Arguments.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace tabletool {
+
+using engine::FieldType;
+using engine::Value;
+
+namespace {
+
+const char kHex[] = "0123456789abcdef";
+
+std::string shortestNumber(double d) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, d);
+    return std::string(buf, r.ptr);
+}
+
+std::string fixedNumber(double d, int decimals) {
+    char buf[512];
+    int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, d);
+    return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool isNumericType(FieldType t) {
+    return t == FieldType::Numeric || t == FieldType::Float || t == FieldType::Double ||
+           t == FieldType::Currency || t == FieldType::Bcd || t == FieldType::Timestamp;
+}
+
+bool isIntegerType(FieldType t) {
+    return t == FieldType::Short || t == FieldType::Long || t == FieldType::AutoInc ||
+           t == FieldType::Time;
+}
+
+bool isTextType(FieldType t) {
+    return t == FieldType::Character || t == FieldType::Memo || t == FieldType::FormattedMemo;
+}
+
+std::size_t characterCount(const std::string& utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8)
+        n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+std::string valueToText(const engine::FieldDef& field, const Value& value) {
+    if (value.isNull())
+        return {};
+    if (value.isText())
+        return value.text();
+    if (value.isNumber()) {
+        bool fixed = (field.type == FieldType::Numeric || field.type == FieldType::Float) &&
+                     field.decimals > 0;
+        return fixed ? fixedNumber(value.number(), field.decimals) : shortestNumber(value.number());
+    }
+    if (value.isInteger())
+        return std::to_string(value.integer());
+    if (value.isDate())
+        return value.date().toIso();
+    if (value.isBool())
+        return value.boolean() ? "T" : "F";
+    std::string hex;
+    for (unsigned char c : value.blob().bytes) {
+        hex += kHex[c >> 4];
+        hex += kHex[c & 15];
+    }
+    return hex;
+}
+
+Value valueFromText(const engine::FieldDef& field, const std::string& text) {
+    if (text.empty())
+        return Value();
+    auto bad = [&](const char* what) -> UsageError {
+        return UsageError("field " + field.name + ": \"" + text + "\" is not " + what);
+    };
+    FieldType t = field.type;
+    if (isTextType(t))
+        return Value(text);
+    if (isNumericType(t)) {
+        double d;
+        const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
+        auto r = std::from_chars(begin, text.data() + text.size(), d);
+        if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(d))
+            throw bad("a number");
+        return Value(d);
+    }
+    if (isIntegerType(t)) {
+        std::int64_t i;
+        auto r = std::from_chars(text.data(), text.data() + text.size(), i);
+        if (r.ec != std::errc() || r.ptr != text.data() + text.size())
+            throw bad("a whole number");
+        return Value(i);
+    }
+    if (t == FieldType::Date) {
+        auto d = engine::Date::fromIso(text);
+        if (!d)
+            throw bad("a date (YYYY-MM-DD)");
+        return Value(*d);
+    }
+    if (t == FieldType::Logical) {
+        if (text == "T" || text == "t" || text == "Y" || text == "y")
+            return Value(true);
+        if (text == "F" || text == "f" || text == "N" || text == "n")
+            return Value(false);
+        throw bad("a logical (T or F)");
+    }
+    if (text.size() % 2 != 0)
+        throw bad("hexadecimal bytes");
+    engine::Blob blob;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        int hi = hexDigit(text[i]), lo = hexDigit(text[i + 1]);
+        if (hi < 0 || lo < 0)
+            throw bad("hexadecimal bytes");
+        blob.bytes += static_cast<char>(hi << 4 | lo);
+    }
+    return Value(std::move(blob));
+}
+
+std::optional<std::string> misfit(const engine::FieldDef& field, const Value& value) {
+    if (value.isNull())
+        return std::nullopt;
+    if (field.type == FieldType::Character && value.isText() && field.length > 0 &&
+        characterCount(value.text()) > static_cast<std::size_t>(field.length))
+        return "field " + field.name + ": \"" + value.text() + "\" is longer than " +
+               std::to_string(field.length) + " characters";
+    if ((field.type == FieldType::Numeric || field.type == FieldType::Float) && value.isNumber()) {
+        std::string text = fixedNumber(value.number(), field.decimals);
+        if (text.size() > static_cast<std::size_t>(field.length))
+            return "field " + field.name + ": " + text + " does not fit width " +
+                   std::to_string(field.length);
+    }
+    if (field.type == FieldType::Short && value.isInteger() &&
+        (value.integer() < -32768 || value.integer() > 32767))
+        return "field " + field.name + ": " + std::to_string(value.integer()) +
+               " does not fit a short integer";
+    if ((field.type == FieldType::Long || field.type == FieldType::AutoInc) && value.isInteger() &&
+        (value.integer() < INT32_MIN || value.integer() > INT32_MAX))
+        return "field " + field.name + ": " + std::to_string(value.integer()) +
+               " does not fit a long integer";
+    return std::nullopt;
+}
+
+} // namespace tabletool
