@@ -8,11 +8,10 @@ namespace engine {
 std::filesystem::path resolveLocation(const std::string& databaseName) {
     if (databaseName.empty())
         return std::filesystem::current_path();
-    // Aliases and drive letters live in the engine configuration.
     Engine session;
-    if (std::uint16_t result = session.init(); result != code::Success)
-        throw EngineError(result, "The engine configuration " + session.configFile().string() +
-                                      " cannot be read");
+    if (std::uint16_t result = session.init())
+        throw EngineError(result, "Cannot read the engine configuration " +
+                                      session.configFile().string());
     return session.resolveLocation(databaseName);
 }
 
