@@ -4,6 +4,7 @@
 #include "engine/Text.h"
 #include "engine/dataset/DataSet.h"
 #include "engine/dataset/NumberText.h"
+#include "engine/dataset/ValueConversion.h"
 
 #include <cmath>
 
@@ -141,102 +142,111 @@ Date TField::AsDateTime() const {
     refuse("cannot be read as a date");
 }
 
+namespace {
+
+// The column type a derived (calculated or lookup) field behaves like.
+FieldDef columnLike(TFieldType type, int size) {
+    switch (type) {
+    case ftString:
+        return {"", FieldType::Character, size, 0};
+    case ftSmallint:
+        return {"", FieldType::Short, 2, 0};
+    case ftInteger:
+        return {"", FieldType::Long, 4, 0};
+    case ftAutoInc:
+        return {"", FieldType::AutoInc, 4, 0};
+    case ftCurrency:
+        return {"", FieldType::Currency, 8, 0};
+    case ftDate:
+        return {"", FieldType::Date, 8, 0};
+    case ftTime:
+        return {"", FieldType::Time, 4, 0};
+    case ftDateTime:
+        return {"", FieldType::Timestamp, 8, 0};
+    case ftBoolean:
+        return {"", FieldType::Logical, 1, 0};
+    case ftBlob:
+        return {"", FieldType::Binary, 10, 0};
+    case ftMemo:
+        return {"", FieldType::Memo, 10, 0};
+    default:
+        return {"", FieldType::Double, 8, 0};
+    }
+}
+
+bool isNumberColumn(FieldType type) {
+    switch (type) {
+    case FieldType::Numeric:
+    case FieldType::Float:
+    case FieldType::Double:
+    case FieldType::Currency:
+    case FieldType::Bcd:
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::AutoInc:
+    case FieldType::Time:
+    case FieldType::Timestamp:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string shown(const Value& value) {
+    if (value.isText())
+        return "\"" + trim(value.text()) + "\"";
+    if (value.isNumber() || value.isInteger())
+        return formatNumber(value.asDouble(), -1);
+    if (value.isDate())
+        return value.date().toDmy();
+    if (value.isBool())
+        return value.boolean() ? "True" : "False";
+    return "binary value";
+}
+
+} // namespace
+
+// A value converted for this field as the table stores it; a value the field
+// cannot hold is refused with a message that says why.
 Value TField::convert(const Value& value) const {
     if (value.isNull())
         return value;
-    switch (type_) {
-    case ftString:
-    case ftMemo: {
-        std::string text;
-        if (value.isText())
-            text = value.text();
-        else if (value.isNumber())
-            text = formatNumber(value.number(), -1);
-        else if (value.isInteger())
-            text = std::to_string(value.integer());
-        else if (value.isDate())
-            text = value.date().toDmy();
-        else if (value.isBool())
-            text = value.boolean() ? "T" : "F";
-        else
-            text = value.blob().bytes;
-        if (type_ == ftString && size_ > 0 && utf8Length(text) > static_cast<std::size_t>(size_))
-            refuse("\"" + text + "\" is longer than " + std::to_string(size_) + " characters");
-        return Value(std::move(text));
-    }
-    case ftSmallint:
-    case ftInteger:
-    case ftAutoInc:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftTime:
-    case ftDateTime: {
-        double number;
-        if (value.isNumber() || value.isInteger())
-            number = value.asDouble();
-        else if (value.isBool())
-            number = value.boolean() ? 1 : 0;
-        else if (value.isText()) {
-            std::string text = trim(value.text());
-            if (text.empty())
-                return Value();
-            auto parsed = parseNumber(text);
-            if (!parsed)
-                refuse("\"" + text + "\" is not a valid number");
-            number = *parsed;
-        } else {
-            refuse("a date or binary value cannot be stored in a number field");
+    FieldDef column = fieldNo_ >= 0 ? dataSet_.columns()[fieldNo_] : columnLike(type_, size_);
+    Value given = value;
+    if (isNumberColumn(column.type) && (value.isNumber() || value.isInteger())) {
+        // Typing more decimals than the field keeps is not an error: they round.
+        int decimals =
+            (column.type == FieldType::Numeric || column.type == FieldType::Float)
+                ? column.decimals
+                : (column.type == FieldType::Double || column.type == FieldType::Currency ? -1 : 0);
+        if (decimals >= 0) {
+            double scale = std::pow(10.0, decimals);
+            given = Value(std::round(value.asDouble() * scale) / scale);
         }
-        if (type_ == ftSmallint && (number < -32768 || number > 32767))
-            refuse(formatNumber(number, -1) + " is out of range (-32768 to 32767)");
-        if ((type_ == ftInteger || type_ == ftAutoInc) &&
-            (number < -2147483648.0 || number > 2147483647.0))
-            refuse(formatNumber(number, -1) + " is out of range for a 32-bit integer");
-        return Value(number);
     }
-    case ftDate: {
-        if (value.isDate())
-            return value;
-        if (value.isText()) {
-            std::string text = trim(value.text());
-            if (text.empty())
-                return Value();
-            if (auto d = Date::fromDmy(text))
-                return Value(*d);
-            if (auto d = Date::fromIso(text))
-                return Value(*d);
-            refuse("\"" + text + "\" is not a valid date");
+    bool inexact = false;
+    Value stored = convertForField(given, column, &inexact);
+    if (inexact) {
+        if (isNumberColumn(column.type))
+            refuse(value.isText() && !parseNumber(trim(value.text()))
+                       ? shown(value) + " is not a valid number"
+                       : shown(value) + " does not fit in the field");
+        switch (column.type) {
+        case FieldType::Date:
+            refuse(shown(value) + " is not a valid date");
+        case FieldType::Logical:
+            refuse(shown(value) + " is not a logical value");
+        case FieldType::Character:
+            refuse(shown(value) + " is longer than " + std::to_string(column.length) +
+                   " characters");
+        default:
+            refuse(shown(value) + " cannot be stored in this field");
         }
-        refuse("only a date can be stored in a date field");
     }
-    case ftBoolean: {
-        if (value.isBool())
-            return value;
-        if (value.isText()) {
-            std::string text = toUpperAscii(trim(value.text()));
-            if (text.empty())
-                return Value();
-            if (text == "T" || text == "TRUE" || text == "Y" || text == "YES")
-                return Value(true);
-            if (text == "F" || text == "FALSE" || text == "N" || text == "NO")
-                return Value(false);
-            refuse("\"" + text + "\" is not a logical value");
-        }
-        if (value.isNumber() || value.isInteger())
-            return Value(value.asDouble() != 0);
-        refuse("only a logical value can be stored in a logical field");
-    }
-    case ftBlob:
-        if (value.isBlob())
-            return value;
-        if (value.isText())
-            return Value(Blob{value.text()});
-        refuse("only bytes can be stored in a binary field");
-    case ftUnknown:
-        break;
-    }
-    return value;
+    if (type_ == ftSmallint && !stored.isNull() &&
+        (stored.asDouble() < -32768 || stored.asDouble() > 32767))
+        refuse(shown(value) + " is out of range (-32768 to 32767)");
+    return stored;
 }
 
 void TField::SetValue(const Value& value) {

@@ -10,8 +10,8 @@ std::filesystem::path resolveLocation(const std::string& databaseName) {
         return std::filesystem::current_path();
     Engine session;
     if (std::uint16_t result = session.init())
-        throw EngineError(result, "Cannot read the engine configuration " +
-                                      session.configFile().string());
+        throw EngineError(result,
+                          "Cannot read the engine configuration " + session.configFile().string());
     return session.resolveLocation(databaseName);
 }
 

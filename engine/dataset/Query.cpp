@@ -93,7 +93,7 @@ Value columnValue(sqlite3_stmt* stmt, int i, const FieldDef& def) {
     }
 }
 
-void bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& v, const std::string& sql) {
+void bindValue(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& v, const std::string& sql) {
     int rc;
     if (v.isNull())
         rc = sqlite3_bind_null(stmt, index);
@@ -158,7 +158,7 @@ void TQuery::internalOpen() {
         if (it == params_.end())
             throw EngineError(code::SqlError,
                               std::string("Query parameter ") + name + " has no value");
-        bind(db.get(), stmt.get(), i, it->second.value(), sql);
+        bindValue(db.get(), stmt.get(), i, it->second.value(), sql);
     }
 
     columns_.clear();

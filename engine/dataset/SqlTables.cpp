@@ -21,7 +21,6 @@ struct EngineVTab {
 struct EngineCursor {
     sqlite3_vtab_cursor base{};
     RowId row = 0;
-    Record record;
 };
 
 std::string declaredType(const FieldDef& field) {
@@ -122,16 +121,14 @@ int fail(sqlite3_vtab_cursor* cursor, const std::exception& e) {
     return SQLITE_ERROR;
 }
 
-// Moves to the next row that is not deleted, from `row` on.
+// Moves to the next row that is not deleted, from `row` on. Values are read
+// only for the columns the query asks for.
 int settle(sqlite3_vtab_cursor* cursor, RowId row) {
     auto* c = reinterpret_cast<EngineCursor*>(cursor);
     TableFile& file = fileOf(cursor);
     try {
-        for (; row <= file.rowCount(); ++row)
-            if (!file.isDeleted(row)) {
-                c->record = file.read(row);
-                break;
-            }
+        while (row <= file.rowCount() && file.isDeleted(row))
+            ++row;
     } catch (const std::exception& e) {
         return fail(cursor, e);
     }
@@ -153,7 +150,12 @@ int eof(sqlite3_vtab_cursor* cursor) {
 
 int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int n) {
     auto* c = reinterpret_cast<EngineCursor*>(cursor);
-    const Value& v = c->record[n];
+    Value v;
+    try {
+        v = fileOf(cursor).readField(c->row, n);
+    } catch (const std::exception& e) {
+        return fail(cursor, e);
+    }
     const FieldDef& field = fileOf(cursor).fields()[n];
     if (v.isNull()) {
         sqlite3_result_null(context);

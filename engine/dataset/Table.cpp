@@ -139,6 +139,7 @@ void TTable::internalClose() {
 
 void TTable::openOrder() {
     cursor_.reset();
+    indexes_ = file_->indexes(); // another dataset or the database may have added one
     if (!indexName_.empty()) {
         if (!activeIndex())
             throw EngineError(code::NotFound, "Index " + indexName_ + " not found for table " +

@@ -22,6 +22,13 @@ std::string tableNameOf(const fs::path& path) {
     return toUpperAscii(path.stem().string());
 }
 
+bool isAscii(const std::string& s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 bool isEmptyMemo(const Value& v) {
     return v.isNull() || (v.isText() && v.text().empty()) || (v.isBlob() && v.blob().bytes.empty());
 }
@@ -33,6 +40,12 @@ DbfTable::DbfTable(const fs::path& path, const OpenOptions& options)
       lock_(options.exclusive ? LockMode::Exclusive : LockMode::Shared),
       file_(path, modeOf(options), lock_), header_(readDbfHeader(file_)),
       codepage_(Codepage::fromDbaseDriverId(header_.languageDriver)), changes_(path) {
+    for (const FieldDef& f : header_.fields) {
+        contexts_.push_back("Table " + name() + ", field " + f.name);
+        blob_.push_back(isBlobType(f.type));
+    }
+    memoBytes_.resize(header_.fields.size());
+    memoConverted_.resize(header_.fields.size());
     records_ = std::make_unique<DbfRecords>(file_, header_.headerLength, header_.recordLength,
                                             header_.recordCount);
     bool memoFields = false;
@@ -64,10 +77,6 @@ void DbfTable::openIndexFile() {
         indexProblem_ = e.what();
         indexProblemCode_ = e.code();
     }
-}
-
-std::string DbfTable::fieldContext(std::size_t field) const {
-    return "Table " + name() + ", field " + header_.fields[field].name;
 }
 
 void DbfTable::requireRow(RowId row) const {
@@ -104,8 +113,7 @@ Record DbfTable::read(RowId row) {
     for (std::size_t i = 0; i < header_.fields.size(); ++i) {
         const FieldDef& f = header_.fields[i];
         std::string_view bytes = raw.substr(header_.offsets[i], f.length);
-        record.push_back(isBlobType(f.type) ? readMemo(i, bytes)
-                                            : decodeField(f, bytes, codepage_));
+        record.push_back(blob_[i] ? readMemo(i, bytes) : decodeField(f, bytes, codepage_));
     }
     return record;
 }
@@ -115,45 +123,45 @@ bool DbfTable::isDeleted(RowId row) {
     return records_->raw(row)[0] == '*';
 }
 
-std::string DbfTable::encode(const Record& record, std::string_view before, const Record* old) {
+const std::string& DbfTable::encode(const Record& record, std::string_view before,
+                                    const Record* old) {
     if (record.size() != header_.fields.size())
         throw EngineError(code::InvalidParameter,
                           "Table " + name() + " has " + std::to_string(header_.fields.size()) +
                               " fields, the record " + std::to_string(record.size()) + " values");
-    std::string bytes(header_.recordLength, ' ');
+    encoded_.assign(header_.recordLength, ' ');
     // Plain fields first: a value that does not fit leaves no memo behind.
+    for (std::size_t i = 0; i < record.size(); ++i)
+        if (!blob_[i])
+            encodeField(header_.fields[i], record[i], encoded_.data() + header_.offsets[i],
+                        codepage_, fieldContext(i));
+    if (!memo_)
+        return encoded_;
     for (std::size_t i = 0; i < record.size(); ++i) {
-        const FieldDef& f = header_.fields[i];
-        if (!isBlobType(f.type))
-            encodeField(f, record[i], bytes.data() + header_.offsets[i], codepage_,
-                        fieldContext(i));
-    }
-    std::vector<std::string> memoData(record.size());
-    for (std::size_t i = 0; i < record.size(); ++i) {
-        const FieldDef& f = header_.fields[i];
         const Value& v = record[i];
-        if (!isBlobType(f.type) || isEmptyMemo(v) || (old && (*old)[i] == v))
+        memoBytes_[i] = {};
+        if (!blob_[i] || isEmptyMemo(v) || (old && (*old)[i] == v))
             continue;
-        if (v.isText())
-            memoData[i] = f.type == FieldType::Memo ? codepage_.fromUtf8(v.text(), fieldContext(i))
-                                                    : v.text();
+        if (v.isText() && header_.fields[i].type == FieldType::Memo && !isAscii(v.text()))
+            memoBytes_[i] = memoConverted_[i] = codepage_.fromUtf8(v.text(), fieldContext(i));
+        else if (v.isText())
+            memoBytes_[i] = v.text();
         else if (v.isBlob())
-            memoData[i] = v.blob().bytes;
+            memoBytes_[i] = v.blob().bytes;
         else
             throw EngineError(code::BadValue,
                               fieldContext(i) + ": a memo field needs text or bytes");
     }
     for (std::size_t i = 0; i < record.size(); ++i) {
-        const FieldDef& f = header_.fields[i];
-        if (!isBlobType(f.type))
+        if (!blob_[i])
             continue;
-        char* out = bytes.data() + header_.offsets[i];
+        char* out = encoded_.data() + header_.offsets[i];
         if (old && (*old)[i] == record[i] && !before.empty())
             std::copy_n(before.data() + header_.offsets[i], 10, out);
         else
-            encodeBlockPointer(isEmptyMemo(record[i]) ? 0 : memo_->append(memoData[i]), out);
+            encodeBlockPointer(isEmptyMemo(record[i]) ? 0 : memo_->append(memoBytes_[i]), out);
     }
-    return bytes;
+    return encoded_;
 }
 
 Record DbfTable::stored(std::string_view bytes, const Record& given) const {
@@ -171,7 +179,7 @@ Record DbfTable::stored(std::string_view bytes, const Record& given) const {
 
 RowId DbfTable::append(const Record& record) {
     requireWritable();
-    std::string bytes = encode(record, {}, nullptr);
+    const std::string& bytes = encode(record, {}, nullptr);
     RowId row = records_->append(bytes);
     if (index_)
         index_->onAppend(row, stored(bytes, record), false);

@@ -56,14 +56,14 @@ public:
 
 private:
     std::string name() const { return path_.string(); }
-    std::string fieldContext(std::size_t field) const;
+    const std::string& fieldContext(std::size_t field) const { return contexts_[field]; }
     void requireRow(RowId row) const;
     void requireWritable() const;
     ProductionIndex& requireIndex(const std::string& tag);
     Value readMemo(std::size_t field, std::string_view raw) const;
     // Encodes a record; new memo values are appended to the DBT. `before` is
     // the stored record (for an update) so unchanged memos keep their blocks.
-    std::string encode(const Record& record, std::string_view before, const Record* old);
+    const std::string& encode(const Record& record, std::string_view before, const Record* old);
     // The record as it reads back after encoding (what index keys are computed from).
     Record stored(std::string_view bytes, const Record& given) const;
     ProductionIndex::RecordSource recordSource();
@@ -81,6 +81,12 @@ private:
     std::optional<MemoFile> memo_;
     std::unique_ptr<DbfRecords> records_;
     std::unique_ptr<ProductionIndex> index_;
+    std::vector<std::string> contexts_; // "Table T, field F" for messages
+    std::vector<char> blob_;            // per field: value in the memo file
+    // Scratch space of encode(), kept to spare allocations per record.
+    std::string encoded_;
+    std::vector<std::string_view> memoBytes_;
+    std::vector<std::string> memoConverted_;
     std::string indexProblem_;
     std::uint16_t indexProblemCode_ = 0;
     ChangeCounter changes_;

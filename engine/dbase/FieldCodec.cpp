@@ -4,8 +4,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace engine::dbase {
 
@@ -19,14 +19,77 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// "[-]digits[.digits]" of at most 15 digits: the integer of all digits is
+// exact in a double, and one division by an exact power of ten rounds
+// correctly, so this agrees with from_chars without its cost.
+bool parseShortDecimal(std::string_view text, double& out) {
+    bool negative = text.front() == '-';
+    std::size_t i = negative ? 1 : 0;
+    std::int64_t digits = 0;
+    int count = 0, decimals = -1;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else if (c >= '0' && c <= '9') {
+            digits = digits * 10 + (c - '0');
+            decimals += decimals >= 0;
+            if (++count > 15)
+                return false;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0)
+        return false;
+    double value = static_cast<double>(digits) / kPowersOfTen[decimals < 0 ? 0 : decimals];
+    out = negative ? -value : value;
+    return true;
+}
+
 bool parseNumber(std::string_view text, double& out) {
     text = trimmed(text);
     if (text.empty())
         return false;
     if (text.front() == '+')
         text.remove_prefix(1);
+    if (!text.empty() && parseShortDecimal(text, out))
+        return true;
     auto r = std::from_chars(text.data(), text.data() + text.size(), out);
     return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+// Writes `number` with `decimals` digits when it is exactly such a decimal
+// of at most 15 digits (the usual case); false leaves it to to_chars.
+bool formatShortDecimal(double number, int decimals, char* out, std::size_t& length) {
+    if (decimals > 15)
+        return false;
+    double scaled = std::fabs(number) * kPowersOfTen[decimals];
+    if (!(scaled < 1e15))
+        return false;
+    auto digits = static_cast<std::int64_t>(scaled + 0.5);
+    if (static_cast<double>(digits) / kPowersOfTen[decimals] != std::fabs(number))
+        return false;
+    const bool zero = digits == 0;
+    char buf[24];
+    int n = 0;
+    do {
+        buf[n++] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    } while (digits > 0 || n <= decimals);
+    length = 0;
+    if (number < 0 && !zero)
+        out[length++] = '-';
+    while (n > 0) {
+        if (n == decimals)
+            out[length++] = '.';
+        out[length++] = buf[--n];
+    }
+    return true;
 }
 
 [[noreturn]] void badValue(const std::string& context, const std::string& why) {
@@ -37,17 +100,65 @@ void encodeNumber(const FieldDef& field, double number, char* out, const std::st
     if (!std::isfinite(number))
         badValue(context, "a number that is not finite cannot be stored");
     char buf[512];
-    int n = std::snprintf(buf, sizeof buf, "%.*f", field.decimals, number);
-    std::string_view text(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+    std::size_t length = 0;
+    if (!formatShortDecimal(number, field.decimals, buf, length)) {
+        auto r =
+            std::to_chars(buf, buf + sizeof buf, number, std::chars_format::fixed, field.decimals);
+        length = r.ec == std::errc() ? static_cast<std::size_t>(r.ptr - buf) : 0;
+    }
+    std::string_view text(buf, length);
     // -0.00 reads as zero everywhere; store it as zero.
-    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string_view::npos)
+    if (!text.empty() && text.front() == '-' &&
+        text.find_first_not_of("-0.") == std::string_view::npos)
         text.remove_prefix(1);
-    if (n <= 0 || static_cast<int>(text.size()) > field.length)
+    if (text.empty() || static_cast<int>(text.size()) > field.length)
         badValue(context, "value " + std::string(text) + " does not fit width " +
                               std::to_string(field.length) + " with " +
                               std::to_string(field.decimals) + " decimals");
     std::memset(out, ' ', field.length - text.size());
     std::memcpy(out + field.length - text.size(), text.data(), text.size());
+}
+
+// Calendar date of a Julian day number in one pass (Date's accessors each
+// redo the conversion).
+void julianToYmd(std::int64_t jd, int& y, int& m, int& d) {
+    std::int64_t a = jd + 32044;
+    std::int64_t b = (4 * a + 3) / 146097;
+    std::int64_t c = a - 146097 * b / 4;
+    std::int64_t dd = (4 * c + 3) / 1461;
+    std::int64_t e = c - 1461 * dd / 4;
+    std::int64_t mm = (5 * e + 2) / 153;
+    d = static_cast<int>(e - (153 * mm + 2) / 5 + 1);
+    m = static_cast<int>(mm + 3 - 12 * (mm / 10));
+    y = static_cast<int>(100 * b + dd - 4800 + mm / 10);
+}
+
+// YYYYMMDD of a record, or nothing when the bytes are not a valid date.
+std::optional<Date> parseDate(std::string_view raw) {
+    if (raw.size() != 8)
+        return std::nullopt;
+    int v[3] = {0, 0, 0};
+    for (std::size_t i = 0; i < 8; ++i) {
+        if (raw[i] < '0' || raw[i] > '9')
+            return std::nullopt;
+        int& part = v[i < 4 ? 0 : i < 6 ? 1 : 2];
+        part = part * 10 + (raw[i] - '0');
+    }
+    if (!Date::isValidYmd(v[0], v[1], v[2]))
+        return std::nullopt;
+    return Date::fromYmd(v[0], v[1], v[2]);
+}
+
+void putDigits(char* out, int value, int count) {
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        out[i] = static_cast<char>('0' + value % 10);
+}
+
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -58,7 +169,8 @@ Value decodeField(const FieldDef& field, std::string_view raw, const Codepage& c
         std::size_t end = raw.size();
         while (end > 0 && (raw[end - 1] == ' ' || raw[end - 1] == '\0'))
             --end;
-        return Value(codepage.toUtf8(raw.substr(0, end)));
+        std::string_view text = raw.substr(0, end);
+        return Value(isAscii(text) ? std::string(text) : codepage.toUtf8(text));
     }
     case FieldType::Numeric:
     case FieldType::Float: {
@@ -66,7 +178,7 @@ Value decodeField(const FieldDef& field, std::string_view raw, const Codepage& c
         return parseNumber(raw, number) ? Value(number) : Value();
     }
     case FieldType::Date: {
-        auto date = Date::fromDigits(raw);
+        auto date = parseDate(raw);
         return date ? Value(*date) : Value();
     }
     case FieldType::Logical:
@@ -100,7 +212,11 @@ void encodeField(const FieldDef& field, const Value& value, char* out, const Cod
     case FieldType::Character: {
         if (!value.isText())
             badValue(context, "a character field needs text");
-        std::string bytes = codepage.fromUtf8(value.text(), context);
+        const std::string& text = value.text();
+        std::string converted;
+        std::string_view bytes = text;
+        if (!isAscii(text))
+            bytes = converted = codepage.fromUtf8(text, context);
         if (bytes.size() > width)
             badValue(context, "text of " + std::to_string(bytes.size()) +
                                   " characters does not fit width " + std::to_string(width));
@@ -117,10 +233,13 @@ void encodeField(const FieldDef& field, const Value& value, char* out, const Cod
     case FieldType::Date: {
         if (!value.isDate())
             badValue(context, "a date field needs a date");
-        int year = value.date().year();
+        int year, month, day;
+        julianToYmd(value.date().julianDay(), year, month, day);
         if (year < 1 || year > 9999)
             badValue(context, "the year " + std::to_string(year) + " cannot be stored");
-        std::memcpy(out, value.date().toDigits().data(), 8);
+        putDigits(out, year, 4);
+        putDigits(out + 4, month, 2);
+        putDigits(out + 6, day, 2);
         return;
     }
     case FieldType::Logical:
@@ -147,8 +266,9 @@ void encodeBlockPointer(std::uint32_t block, char* out) {
     if (block == 0)
         return;
     char buf[16];
-    int n = std::snprintf(buf, sizeof buf, "%u", block);
-    std::memcpy(out + 10 - n, buf, static_cast<std::size_t>(n));
+    auto r = std::to_chars(buf, buf + sizeof buf, block);
+    std::size_t n = static_cast<std::size_t>(r.ptr - buf);
+    std::memcpy(out + 10 - n, buf, n);
 }
 
 bool isWellFormed(const FieldDef& field, std::string_view raw) {
@@ -161,7 +281,7 @@ bool isWellFormed(const FieldDef& field, std::string_view raw) {
                parseNumber(t, number);
     }
     case FieldType::Date:
-        return t.empty() || raw == "00000000" || Date::fromDigits(raw).has_value();
+        return t.empty() || raw == "00000000" || parseDate(raw).has_value();
     case FieldType::Logical:
         return std::strchr("TtYyFfNn? ", raw[0]) != nullptr && raw[0] != '\0';
     case FieldType::Memo:

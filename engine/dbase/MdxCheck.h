@@ -17,8 +17,8 @@ struct MdxExpected {
 
 // Walks the tag's tree and compares it with `expected`: node pointers,
 // counts, order, highest keys of interior entries, leaf links, and exactly
-// one entry with the right key for every record that passes (UNIQUE: one per
-// key). Returns one line per fault, at most `limit` of them plus a summary.
+// one entry with the right key for every record that passes (UNIQUE: at most
+// one, and one entry per key). Returns one line per fault, at most `limit` of them plus a summary.
 std::vector<std::string> checkTag(MdxTag& tag, const MdxExpected& expected, std::size_t limit = 20);
 
 } // namespace engine::dbase

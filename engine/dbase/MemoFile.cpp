@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = 8; // dBase IV block header: FF FF 08 00 + length
 constexpr std::size_t kFlushBytes = 1 << 20;
+constexpr std::size_t kWindowBytes = 64 * 1024;
 constexpr std::uint32_t kDbase3Block = 512;
 
 std::uint32_t get32(const unsigned char* p) {
@@ -58,6 +59,7 @@ void MemoFile::readHeader() {
 }
 
 void MemoFile::refresh() {
+    window_.clear();
     if (pending_.empty())
         readHeader();
 }
@@ -70,58 +72,82 @@ std::optional<std::string> MemoFile::headerFault() const {
     return std::nullopt;
 }
 
-std::uint64_t MemoFile::valueLength(std::uint32_t block) const {
+bool MemoFile::readThrough(std::uint64_t offset, void* out, std::size_t size) const {
+    if (size > kWindowBytes / 2)
+        return file_.readSome(offset, out, size) == size;
+    if (offset < windowStart_ || offset + size > windowStart_ + window_.size()) {
+        window_.resize(kWindowBytes);
+        window_.resize(file_.readSome(offset, window_.data(), kWindowBytes));
+        windowStart_ = offset;
+    }
+    if (offset + size > windowStart_ + window_.size())
+        return false;
+    std::memcpy(out, window_.data() + (offset - windowStart_), size);
+    return true;
+}
+
+std::string MemoFile::readValue(std::uint32_t block) const {
     const std::uint64_t start = static_cast<std::uint64_t>(block) * blockSize_;
-    const std::uint64_t size = file_.size();
     auto corrupt = [&](const std::string& why) -> EngineError {
         return EngineError(code::FileCorrupt, why);
     };
-    if (block == 0 || start >= size)
-        throw corrupt("points to block " + std::to_string(block) + " past the end of " +
-                      path().string());
+    auto pastTheEnd = [&] {
+        return corrupt("points to block " + std::to_string(block) + " past the end of " +
+                       path().string());
+    };
+    if (block == 0)
+        throw pastTheEnd();
     if (dbase3_) {
         // The value runs to the first 0x1A.
+        const std::uint64_t size = file_.size();
+        if (start >= size)
+            throw pastTheEnd();
+        std::string data;
         char buf[4096];
-        std::uint64_t at = start;
-        while (at < size) {
+        for (std::uint64_t at = start; at < size;) {
             std::size_t n = file_.readSome(at, buf, sizeof buf);
-            if (const void* end = std::memchr(buf, 0x1A, n))
-                return at - start + static_cast<std::uint64_t>(static_cast<const char*>(end) - buf);
+            if (n == 0)
+                break;
+            if (const void* end = std::memchr(buf, 0x1A, n)) {
+                data.append(buf, static_cast<std::size_t>(static_cast<const char*>(end) - buf));
+                return data;
+            }
+            data.append(buf, n);
             at += n;
         }
-        return size - start;
+        return data;
     }
     unsigned char h[kHeaderBytes];
-    if (file_.readSome(start, h, sizeof h) != sizeof h)
-        throw corrupt("block " + std::to_string(block) + " of " + path().string() +
-                      " is cut short");
+    if (!readThrough(start, h, sizeof h))
+        throw pastTheEnd();
     if (h[0] != 0xFF || h[1] != 0xFF || h[2] != 0x08 || h[3] != 0x00)
         throw corrupt("block " + std::to_string(block) + " of " + path().string() +
                       " does not start a memo value");
     std::uint32_t total = get32(h + 4);
-    if (total < kHeaderBytes || start + total > size)
-        throw corrupt("the value at block " + std::to_string(block) + " of " + path().string() +
-                      " claims " + std::to_string(total) + " bytes, past the end of the file");
-    return total - kHeaderBytes;
+    auto tooLong = [&] {
+        return corrupt("the value at block " + std::to_string(block) + " of " + path().string() +
+                       " claims " + std::to_string(total) + " bytes, past the end of the file");
+    };
+    // Check a large length against the file before allocating for it.
+    if (total < kHeaderBytes || (total > kWindowBytes && start + total > file_.size()))
+        throw tooLong();
+    std::string data(total - kHeaderBytes, '\0');
+    if (!readThrough(start + kHeaderBytes, data.data(), data.size()))
+        throw tooLong();
+    return data;
 }
 
 std::string MemoFile::read(std::uint32_t block, const std::string& context) const {
-    std::uint64_t length;
     try {
-        length = valueLength(block);
+        return readValue(block);
     } catch (const EngineError& e) {
         throw EngineError(e.code(), context + ": memo " + e.what());
     }
-    std::string data(length, '\0');
-    std::uint64_t start =
-        static_cast<std::uint64_t>(block) * blockSize_ + (dbase3_ ? 0 : kHeaderBytes);
-    file_.readAt(start, data.data(), data.size());
-    return data;
 }
 
 std::optional<std::string> MemoFile::fault(std::uint32_t block) const {
     try {
-        valueLength(block);
+        readValue(block);
         return std::nullopt;
     } catch (const EngineError& e) {
         return std::string(e.what());

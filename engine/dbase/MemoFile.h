@@ -45,7 +45,10 @@ public:
     std::optional<std::string> headerFault() const;
 
 private:
-    std::uint64_t valueLength(std::uint32_t block) const; // bytes of the value, after checks
+    std::string readValue(std::uint32_t block) const;
+    // Reads through a read-ahead window (memos of a scan lie close together);
+    // false when the file ends first.
+    bool readThrough(std::uint64_t offset, void* out, std::size_t size) const;
     void readHeader();
 
     BinaryFile file_;
@@ -55,6 +58,8 @@ private:
     bool batch_ = false;
     std::string pending_;            // whole blocks not yet written
     std::uint32_t pendingStart_ = 0; // first block of pending_
+    mutable std::string window_; // bytes of the file from windowStart_
+    mutable std::uint64_t windowStart_ = 0;
 };
 
 } // namespace engine::dbase

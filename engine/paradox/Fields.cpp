@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -50,13 +51,20 @@ int fixedWidth(FieldType type) {
     }
 }
 
-[[noreturn]] void badValue(const std::string& context, const std::string& why) {
-    throw EngineError(code::BadValue, context + ": " + why);
+// Names the table and field in a message; built only when one is needed.
+struct Where {
+    const std::string& table;
+    const std::string& field;
+    std::string text() const { return table + ", field " + field; }
+};
+
+[[noreturn]] void badValue(const Where& where, const std::string& why) {
+    throw EngineError(code::BadValue, where.text() + ": " + why);
 }
 
 // Integers: two's complement, big-endian, top bit flipped, so that byte
 // order is numeric order. The smallest value would encode as the blank.
-void putSortableInt(char* out, int width, std::int64_t v, const std::string& context) {
+void putSortableInt(char* out, int width, std::int64_t v, const Where& context) {
     std::int64_t limit = std::int64_t{1} << (8 * width - 1);
     if (v <= -limit || v >= limit)
         badValue(context, "value " + std::to_string(v) + " is out of range");
@@ -76,7 +84,7 @@ std::int64_t getSortableInt(const char* in, int width) {
 
 // Doubles: IEEE big-endian; positive values get the sign bit set, negative
 // values have every bit inverted.
-void putSortableDouble(char* out, double d, const std::string& context) {
+void putSortableDouble(char* out, double d, const Where& context) {
     if (std::isnan(d))
         badValue(context, "not a number");
     if (d == 0)
@@ -98,7 +106,7 @@ double getSortableDouble(const char* in) {
 // BCD: the first byte holds the sign (0x80 = positive) and the precision;
 // 32 decimal digits follow as nibbles, the last `decimals` of them the
 // fraction. A negative value has every nibble inverted.
-void putBcd(char* out, double d, int decimals, const std::string& context) {
+void putBcd(char* out, double d, int decimals, const Where& context) {
     if (!std::isfinite(d))
         badValue(context, "not a finite number");
     double scaled = std::round(std::fabs(d) * std::pow(10.0, decimals));
@@ -134,7 +142,7 @@ double getBcd(const char* in, int decimals) {
     return negative ? -v : v;
 }
 
-std::int64_t integerOf(const Value& value, const std::string& context) {
+std::int64_t integerOf(const Value& value, const Where& context) {
     if (value.isInteger())
         return value.integer();
     if (value.isNumber()) {
@@ -148,7 +156,7 @@ std::int64_t integerOf(const Value& value, const std::string& context) {
     badValue(context, "an integer was expected");
 }
 
-double numberOf(const Value& value, const std::string& context) {
+double numberOf(const Value& value, const Where& context) {
     if (value.isNumber() || value.isInteger())
         return value.asDouble();
     badValue(context, "a number was expected");
@@ -298,7 +306,8 @@ Date dateFromParadoxDay(std::int64_t day) {
 }
 
 void encodeValue(const PxField& f, const Value& value, const Codepage& page, char* out,
-                 const std::string& context) {
+                 const std::string& table) {
+    const Where context{table, f.def.name};
     std::memset(out, 0, static_cast<std::size_t>(f.width));
     if (value.isNull())
         return;
@@ -306,7 +315,14 @@ void encodeValue(const PxField& f, const Value& value, const Codepage& page, cha
     case FieldType::Character: {
         if (!value.isText())
             badValue(context, "a text was expected");
-        std::string bytes = page.fromUtf8(value.text(), context);
+        const std::string& text = value.text();
+        bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (ascii && text.size() <= static_cast<std::size_t>(f.width)) {
+            std::memcpy(out, text.data(), text.size());
+            return;
+        }
+        std::string bytes = page.fromUtf8(text, context.text());
         if (bytes.size() > static_cast<std::size_t>(f.width))
             badValue(context, "text of " + std::to_string(bytes.size()) +
                                   " characters does not fit in " + std::to_string(f.width));

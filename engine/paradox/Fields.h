@@ -37,9 +37,9 @@ bool isBlobCode(std::uint8_t code);
 
 // Encodes a non-blob value into `out` (field width bytes); a null value
 // writes the blank (all zero). Throws EngineError(BadValue/CodePage) naming
-// `context` when the value does not fit.
+// `table` and the field when the value does not fit.
 void encodeValue(const PxField& field, const Value& value, const Codepage& page, char* out,
-                 const std::string& context);
+                 const std::string& table);
 // Decodes a non-blob field; all-zero bytes give a null value.
 Value decodeValue(const PxField& field, const Codepage& page, const char* in);
 

@@ -35,8 +35,8 @@ std::shared_ptr<Table> sharedTable(const fs::path& path, bool writable) {
 
 class Cursor : public IndexCursor {
 public:
-    Cursor(std::shared_ptr<Table> table, SecondaryIndex* index)
-        : table_(std::move(table)), index_(index) {}
+    Cursor(std::shared_ptr<Table> table, std::string index)
+        : table_(std::move(table)), name_(std::move(index)) {}
 
     bool first() override { return moveTo(0, 0, +1); }
     bool last() override {
@@ -60,7 +60,7 @@ public:
         return moveTo(block_, slot_ - 1, -1);
     }
     bool seek(const std::string& key) override {
-        if (!index_ && !table_->keyed())
+        if (name_.empty() && !table_->keyed())
             throw EngineError(code::NotSupported,
                               "Table " + table_->path().string() + " has no key to seek in");
         auto [block, slot] = file().lowerBound(key);
@@ -72,12 +72,26 @@ public:
 private:
     enum State { Before, On, After };
 
-    BlockFile& file() { return index_ ? index_->file(false) : table_->db(); }
+    // The index is looked up at every move: a refresh may have read it anew.
+    SecondaryIndex* index() {
+        if (name_.empty())
+            return nullptr;
+        SecondaryIndex* found = table_->secondary(name_);
+        if (!found)
+            throw EngineError(code::NotFound,
+                              "Table " + table_->path().string() + " has no index " + name_);
+        return found;
+    }
+    BlockFile& file() {
+        SecondaryIndex* s = index();
+        return s ? s->file(false) : table_->db();
+    }
 
     // Settles on the first entry at or after (direction +1) or at or before
     // (-1) the given place.
     bool moveTo(int block, int slot, int direction) {
-        BlockFile& f = file();
+        SecondaryIndex* index = this->index();
+        BlockFile& f = index ? index->file(false) : table_->db();
         const auto& chain = f.chain();
         int blocks = static_cast<int>(chain.size());
         while (block >= 0 && block < blocks) {
@@ -104,13 +118,13 @@ private:
         block_ = block;
         slot_ = slot;
         const char* rec = f.recordAt(block, slot);
-        if (!index_) {
+        if (!index) {
             key_ = table_->keyed() ? f.sortKey(rec) : std::string();
             row_ = rowIdOf({chain[static_cast<std::size_t>(block)].number, slot});
             return true;
         }
         std::string sortKey = f.sortKey(rec);
-        int own = index_->keyLength() - table_->db().keyLength();
+        int own = index->keyLength() - table_->db().keyLength();
         key_ = sortKey.substr(0, static_cast<std::size_t>(own));
         std::string primary(rec + own, static_cast<std::size_t>(table_->db().keyLength()));
         Slot at = table_->db().find(primary);
@@ -119,7 +133,7 @@ private:
     }
 
     std::shared_ptr<Table> table_;
-    SecondaryIndex* index_;
+    std::string name_;
     State state_ = Before;
     int block_ = 0, slot_ = 0;
     std::string key_;
@@ -145,6 +159,7 @@ public:
     const FieldList& fields() const override { return table_->fields(); }
     std::uint64_t rowCount() const override { return table_->rowCount(); }
     Record read(RowId row) override { return table_->read(row); }
+    Value readField(RowId row, int field) override { return table_->readField(row, field); }
     bool isDeleted(RowId) override { return false; }
     RowId append(const Record& record) override { return writable().append(record); }
     RowId update(RowId row, const Record& record) override {
@@ -164,15 +179,14 @@ public:
     void refresh() override { table_->refresh(); }
     std::vector<IndexInfo> indexes() const override { return table_->indexes(); }
     std::unique_ptr<IndexCursor> openIndex(const std::string& name) override {
-        SecondaryIndex* index = nullptr;
         if (!name.empty()) {
-            index = table_->secondary(name);
+            SecondaryIndex* index = table_->secondary(name);
             if (!index)
                 throw EngineError(code::NotFound,
                                   "Table " + path().string() + " has no index " + name);
             index->file(false);
         }
-        return std::make_unique<Cursor>(table_, index);
+        return std::make_unique<Cursor>(table_, name);
     }
     std::string indexKey(const std::string& name, const Record& record) override {
         return table_->indexKey(name, record);
@@ -188,9 +202,14 @@ public:
     std::vector<std::string> check() override { return table_->check(); }
 
 private:
+    // Before a write, takes in what another program may have written since,
+    // so that blocks are never laid out over a stale picture of the file
+    // (within a batch the table is read once, when the batch starts).
     Table& writable() {
         if (readOnly_)
             throw EngineError(code::ReadOnly, "Table " + path().string() + " is open read-only");
+        if (batches_ == 0)
+            table_->refresh();
         return *table_;
     }
 
@@ -260,7 +279,7 @@ void renameTable(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     if (!fs::exists(from, ec))
         throw EngineError(code::FileNotFound, "Table " + from.string() + " does not exist");
-    fs::path target = to;
+    fs::path target = to.has_parent_path() ? to : from.parent_path() / to;
     if (target.extension().empty())
         target += from.extension();
     if (fs::exists(findFile(target.parent_path().empty() ? fs::path(".") : target.parent_path(),

@@ -111,7 +111,8 @@ fs::path Table::create(const fs::path& path, const FieldList& fields, int blockK
     return path;
 }
 
-Table::Table(const fs::path& path, bool writable) : path_(path), writable_(writable) {
+Table::Table(const fs::path& path, bool writable)
+    : path_(path), label_("Table " + path.string()), writable_(writable) {
     load();
 }
 
@@ -200,24 +201,26 @@ void Table::requireUnique(const char* bytes) {
     if (!keyed())
         return;
     std::string key = keyOf(bytes);
-    if (db_->find(key).block != 0 || pendingKeys_.count(key))
+    if (pending_.containsKey(key) || db_->find(key).block != 0)
         keyViolation(bytes, header_.keyFields);
 }
 
 std::string Table::encode(const Record& record, const std::string& action) {
     if (record.size() > header_.fields.size())
         throw EngineError(code::InvalidParameter,
-                          label() + ": " + action + " with " + std::to_string(record.size()) +
+                          label_ + ": " + action + " with " + std::to_string(record.size()) +
                               " values for " + std::to_string(header_.fields.size()) + " fields");
     std::string bytes(static_cast<std::size_t>(db_->recordSize()), '\0');
     for (std::size_t i = 0; i < header_.fields.size(); ++i) {
         const PxField& f = header_.fields[i];
         if (isBlobCode(f.code))
             continue;
-        Value v = i < record.size() ? record[i] : Value();
-        if (f.def.type == FieldType::AutoInc && v.isNull())
-            v = Value(static_cast<std::int64_t>(header_.autoInc));
-        encodeValue(f, v, *page_, bytes.data() + f.offset, label() + ", field " + f.def.name);
+        static const Value blank;
+        const Value& given = i < record.size() ? record[i] : blank;
+        Value counter;
+        if (f.def.type == FieldType::AutoInc && given.isNull())
+            counter = Value(static_cast<std::int64_t>(header_.autoInc));
+        encodeValue(f, counter.isNull() ? given : counter, *page_, bytes.data() + f.offset, label_);
     }
     return bytes;
 }
@@ -233,7 +236,7 @@ void Table::storeBlobs(const Record& record, std::string& bytes, const std::stri
                         static_cast<std::size_t>(f.width));
             continue;
         }
-        std::string context = label() + ", field " + f.def.name;
+        std::string context = label_ + ", field " + f.def.name;
         std::string data;
         if (f.def.type == FieldType::Graphic)
             throw EngineError(code::NotSupported,
@@ -276,7 +279,7 @@ Value Table::readBlob(const PxField& f, const char* at) {
     } else {
         if (!mb_)
             throw EngineError(code::FileNotFound,
-                              label() + ": field " + f.def.name + " needs the blob file " +
+                              label_ + ": field " + f.def.name + " needs the blob file " +
                                   companionFile(path_, ".MB").string() + ", which is missing");
         data = mb_->read(locator, length);
     }
@@ -309,6 +312,15 @@ Record Table::read(RowId row) {
     return out;
 }
 
+Value Table::readField(RowId row, int field) {
+    if (field < 0 || field >= static_cast<int>(header_.fields.size()))
+        throw EngineError(code::InvalidParameter,
+                          label_ + " has no field number " + std::to_string(field));
+    const PxField& f = header_.fields[static_cast<std::size_t>(field)];
+    std::string bytes(db_->record(slotOf(row)) + f.offset, static_cast<std::size_t>(f.width));
+    return isBlobCode(f.code) ? readBlob(f, bytes.data()) : decodeValue(f, *page_, bytes.data());
+}
+
 RowId Table::append(const Record& record) {
     std::string bytes = encode(record, "append");
     requireUnique(bytes.data());
@@ -320,9 +332,7 @@ RowId Table::append(const Record& record) {
                 static_cast<std::uint32_t>(
                     decodeValue(f, *page_, bytes.data() + f.offset).integer() + 1));
     if (batchDepth_ > 0) {
-        if (keyed())
-            pendingKeys_.insert(keyOf(bytes.data()));
-        pending_.push_back(std::move(bytes));
+        pending_.add(bytes.data());
         return NoRow;
     }
     Slot at = db_->insert(bytes.data());
@@ -372,33 +382,36 @@ void Table::remove(RowId row) {
     flush();
 }
 
-void Table::endBatch() {
-    if (batchDepth_ == 0 || --batchDepth_ > 0)
-        return;
-    std::vector<std::string> rows = std::move(pending_);
-    pending_.clear();
-    pendingKeys_.clear();
-    if (rows.empty())
-        return;
-    if (keyed())
-        std::sort(rows.begin(), rows.end(), [&](const std::string& a, const std::string& b) {
-            return std::memcmp(a.data(), b.data(), static_cast<std::size_t>(db_->keyLength())) < 0;
-        });
-    bool wasEmpty = db_->recordCount() == 0;
-    if (wasEmpty || !keyed()) {
-        std::string run;
-        run.reserve(rows.size() * static_cast<std::size_t>(db_->recordSize()));
-        for (const std::string& r : rows)
-            run += r;
-        db_->appendRun(run.data(), rows.size());
-        rebuildSecondaries(); // unkeyed tables have none
+void Table::beginBatch() {
+    if (batchDepth_++ == 0)
+        pending_.reset(db_->recordSize(), db_->keyLength());
+}
 
+void Table::endBatch() {
+    if (batchDepth_ == 0 || --batchDepth_ > 0 || pending_.empty())
+        return;
+    auto keyLength = static_cast<std::size_t>(db_->keyLength());
+    std::vector<std::size_t> order(pending_.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (keyed())
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return std::memcmp(pending_.at(a), pending_.at(b), keyLength) < 0;
+        });
+    auto recordSize = static_cast<std::size_t>(db_->recordSize());
+    if (db_->recordCount() == 0 || !keyed()) {
+        std::string run(order.size() * recordSize, '\0');
+        for (std::size_t i = 0; i < order.size(); ++i)
+            std::memcpy(run.data() + i * recordSize, pending_.at(order[i]), recordSize);
+        pending_.clear();
+        db_->appendRun(run.data(), order.size());
+        rebuildSecondaries(); // unkeyed tables have none
     } else {
-        for (const std::string& r : rows) {
-            Slot at = db_->insert(r.data());
+        for (std::size_t i : order) {
+            Slot at = db_->insert(pending_.at(i));
             for (auto& s : secondaries_)
-                s->insert(r.data(), at.block);
+                s->insert(pending_.at(i), at.block);
         }
+        pending_.clear();
     }
     flush();
 }
@@ -457,7 +470,7 @@ std::vector<IndexInfo> Table::indexes() const {
 std::string Table::indexKey(const std::string& name, const Record& record) {
     SecondaryIndex* s = name.empty() ? nullptr : secondary(name);
     if (!name.empty() && !s)
-        throw EngineError(code::NotFound, label() + " has no index " + name);
+        throw EngineError(code::NotFound, label_ + " has no index " + name);
     // Encode only the fields the key uses, so other fields' values do not matter.
     std::string bytes(static_cast<std::size_t>(db_->recordSize()), '\0');
     std::vector<int> fields = s ? s->info().keyFields : std::vector<int>();
@@ -468,7 +481,7 @@ std::string Table::indexKey(const std::string& name, const Record& record) {
         const PxField& f = header_.fields[static_cast<std::size_t>(i)];
         if (static_cast<std::size_t>(i) < record.size())
             encodeValue(f, record[static_cast<std::size_t>(i)], *page_, bytes.data() + f.offset,
-                        label() + ", key field " + f.def.name);
+                        label_);
     }
     return s ? s->keyOf(bytes.data()) : keyOf(bytes.data());
 }
@@ -484,14 +497,14 @@ std::vector<int> Table::parseFieldList(const std::string& expression) const {
         int i = findField(fieldList_, name);
         if (i < 0)
             throw EngineError(code::InvalidParameter,
-                              label() + " has no field \"" + name + "\" for an index");
+                              label_ + " has no field \"" + name + "\" for an index");
         const PxField& f = header_.fields[static_cast<std::size_t>(i)];
         if (isBlobCode(f.code))
             throw EngineError(code::InvalidParameter,
-                              label() + ": field " + f.def.name + " cannot be part of an index");
+                              label_ + ": field " + f.def.name + " cannot be part of an index");
         if (std::find(out.begin(), out.end(), i) != out.end())
             throw EngineError(code::InvalidParameter,
-                              label() + ": field " + f.def.name + " is given twice in an index");
+                              label_ + ": field " + f.def.name + " is given twice in an index");
         out.push_back(i);
         start = end + 1;
     }
@@ -508,15 +521,15 @@ void Table::addIndex(const IndexDef& def) {
             if (fields[i] != static_cast<int>(i))
                 throw EngineError(
                     code::InvalidParameter,
-                    label() + ": the primary key must be the leading fields in table order, \"" +
+                    label_ + ": the primary key must be the leading fields in table order, \"" +
                         def.expression + "\" is not");
         for (int i : fields)
             if (header_.fields[static_cast<std::size_t>(i)].def.type == FieldType::Logical)
                 throw EngineError(code::InvalidParameter,
-                                  label() + ": a logical field cannot be part of the primary key");
+                                  label_ + ": a logical field cannot be part of the primary key");
         if ((db_->blockSize() - 6) / (keyLength + 6) < kMinTreeFanout)
             throw EngineError(code::InvalidParameter,
-                              label() + ": a key of " + std::to_string(keyLength) +
+                              label_ + ": a key of " + std::to_string(keyLength) +
                                   " bytes is too long for the table's blocks");
         // Every row, in key order; two rows with one key refuse the key.
         std::vector<std::string> rows;
@@ -560,7 +573,7 @@ void Table::addIndex(const IndexDef& def) {
     }
     if (!keyed())
         throw EngineError(code::InvalidParameter,
-                          label() + " has no primary key; a secondary index needs one");
+                          label_ + " has no primary key; a secondary index needs one");
     bool single =
         fields.size() == 1 && !def.caseInsensitive &&
         (def.name.empty() ||
@@ -574,13 +587,13 @@ void Table::addIndex(const IndexDef& def) {
         info.def.name = fieldList_[static_cast<std::size_t>(fields[0])].name;
     if (info.def.name.empty())
         throw EngineError(code::InvalidParameter,
-                          label() + ": a composite or case-insensitive index needs a name");
+                          label_ + ": a composite or case-insensitive index needs a name");
     if (secondary(info.def.name))
         throw EngineError(code::InvalidParameter,
-                          label() + " already has an index named " + info.def.name);
+                          label_ + " already has an index named " + info.def.name);
     if ((db_->blockSize() - 6) / (keyLength + db_->keyLength() + 8) < kMinTreeFanout)
         throw EngineError(code::InvalidParameter,
-                          label() + ": index " + info.def.name + " has too long a key");
+                          label_ + ": index " + info.def.name + " has too long a key");
     std::string ext;
     if (single) {
         ext = "X" + hex(fields[0] + 1, 2);
@@ -593,7 +606,7 @@ void Table::addIndex(const IndexDef& def) {
                 ext = "XG" + hex(n, 1);
         }
         if (ext.empty())
-            throw EngineError(code::InvalidParameter, label() + " has 16 named indexes already");
+            throw EngineError(code::InvalidParameter, label_ + " has 16 named indexes already");
     }
     fs::path x = companionFile(path_, "." + ext);
     std::string yExt = ext;

@@ -5,13 +5,13 @@
 #include "engine/paradox/BlobFile.h"
 #include "engine/paradox/BlockFile.h"
 #include "engine/paradox/Header.h"
+#include "engine/paradox/PendingRows.h"
 #include "engine/paradox/SecondaryIndex.h"
 
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace engine::paradox {
@@ -37,10 +37,11 @@ public:
     SecondaryIndex* secondary(const std::string& name);
 
     Record read(RowId row);
+    Value readField(RowId row, int field);
     RowId append(const Record& record);
     RowId update(RowId row, const Record& record);
     void remove(RowId row);
-    void beginBatch() { ++batchDepth_; }
+    void beginBatch();
     void endBatch();
     void refresh();
 
@@ -65,9 +66,9 @@ private:
     void rebuildSecondaries();
     void flush();
     BlobFile& blobs();
-    std::string label() const { return "Table " + path_.string(); }
 
     std::filesystem::path path_;
+    std::string label_; // "Table <path>", the start of messages
     bool writable_;
     DataHeader header_;
     FieldList fieldList_;
@@ -78,8 +79,7 @@ private:
     std::vector<std::unique_ptr<SecondaryIndex>> secondaries_;
     std::uint64_t changes_ = 0;
     int batchDepth_ = 0;
-    std::vector<std::string> pending_;
-    std::unordered_set<std::string> pendingKeys_;
+    PendingRows pending_;
 };
 
 } // namespace engine::paradox

@@ -151,8 +151,8 @@ TEST_F(DataSetRules, LookupAndCalculatedFields) {
         groups.push_back(fields.FieldByName("JMP1").AsString());
         descriptions.push_back(fields.FieldByName("DPFM").AsString());
     }
-    EXPECT_EQ(groups, (std::vector<std::string>{"NOAPP", "ORPHAN", "SAORDERS"}));
-    EXPECT_EQ(descriptions, (std::vector<std::string>{"No application", "", "Customer orders"}));
+    EXPECT_EQ(groups, (std::vector<std::string>{"NOAPP", "SAORDERS", "ORPHAN"}));
+    EXPECT_EQ(descriptions, (std::vector<std::string>{"No application", "Customer orders", ""}));
     EXPECT_THROW(fields.FieldByName("TMDESC"), EngineError);
 }
 

@@ -1,9 +1,12 @@
 """Structural reader of a dBase IV production index (MDX), independent of
 the engine: checks the header fields and walks every tag's tree.
 
-    /usr/bin/python3 mdx_read.py FILE.MDX   -> JSON on standard output
+    /usr/bin/python3 mdx_read.py FILE.MDX
+
+prints per tag a line "#tag NAME TYPE KEYLEN LEVELS DESCENDING UNIQUE HAS_FOR
+EXPR FOR" and then one line "VALUE RECNO" per key in tree order (tab-separated;
+N keys as numbers, D keys as Julian days, C keys as text).
 """
-import json
 import struct
 import sys
 
@@ -69,7 +72,10 @@ def decode(ktype, key):
 
 
 if __name__ == '__main__':
-    tags = read_mdx(sys.argv[1])
-    for t in tags.values():
-        t['keys'] = [[decode(t['type'], k), r] for k, r in t['keys']]
-    json.dump(tags, sys.stdout)
+    for name, t in read_mdx(sys.argv[1]).items():
+        print('\t'.join(['#tag', name, t['type'], str(t['keylen']), str(t['levels']),
+                         str(int(t['descending'])), str(int(t['unique'])),
+                         str(int(t['has_for'])), t['expr'], t['for_expr']]))
+        for key, recno in t['keys']:
+            print('%s\t%d' % (repr(decode(t['type'], key)) if t['type'] != 'C'
+                              else decode('C', key), recno))

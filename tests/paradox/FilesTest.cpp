@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace engine;
 
@@ -83,4 +85,43 @@ TEST(ParadoxFiles, HandlesShareWritesAndHonourLocks) {
     auto x = openTable(path, {true, false});
     EXPECT_THROW(openTable(path), EngineError);
     EXPECT_THROW(deleteTable(path), EngineError);
+}
+
+TEST(ParadoxFiles, WritesOfAnotherProgramAreTakenIn) {
+    TempDir dir;
+    auto path = dir / "P.DB";
+    auto t =
+        createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});
+    t->addIndex({"", "ID", "", false, false, true, false});
+    t->addIndex({"ByName", "NAME", "", false, false, false, true});
+    t->append({1, "one"});
+    // Another program: a child process with its own view of the files.
+    auto otherProgram = [&](int from, int to) {
+        pid_t child = fork();
+        if (child == 0) {
+            try {
+                auto other = openTable(path);
+                for (int i = from; i <= to; ++i)
+                    other->append({i, "other"});
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return status;
+    };
+    ASSERT_EQ(otherProgram(2, 50), 0);
+    std::uint64_t before = t->changeCount();
+    t->refresh();
+    EXPECT_NE(t->changeCount(), before);
+    EXPECT_EQ(t->rowCount(), 50u);
+    // A write after the other program's is laid over the new state of the files.
+    t->append({51, "mine"});
+    EXPECT_EQ(t->rowCount(), 51u);
+    ASSERT_EQ(otherProgram(52, 80), 0);
+    t->append({81, "mine"}); // no refresh first
+    EXPECT_EQ(t->rowCount(), 81u);
+    EXPECT_EQ(t->check(), std::vector<std::string>{});
 }

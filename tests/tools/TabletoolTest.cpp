@@ -130,3 +130,82 @@ TEST_F(Tabletool, AppendPairsFieldsByNameAndCountsLosses) {
                             ",,2.1,much too\n");
     expectRefused("append " + at("DST.DBF") + " " + at("DST.DBF"), "DST.DBF", "itself");
 }
+
+TEST_F(Tabletool, IndexExportInTagOrderReindexAndCheck) {
+    ASSERT_EQ(tool("create " + at("ITEMS.DBF") +
+                   " 'CODE C 10, NAME C 30, AMOUNT N 12 2, DAY D, OK L, NOTE M'")
+                  .status,
+              0);
+    writeBytes(dir / "items.csv", kCsv);
+    ASSERT_EQ(tool("import " + at("ITEMS.DBF") + " " + at("items.csv")).status, 0);
+    // A malformed expression: refused, no index file left behind.
+    expectRefused("index " + at("ITEMS.DBF") + " BAD 'UPPER(NAME'", "ITEMS.DBF", "UPPER(NAME");
+    EXPECT_FALSE(std::filesystem::exists(dir / "ITEMS.MDX"));
+    expectRefused("index " + at("ITEMS.DBF") + " X NAME --primary", "ITEMS.DBF", "Paradox");
+
+    Outcome added = tool("index " + at("ITEMS.DBF") + " BYNAME 'UPPER(NAME)' --descending");
+    ASSERT_EQ(added.status, 0) << added.err;
+    ASSERT_EQ(tool("index " + at("ITEMS.DBF") + " BYDAY 'DTOS(DAY)' --for OK --unique").status, 0);
+    Outcome info = tool("info " + at("ITEMS.DBF"));
+    EXPECT_NE(info.out.find("BYNAME     key UPPER(NAME)  [descending]"), std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("BYDAY      key DTOS(DAY)  for OK  [unique]"), std::string::npos)
+        << info.out;
+
+    Outcome byName = tool("export " + at("ITEMS.DBF") + " --tag byname");
+    ASSERT_EQ(byName.status, 0) << byName.err;
+    EXPECT_EQ(byName.out.substr(0, byName.out.find('\n', 30)),
+              "CODE,NAME,AMOUNT,DAY,OK,NOTE\nB010,Washers,,,,\"two");
+    Outcome byDay = tool("export " + at("ITEMS.DBF") + " --tag BYDAY");
+    EXPECT_EQ(byDay.out,
+              "CODE,NAME,AMOUNT,DAY,OK,NOTE\nA001,Bolts,12.50,2026-01-15,T,Zinc plated\n");
+    expectRefused("export " + at("ITEMS.DBF") + " --tag NONE", "ITEMS.DBF", "NONE");
+
+    // A damaged index: check lists it (exit 1), reindex rebuilds it.
+    std::string mdx = readBytes(dir / "ITEMS.MDX");
+    writeBytes(dir / "ITEMS.MDX", mdx.substr(0, mdx.size() - 512));
+    Outcome damaged = tool("check " + at("ITEMS.DBF"));
+    EXPECT_EQ(damaged.status, 1) << damaged.out << damaged.err;
+    EXPECT_NE(damaged.out.find("ITEMS.MDX"), std::string::npos) << damaged.out;
+    Outcome rebuilt = tool("reindex " + at("ITEMS.DBF"));
+    EXPECT_EQ(rebuilt.status, 0) << rebuilt.err;
+    EXPECT_NE(rebuilt.out.find("2 indexes rebuilt"), std::string::npos) << rebuilt.out;
+    EXPECT_EQ(tool("check " + at("ITEMS.DBF")).status, 0);
+    EXPECT_EQ(tool("export " + at("ITEMS.DBF") + " --tag BYDAY").out, byDay.out);
+}
+
+TEST_F(Tabletool, ParadoxLayoutsWithKeyFields) {
+    Outcome created =
+        tool("create " + at("P.DB") + " '*CODE A 6, *PART S, NAME A 20, AMOUNT N, DAY D'");
+    ASSERT_EQ(created.status, 0) << created.err;
+    writeBytes(dir / "p.csv",
+               "CODE,PART,NAME,AMOUNT,DAY\nB2,1,Beta,2.5,2026-01-02\nA1,7,Alpha,-1.25,\n"
+               "A1,3,Alpha three,0.1,\n");
+    ASSERT_EQ(tool("import " + at("P.DB") + " " + at("p.csv")).status, 0);
+    Outcome info = tool("info " + at("P.DB"));
+    EXPECT_NE(info.out.find("key CODE;PART  [primary"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("PART       S\n"), std::string::npos) << info.out;
+    // The primary key orders the rows.
+    EXPECT_EQ(tool("export " + at("P.DB")).out, "CODE,PART,NAME,AMOUNT,DAY\nA1,3,Alpha three,0.1,\n"
+                                                "A1,7,Alpha,-1.25,\nB2,1,Beta,2.5,2026-01-02\n");
+
+    // Keys the primary key refuses stop import and append before they write.
+    writeBytes(dir / "dup.csv", "CODE,PART,NAME\nC9,1,new\nA1,7,taken\n");
+    expectRefused("import " + at("P.DB") + " " + at("dup.csv"), "P.DB",
+                  "line 3: its primary key is already in the table");
+    writeBytes(dir / "dup.csv", "CODE,PART,NAME\nC9,1,new\nC9,1,again\n");
+    expectRefused("import " + at("P.DB") + " " + at("dup.csv"), "P.DB",
+                  "line 3: its primary key is given twice");
+    ASSERT_EQ(tool("create " + at("S.DBF") + " 'CODE C 6, PART N 3, NAME C 20'").status, 0);
+    writeBytes(dir / "s.csv", "CODE,PART,NAME\nZ1,1,fresh\nB2,1,taken\n");
+    ASSERT_EQ(tool("import " + at("S.DBF") + " " + at("s.csv")).status, 0);
+    expectRefused("append " + at("P.DB") + " " + at("S.DBF"), "P.DB",
+                  "row 2: its primary key is already");
+    EXPECT_EQ(tool("export " + at("P.DB")).out.find("Z1"), std::string::npos);
+
+    expectRefused("create " + at("Q.DB") + " 'NAME A 20, *CODE A 6'", "P.DB",
+                  "key fields must come first");
+    expectRefused("create " + at("Q.DBF") + " '*CODE C 6'", "P.DB", "for Paradox tables");
+    expectRefused("index " + at("P.DB") + " BYNAME NAME --unique", "P.DB", "for dBase tags");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Q.DB"));
+}

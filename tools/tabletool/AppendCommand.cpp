@@ -3,11 +3,14 @@
 // counted when they could not be carried over exactly.
 #include "Command.h"
 #include "Convert.h"
+#include "KeyGuard.h"
 
 #include "engine/Tables.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 namespace tabletool {
 
@@ -27,34 +30,55 @@ int runAppend(const Arguments& args) {
     std::vector<int> sourceOf(to.size(), -1);
     for (std::size_t i = 0; i < to.size(); ++i)
         sourceOf[i] = engine::findField(from, to[i].name);
+
+    std::vector<std::uint64_t> inexact(to.size(), 0);
+    engine::Record record(to.size());
+    // Converts every live source row, in record order, for `use`.
+    auto eachRow = [&](const std::function<void(const engine::Record&)>& use) {
+        auto cursor = source->openIndex("");
+        for (bool more = cursor->first(); more; more = cursor->next()) {
+            if (source->isDeleted(cursor->row()))
+                continue;
+            engine::Record in = source->read(cursor->row());
+            for (std::size_t i = 0; i < to.size(); ++i) {
+                if (sourceOf[i] < 0) {
+                    record[i] = engine::Value();
+                    continue;
+                }
+                const engine::FieldDef& field = from[sourceOf[i]];
+                if (field.type == to[i].type && field.length == to[i].length &&
+                    field.decimals == to[i].decimals) {
+                    record[i] = std::move(in[sourceOf[i]]); // same field: nothing to convert
+                    continue;
+                }
+                Converted c = convertValue(field, in[sourceOf[i]], to[i]);
+                record[i] = std::move(c.value);
+                inexact[i] += !c.exact;
+            }
+            use(record);
+        }
+    };
+    KeyGuard keys(*dest);
+    if (keys.active()) {
+        // A key the destination refuses stops the command before it writes.
+        std::uint64_t n = 0;
+        eachRow([&](const engine::Record& r) {
+            keys.check(r, sourcePath + " row " + std::to_string(++n));
+        });
+        std::fill(inexact.begin(), inexact.end(), 0);
+    }
+    std::uint64_t rows = 0;
+    dest->beginAppendBatch();
+    eachRow([&](const engine::Record& r) {
+        dest->append(r);
+        ++rows;
+    });
+    dest->endAppendBatch();
+
     for (const engine::FieldDef& f : from)
         if (engine::findField(to, f.name) < 0)
             std::printf("field %s of %s has no counterpart in %s\n", f.name.c_str(),
                         sourcePath.c_str(), destPath.c_str());
-
-    std::vector<std::uint64_t> inexact(to.size(), 0);
-    std::uint64_t rows = 0;
-    engine::Record record(to.size());
-    auto cursor = source->openIndex("");
-    dest->beginAppendBatch();
-    for (bool more = cursor->first(); more; more = cursor->next()) {
-        if (source->isDeleted(cursor->row()))
-            continue;
-        engine::Record in = source->read(cursor->row());
-        for (std::size_t i = 0; i < to.size(); ++i) {
-            if (sourceOf[i] < 0) {
-                record[i] = engine::Value();
-                continue;
-            }
-            Converted c = convertValue(from[sourceOf[i]], in[sourceOf[i]], to[i]);
-            record[i] = std::move(c.value);
-            inexact[i] += !c.exact;
-        }
-        dest->append(record);
-        ++rows;
-    }
-    dest->endAppendBatch();
-
     std::uint64_t total = 0;
     for (std::uint64_t n : inexact)
         total += n;

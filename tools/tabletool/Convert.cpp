@@ -3,6 +3,7 @@
 #include "Arguments.h"
 #include "ValueText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -59,7 +60,9 @@ Converted toNumber(const engine::FieldDef& from, const Value& value, const engin
         return {Value(static_cast<std::int64_t>(r)), exact && r == d};
     }
     if (to.type == FieldType::Numeric || to.type == FieldType::Float) {
-        double scale = std::pow(10.0, to.decimals);
+        static const double kScale[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                        1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+        double scale = kScale[std::clamp(to.decimals, 0, 18)];
         double r = std::round(d * scale) / scale;
         Value v(r);
         if (misfit(to, v))

@@ -1,8 +1,9 @@
 // tabletool import TABLE FILE.csv: append the rows of a CSV file whose
 // header names the fields. The whole file is checked before the first row is
-// written, so a bad cell leaves the table as it was.
+// written (cells, widths, primary keys), so a bad row leaves the table as it was.
 #include "Command.h"
 #include "Csv.h"
+#include "KeyGuard.h"
 #include "ValueText.h"
 
 #include "engine/Tables.h"
@@ -34,6 +35,8 @@ public:
         }
     }
 
+    std::string where() const { return path_ + " line " + std::to_string(reader_.line()); }
+
     // The next row as a record; throws UsageError naming the line and field.
     bool next(engine::Record& record) {
         if (!reader_.next(cells_))
@@ -58,9 +61,7 @@ public:
     }
 
 private:
-    [[noreturn]] void fail(const std::string& why) const {
-        throw UsageError(path_ + " line " + std::to_string(reader_.line()) + ": " + why);
-    }
+    [[noreturn]] void fail(const std::string& why) const { throw UsageError(where() + ": " + why); }
 
     std::string path_;
     std::ifstream in_;
@@ -75,8 +76,10 @@ int runImport(const Arguments& args) {
     engine::Record record;
     {
         CsvRows check(args.at(1), table->fields());
-        while (check.next(record)) {
-        }
+        KeyGuard keys(*table);
+        while (check.next(record))
+            if (keys.active())
+                keys.check(record, check.where());
     }
     CsvRows rows(args.at(1), table->fields());
     std::uint64_t count = 0;

@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace tabletool {
 
@@ -23,8 +22,21 @@ std::string shortestNumber(double d) {
 
 std::string fixedNumber(double d, int decimals) {
     char buf[512];
-    int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, d);
-    return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+    auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, decimals);
+    return std::string(buf, r.ec == std::errc() ? r.ptr : buf);
+}
+
+// YYYY-MM-DD without printf, which dominates an export otherwise.
+std::string isoDate(engine::Date date) {
+    std::string text = "0000-00-00";
+    auto put = [&](std::size_t end, int value) {
+        for (std::size_t i = end; value > 0; value /= 10)
+            text[--i] = static_cast<char>('0' + value % 10);
+    };
+    put(4, date.year());
+    put(7, date.month());
+    put(10, date.day());
+    return text;
 }
 
 int hexDigit(char c) {
@@ -73,7 +85,7 @@ std::string valueToText(const engine::FieldDef& field, const Value& value) {
     if (value.isInteger())
         return std::to_string(value.integer());
     if (value.isDate())
-        return value.date().toIso();
+        return isoDate(value.date());
     if (value.isBool())
         return value.boolean() ? "T" : "F";
     std::string hex;
