@@ -10,15 +10,17 @@ TBrevon_Logo::TBrevon_Logo(QWidget* parent)
     setObjectName(QStringLiteral("Brevon_Logo"));
     setFixedSize(603, 195);
     // The silver panel with a lowered outer bevel fills the window.
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(2);
-    setAutoFillBackground(true);
-    setStyleSheet(QStringLiteral("TBrevon_Logo { background: #c0c0c0; }"));
-    auto* logo = new LogoPanel(QStringLiteral("Written by :"), this);
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(2);
+    panel->setStyleSheet(QStringLiteral("#Panel1 { background: #c0c0c0; }"));
+    panel->setGeometry(0, 0, 603, 195);
+    auto* logo = new LogoPanel(QStringLiteral("Written by :"), panel);
     logo->setGeometry(8, 8, 281, 179);
-    auto* maker = new MakerPanel(this);
+    auto* maker = new MakerPanel(panel);
     maker->setGeometry(295, 8, 300, 141);
-    BtnAvvio = makeStartButton(this, QStringLiteral("loading..."));
+    BtnAvvio = makeStartButton(panel, QStringLiteral("loading..."));
     BtnAvvio->move(295, 157);
     ui::centreOnScreen(*this);
 }
