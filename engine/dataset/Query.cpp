@@ -21,7 +21,7 @@ using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
 }
 
 // The result column's field, from the type its table declares.
-FieldDef columnDef(sqlite3_stmt* stmt, int i) {
+FieldDef resultColumn(sqlite3_stmt* stmt, int i) {
     FieldDef def;
     def.name = sqlite3_column_name(stmt, i);
     const char* declared = sqlite3_column_decltype(stmt, i);
@@ -168,7 +168,7 @@ void TQuery::internalOpen() {
         int n = sqlite3_column_count(stmt.get());
         if (columns_.empty())
             for (int i = 0; i < n; ++i)
-                columns_.push_back(columnDef(stmt.get(), i));
+                columns_.push_back(resultColumn(stmt.get(), i));
         Record row;
         row.reserve(n);
         for (int i = 0; i < n; ++i)
@@ -179,7 +179,7 @@ void TQuery::internalOpen() {
         sqlFailed(db.get(), sql);
     if (columns_.empty())
         for (int i = 0; i < sqlite3_column_count(stmt.get()); ++i)
-            columns_.push_back(columnDef(stmt.get(), i));
+            columns_.push_back(resultColumn(stmt.get(), i));
     index_ = 0;
 }
 

@@ -37,6 +37,8 @@ public:
 
     TParam& ParamByName(const std::string& name);
     std::size_t RecordCount() const { return rows_.size(); }
+    // The table-style definition of result column i (type, width, decimals).
+    const FieldDef& columnDef(std::size_t i) const { return columns_.at(i); }
 
 protected:
     void internalOpen() override;

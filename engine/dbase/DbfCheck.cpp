@@ -53,15 +53,8 @@ void DbfTable::checkRecords(std::vector<std::string>& faults) {
 
 std::vector<std::string> DbfTable::check() {
     std::vector<std::string> faults;
-    if (memo_)
-        memo_->flush();
-    records_->flush();
     try {
-        DbfHeader onDisk = readDbfHeader(file_);
-        if (onDisk.recordCount != records_->count())
-            faults.push_back("Table " + name() + ": header counts " +
-                             std::to_string(onDisk.recordCount) + " records, this handle " +
-                             std::to_string(records_->count()));
+        refresh(); // the files as they are now, whoever wrote them
     } catch (const EngineError& e) {
         faults.push_back(e.what());
         return faults;

@@ -48,7 +48,25 @@ void DbfRecords::writeFlag(RowId row, char flag) {
     write(row, bytes);
 }
 
+void DbfRecords::syncCount() {
+    unsigned char b[4];
+    if (file_.readSome(kCountOffset, b, sizeof b) != sizeof b)
+        return;
+    std::uint32_t onDisk = b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+    if (onDisk > count_ &&
+        headerLength_ + static_cast<std::uint64_t>(onDisk) * recordLength_ <= file_.size())
+        count_ = onDisk;
+}
+
+void DbfRecords::beginBatch() {
+    syncCount();
+    batch_ = true;
+}
+
 RowId DbfRecords::append(std::string_view bytes) {
+    // Another handle may have appended since: the new record goes after its records.
+    if (!batch_)
+        syncCount();
     pending_.append(bytes);
     ++pendingCount_;
     RowId row = count();

@@ -32,7 +32,8 @@ public:
     // Called before buffered records reach the file (the memo values they
     // point to must be there first).
     void setBeforeFlush(std::function<void()> hook) { beforeFlush_ = std::move(hook); }
-    void beginBatch() { batch_ = true; }
+    // Appends inside a batch number their records from the count at its start.
+    void beginBatch();
     void endBatch();
     void flush();
     // After another program changed the file: forget the window, take the new count.
@@ -41,6 +42,8 @@ public:
 private:
     std::uint64_t offsetOf(RowId row) const { return headerLength_ + (row - 1) * recordLength_; }
     void writeHeaderCount();
+    // Takes a larger record count from the header (appends through another handle).
+    void syncCount();
 
     BinaryFile& file_;
     std::uint64_t headerLength_;

@@ -6,7 +6,7 @@
 #include "engine/dbase/FieldCodec.h"
 #include "engine/dbase/NaturalCursor.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace engine::dbase {
 
@@ -48,10 +48,7 @@ DbfTable::DbfTable(const fs::path& path, const OpenOptions& options)
     memoConverted_.resize(header_.fields.size());
     records_ = std::make_unique<DbfRecords>(file_, header_.headerLength, header_.recordLength,
                                             header_.recordCount);
-    bool memoFields = false;
-    for (const FieldDef& f : header_.fields)
-        memoFields = memoFields || isBlobType(f.type);
-    if (memoFields) {
+    if (std::find(blob_.begin(), blob_.end(), 1) != blob_.end()) {
         fs::path dbt = companionFile(path_, ".DBT");
         if (!fs::exists(dbt))
             throw EngineError(code::FileNotFound, "Table " + name() + ": its memo file " +
@@ -74,6 +71,9 @@ void DbfTable::openIndexFile() {
         index_ = ProductionIndex::open(mdx, tableNameOf(path_), header_.fields, modeOf(options_),
                                        lock_, header_.languageDriver);
     } catch (const EngineError& e) {
+        // In use elsewhere is not damage: the table cannot be opened now.
+        if (e.code() == code::Locked)
+            throw;
         indexProblem_ = e.what();
         indexProblemCode_ = e.code();
     }

@@ -73,6 +73,7 @@ public:
     int keyLength() const { return rule_.keyLength; }
     int capacity() const { return (blockSize_ - 6) / recordSize_; }
     std::uint64_t recordCount() const { return records_; }
+    std::uint16_t fileBlocks() const { return fileBlocks_; }
     const std::vector<BlockInfo>& chain() const { return chain_; }
     // Position of a file block in the chain; -1 when it holds no records.
     int chainIndexOf(std::uint16_t block) const;

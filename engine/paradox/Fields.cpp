@@ -398,39 +398,37 @@ Value decodeValue(const PxField& f, const Codepage& page, const char* in) {
 }
 
 CaseFold::CaseFold(const Codepage& page) {
+    std::string utf8[256];
+    for (int b = 0; b < 256; ++b)
+        utf8[b] = page.toUtf8(std::string(1, static_cast<char>(b)));
     for (int b = 0; b < 256; ++b) {
         map_[b] = static_cast<unsigned char>(b);
-        if (b == 0)
-            continue;
-        std::string utf8 = page.toUtf8(std::string(1, static_cast<char>(b)));
-        std::size_t i = 0;
-        char32_t c = static_cast<unsigned char>(utf8[0]);
+        const std::string& s = utf8[b];
+        char32_t c = static_cast<unsigned char>(s[0]);
         if (c >= 0x80) {
             int extra = c >= 0xE0 ? 2 : 1;
             c &= (0x3F >> extra);
-            for (i = 1; i <= static_cast<std::size_t>(extra); ++i)
-                c = (c << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+            for (int i = 1; i <= extra; ++i)
+                c = (c << 6) | (static_cast<unsigned char>(s[static_cast<std::size_t>(i)]) & 0x3F);
         }
         char32_t up = upperOf(c);
-        if (up == c)
+        if (b == 0 || up == c)
             continue;
-        for (int t = 1; t < 256; ++t) {
-            std::string other = page.toUtf8(std::string(1, static_cast<char>(t)));
-            std::string want;
-            // Compare through UTF-8 to stay with the page's own table.
-            if (up < 0x80)
-                want = std::string(1, static_cast<char>(up));
-            else if (up < 0x800)
-                want = {static_cast<char>(0xC0 | (up >> 6)), static_cast<char>(0x80 | (up & 0x3F))};
-            else
-                want = {static_cast<char>(0xE0 | (up >> 12)),
-                        static_cast<char>(0x80 | ((up >> 6) & 0x3F)),
-                        static_cast<char>(0x80 | (up & 0x3F))};
-            if (other == want) {
+        std::string want;
+        if (up < 0x80)
+            want = std::string(1, static_cast<char>(up));
+        else if (up < 0x800)
+            want = {static_cast<char>(0xC0 | (up >> 6)), static_cast<char>(0x80 | (up & 0x3F))};
+        else
+            want = {static_cast<char>(0xE0 | (up >> 12)),
+                    static_cast<char>(0x80 | ((up >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (up & 0x3F))};
+        // The upper-case letter in the same page, when the page has it.
+        for (int t = 1; t < 256; ++t)
+            if (utf8[t] == want) {
                 map_[b] = static_cast<unsigned char>(t);
                 break;
             }
-        }
     }
 }
 

@@ -45,70 +45,98 @@ std::string treeHeader(const TreeHeader& h, int blockSize) {
 
 } // namespace
 
-void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, const BlockFile& data) {
-    const int blockSize = data.blockSize();
-    const int entrySize = h.keyLength + 6;
-    const std::size_t perBlock = static_cast<std::size_t>((blockSize - 6) / entrySize);
-    std::string header = treeHeader(h, blockSize);
-    std::string blocks;
-    std::vector<Entry> level;
-    for (const BlockFile::BlockInfo& b : data.chain())
-        level.push_back({b.firstRaw, b.number, static_cast<std::uint32_t>(b.count)});
-    std::uint16_t next = 1;
-    int levels = 0;
-    std::uint32_t entries = 0;
-    // Lay out one level after another, bottom up, until one block holds the rest.
+void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, const BlockFile& data,
+                    std::string& written) {
+    const auto blockSize = static_cast<std::size_t>(data.blockSize());
+    const auto keyLength = static_cast<std::size_t>(h.keyLength);
+    const std::size_t entrySize = keyLength + 6;
+    const std::size_t perBlock = (blockSize - 6) / entrySize;
+    // Blocks of each level, bottom up, so that the image never moves while
+    // upper entries point at the first keys of the blocks below.
+    std::vector<std::size_t> levelBlocks;
+    std::size_t below = data.chain().size();
     do {
+        levelBlocks.push_back(below == 0 ? 1 : (below + perBlock - 1) / perBlock);
+        below = levelBlocks.back();
+    } while (below > 1);
+    std::size_t total = 0;
+    for (std::size_t n : levelBlocks)
+        total += n;
+    if (total > 0xFFFF)
+        throw EngineError(code::InvalidParameter,
+                          "Index " + path.string() + " would need more than 65535 blocks");
+    std::string image = treeHeader(h, static_cast<int>(blockSize));
+    const std::size_t headerSize = image.size();
+    image.resize(headerSize + total * blockSize, '\0');
+
+    struct Entry {
+        const char* key;
+        std::uint16_t block;
+        std::uint32_t count;
+    };
+    std::vector<Entry> level;
+    level.reserve(data.chain().size());
+    for (const BlockFile::BlockInfo& b : data.chain())
+        level.push_back({b.firstRaw.data(), b.number, static_cast<std::uint32_t>(b.count)});
+    std::uint32_t entries = 0;
+    std::size_t next = 1;
+    for (std::size_t nBlocks : levelBlocks) {
         std::vector<Entry> upper;
-        std::size_t nBlocks = level.empty() ? 1 : (level.size() + perBlock - 1) / perBlock;
         for (std::size_t b = 0; b < nBlocks; ++b) {
-            std::string block(static_cast<std::size_t>(blockSize), '\0');
+            char* block = image.data() + headerSize + (next + b - 1) * blockSize;
             std::size_t from = b * perBlock, to = std::min(level.size(), from + perBlock);
             auto number = static_cast<std::uint16_t>(next + b);
-            putU16(block.data(), b + 1 < nBlocks ? number + 1 : 0);
-            putU16(block.data() + 2, b > 0 ? number - 1 : 0);
-            putU16(block.data() + 4,
-                   static_cast<std::uint16_t>((static_cast<int>(to - from) - 1) * entrySize));
+            putU16(block, b + 1 < nBlocks ? number + 1 : 0);
+            putU16(block + 2, b > 0 ? number - 1 : 0);
+            putU16(block + 4, static_cast<std::uint16_t>((static_cast<int>(to - from) - 1) *
+                                                         static_cast<int>(entrySize)));
             std::uint32_t sum = 0;
             for (std::size_t e = from; e < to; ++e) {
-                char* at = block.data() + 6 + (e - from) * static_cast<std::size_t>(entrySize);
-                std::memcpy(at, level[e].key.data(), level[e].key.size());
-                putSortableU16(at + h.keyLength, level[e].block);
+                char* at = block + 6 + (e - from) * entrySize;
+                std::memcpy(at, level[e].key, keyLength);
+                putSortableU16(at + keyLength, level[e].block);
                 putSortableU16(
-                    at + h.keyLength + 2,
+                    at + keyLength + 2,
                     static_cast<std::uint16_t>(std::min<std::uint32_t>(level[e].count, 0x7FFF)));
-                putSortableU16(at + h.keyLength + 4, 0);
+                putSortableU16(at + keyLength + 4, 0);
                 sum += level[e].count;
             }
             entries += static_cast<std::uint32_t>(to - from);
-            upper.push_back({from < to ? level[from].key : std::string(), number, sum});
-            blocks += block;
+            upper.push_back({block + 6, number, sum});
         }
-        next = static_cast<std::uint16_t>(next + nBlocks);
-        ++levels;
+        next += nBlocks;
         level = std::move(upper);
-    } while (level.size() > 1);
-    if (next - 1 > 0xFFFF)
-        throw EngineError(code::InvalidParameter,
-                          "Index " + path.string() + " would need more than 65535 blocks");
-    char* p = header.data();
-    auto total = static_cast<std::uint16_t>(next - 1);
+    }
+    char* p = image.data();
+    auto blocks = static_cast<std::uint16_t>(total);
     putU32(p + hdr::NumRecords, entries);
-    putU16(p + hdr::UsedBlocks, total);
-    putU16(p + hdr::FileBlocks, total);
+    putU16(p + hdr::UsedBlocks, blocks);
+    putU16(p + hdr::FileBlocks, blocks);
     putU16(p + hdr::FirstBlock, 1);
-    putU16(p + hdr::LastBlock, total);
-    putU16(p + hdr::MaxBlocks, total);
-    putU16(p + hdr::IndexRoot, total);
-    p[hdr::Levels] = static_cast<char>(levels);
-    std::string file = header + blocks;
-    // Rewritten in place: cheaper than truncating and growing the file again.
+    putU16(p + hdr::LastBlock, blocks);
+    putU16(p + hdr::MaxBlocks, blocks);
+    putU16(p + hdr::IndexRoot, blocks);
+    p[hdr::Levels] = static_cast<char>(levelBlocks.size());
+
+    // Only what differs from the image written last reaches the disk.
     std::error_code ec;
     bool exists = std::filesystem::exists(path, ec);
     BinaryFile out(path, exists ? BinaryFile::Mode::ReadWrite : BinaryFile::Mode::Create);
-    out.writeAt(0, file.data(), file.size());
-    if (out.size() > file.size())
-        out.truncate(file.size());
+    if (!exists || written.empty() || out.size() != written.size()) {
+        out.writeAt(0, image.data(), image.size());
+        if (out.size() > image.size())
+            out.truncate(image.size());
+    } else {
+        for (std::size_t at = 0; at < image.size(); at += blockSize) {
+            std::size_t n = std::min(blockSize, image.size() - at);
+            if (at >= written.size() || std::memcmp(image.data() + at, written.data() + at,
+                                                    std::min(n, written.size() - at)) != 0)
+                out.writeAt(at, image.data() + at, n);
+        }
+        if (out.size() > image.size())
+            out.truncate(image.size());
+    }
+    written = std::move(image);
 }
 
 std::vector<std::string> checkIndexTree(const std::filesystem::path& path, BlockFile& data,
@@ -212,6 +240,10 @@ std::vector<std::string> checkIndexTree(const std::filesystem::path& path, Block
         fault("the tree has " + std::to_string(leaves.size()) + " entries for " +
               std::to_string(chain.size()) + " data blocks");
     std::uint64_t covered = 0;
+    for (std::size_t i = 0; i < leaves.size(); ++i)
+        if (leaves[i].block == 0 || leaves[i].block > data.fileBlocks())
+            fault("entry " + std::to_string(i) + " points to data block " +
+                  std::to_string(leaves[i].block) + " past the end of the table");
     for (std::size_t i = 0; i < leaves.size() && i < chain.size(); ++i) {
         if (leaves[i].block != chain[i].number || leaves[i].key != chain[i].firstRaw ||
             leaves[i].count != static_cast<std::uint32_t>(chain[i].count))

@@ -25,9 +25,10 @@ struct TreeHeader {
 // each 16 bits in the sortable encoding. One level-1 entry per data block
 // (its first key and record count); each upper entry stands for one index
 // block below it (its first key, the sum of its counts). The root is the one
-// block of the top level.
+// block of the top level. `written` holds the image written last time (empty
+// at first); only the blocks that changed are written again.
 void writeIndexTree(const std::filesystem::path& path, const TreeHeader& header,
-                    const BlockFile& data);
+                    const BlockFile& data, std::string& written);
 
 // Walks the tree from its root and compares it with the data file's blocks;
 // one line per fault.

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace engine::paradox {
 
@@ -17,7 +18,10 @@ namespace {
 
 // One Table per file for the whole process, so that every handle sees the
 // others' writes.
-std::shared_ptr<Table> sharedTable(const fs::path& path, bool writable) {
+// One Table per file for the whole process, so that every handle sees the
+// others' writes. It is opened for writing whenever the file allows it;
+// read-only handles are refused writes by the handle itself.
+std::shared_ptr<Table> sharedTable(const fs::path& path) {
     static std::mutex mutex;
     static std::map<std::pair<dev_t, ino_t>, std::weak_ptr<Table>> open;
     struct stat st {};
@@ -26,8 +30,9 @@ std::shared_ptr<Table> sharedTable(const fs::path& path, bool writable) {
     std::lock_guard lock(mutex);
     auto& slot = open[{st.st_dev, st.st_ino}];
     std::shared_ptr<Table> table = slot.lock();
-    if (!table || (writable && !table->writable())) {
-        table = std::make_shared<Table>(path, writable);
+    if (!table) {
+        bool canWrite = ::access(path.c_str(), W_OK) == 0;
+        table = std::make_shared<Table>(path, canWrite);
         slot = table;
     }
     return table;
@@ -38,33 +43,33 @@ public:
     Cursor(std::shared_ptr<Table> table, std::string index)
         : table_(std::move(table)), name_(std::move(index)) {}
 
-    bool first() override { return moveTo(0, 0, +1); }
+    bool first() override { return moveTo(0, 0); }
     bool last() override {
         const auto& chain = file().chain();
         if (chain.empty())
-            return moveTo(0, 0, +1);
-        return moveTo(static_cast<int>(chain.size()) - 1, chain.back().count - 1, -1);
+            return moveTo(0, 0);
+        return moveTo(static_cast<int>(chain.size()) - 1, chain.back().count - 1);
     }
     bool next() override {
         if (state_ == After)
             return false;
         if (state_ == Before)
             return first();
-        return moveTo(block_, slot_ + 1, +1);
+        return moveTo(block_, slot_ + 1);
     }
     bool prior() override {
         if (state_ == Before)
             return false;
         if (state_ == After)
             return last();
-        return moveTo(block_, slot_ - 1, -1);
+        return moveTo(block_, slot_ - 1);
     }
     bool seek(const std::string& key) override {
         if (name_.empty() && !table_->keyed())
             throw EngineError(code::NotSupported,
                               "Table " + table_->path().string() + " has no key to seek in");
         auto [block, slot] = file().lowerBound(key);
-        return moveTo(block, slot, +1);
+        return moveTo(block, slot);
     }
     const std::string& key() const override { return key_; }
     RowId row() const override { return row_; }
@@ -87,9 +92,9 @@ private:
         return s ? s->file(false) : table_->db();
     }
 
-    // Settles on the first entry at or after (direction +1) or at or before
-    // (-1) the given place.
-    bool moveTo(int block, int slot, int direction) {
+    // Settles on the given place; a slot past the end of its block moves on to
+    // the next block, a slot before the start back to the previous one.
+    bool moveTo(int block, int slot) {
         SecondaryIndex* index = this->index();
         BlockFile& f = index ? index->file(false) : table_->db();
         const auto& chain = f.chain();
@@ -105,8 +110,6 @@ private:
             } else {
                 break;
             }
-            if (direction < 0 && slot >= 0 && block >= blocks)
-                break;
         }
         if (block < 0 || block >= blocks) {
             state_ = block < 0 ? Before : After;
@@ -145,7 +148,7 @@ public:
     ParadoxTableFile(const fs::path& path, const OpenOptions& options)
         : lock_(path, BinaryFile::Mode::Read,
                 options.exclusive ? LockMode::Exclusive : LockMode::Shared),
-          readOnly_(options.readOnly), table_(sharedTable(path, !options.readOnly)) {}
+          readOnly_(options.readOnly), table_(sharedTable(path)) {}
     ~ParadoxTableFile() override {
         try {
             endAppendBatch();

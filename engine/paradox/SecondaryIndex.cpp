@@ -146,6 +146,7 @@ BlockFile& SecondaryIndex::file(bool writable) {
 void SecondaryIndex::rebuild(std::vector<std::string> entries, const DataHeader& table) {
     header_ = xHeader(table);
     x_.reset();
+    treeImage_.clear();
     BlockFile f = BlockFile::create(xPath_, buildDataHeader(header_));
     f.attach(rule());
     std::vector<std::string> keys(entries.size());
@@ -189,7 +190,7 @@ void SecondaryIndex::flush() {
     t.version = header_.version;
     t.sortOrder = header_.sortOrder;
     t.tableName = yPath_.filename().string();
-    writeIndexTree(yPath_, t, f);
+    writeIndexTree(yPath_, t, f, treeImage_);
 }
 
 std::vector<std::string> SecondaryIndex::check(const std::string& label) {

@@ -59,6 +59,7 @@ private:
     int pkLength_ = 0, secLength_ = 0, keyLength_ = 0;
     DataHeader header_;
     std::optional<BlockFile> x_;
+    std::string treeImage_; // the Y file as written last
     bool writable_ = false;
 };
 

@@ -136,6 +136,8 @@ void Table::load() {
     }
     fold_.emplace(*page_);
     db_->attach({keyLengthOf(header_), {}, nullptr});
+    pxPath_ = companionFile(path_, ".PX");
+    pxImage_.clear();
     mb_.reset();
     fs::path mb = companionFile(path_, ".MB");
     std::error_code ec;
@@ -430,8 +432,8 @@ void Table::flush() {
         t.keyLength = db_->keyLength();
         t.version = header_.version;
         t.sortOrder = header_.sortOrder;
-        t.tableName = companionFile(path_, ".PX").filename().string();
-        writeIndexTree(companionFile(path_, ".PX"), t, *db_);
+        t.tableName = pxPath_.filename().string();
+        writeIndexTree(pxPath_, t, *db_, pxImage_);
     }
     for (auto& s : secondaries_)
         s->flush();
@@ -635,6 +637,7 @@ void Table::rebuildSecondaries() {
 }
 
 void Table::reindex() {
+    pxImage_.clear(); // written whole, whatever the file holds now
     rebuildSecondaries();
     flush();
 }
@@ -648,8 +651,7 @@ std::vector<std::string> Table::check() {
     try {
         add(db_->check(name));
         if (keyed())
-            add(checkIndexTree(companionFile(path_, ".PX"), *db_,
-                               companionFile(path_, ".PX").filename().string()));
+            add(checkIndexTree(pxPath_, *db_, pxPath_.filename().string()));
         for (int c = 0; c < static_cast<int>(db_->chain().size()); ++c) {
             const auto& block = db_->chain()[static_cast<std::size_t>(c)];
             for (int s = 0; s < block.count; ++s) {

@@ -76,6 +76,8 @@ private:
     std::optional<CaseFold> fold_;
     std::optional<BlockFile> db_;
     std::optional<BlobFile> mb_;
+    std::filesystem::path pxPath_;
+    std::string pxImage_; // the .PX as written last
     std::vector<std::unique_ptr<SecondaryIndex>> secondaries_;
     std::uint64_t changes_ = 0;
     int batchDepth_ = 0;

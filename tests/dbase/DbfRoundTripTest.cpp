@@ -170,3 +170,24 @@ TEST(DbfRoundTrip, DeleteUpdateAndNaturalOrder) {
     EXPECT_TRUE(again->read(2)[1].isNull());
     EXPECT_TRUE(again->check().empty());
 }
+
+TEST(DbfRoundTrip, HeaderLengthIsTakenFromTheFile) {
+    TempDir dir;
+    createTable(dir / "PAD.DBF", {{"NAME", FieldType::Character, 5, 0}})->append({Value("first")});
+    // Some writers leave bytes between the 0x0D terminator and the first record.
+    std::string bytes = readBytes(dir / "PAD.DBF");
+    const std::size_t headerLength = 32 + 32 + 1;
+    bytes.insert(headerLength, std::string(263, '\0'));
+    bytes[8] = static_cast<char>((headerLength + 263) & 0xFF);
+    bytes[9] = static_cast<char>((headerLength + 263) >> 8);
+    dbase_test::writeBytes(dir / "PAD.DBF", bytes);
+
+    auto t = openTable(dir / "PAD.DBF");
+    EXPECT_EQ(t->read(1)[0], Value("first"));
+    t->append({Value("more")});
+    EXPECT_TRUE(t->check().empty());
+    t.reset();
+    std::string after = readBytes(dir / "PAD.DBF");
+    EXPECT_EQ(after.substr(8, headerLength + 263 - 8), bytes.substr(8, headerLength + 263 - 8));
+    EXPECT_EQ(after.substr(headerLength + 263), " first more \x1A");
+}

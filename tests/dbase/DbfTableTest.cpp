@@ -91,6 +91,15 @@ TEST(DbfTable, LocksChangeCountsAndRefresh) {
     EXPECT_EQ(b->rowCount(), 1u);
     EXPECT_EQ(b->read(1)[3], row(1)[3]);
 
+    // Two handles appending in turn never write over each other's records.
+    EXPECT_EQ(a->append(row(2)), 2u);
+    EXPECT_EQ(b->append(row(3)), 3u);
+    EXPECT_EQ(a->append(row(4)), 4u);
+    auto fresh = openTable(dir / "L.DBF");
+    ASSERT_EQ(fresh->rowCount(), 4u);
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_EQ(fresh->read(i)[0], row(i)[0]);
+
     auto readOnly = openTable(dir / "L.DBF", {.exclusive = false, .readOnly = true});
     EXPECT_EQ(errorCode([&] { readOnly->append(row(2)); }), code::ReadOnly);
 }

@@ -101,11 +101,13 @@ TEST(ParadoxDamage, CheckReportsBrokenIndexesAndBlobs) {
     ASSERT_EQ(t->check(), std::vector<std::string>{});
     std::size_t entry = 0x800 + 6 + 4; // first block, first entry, after the 4-byte key
     patch(dir / "T.PX", entry, {0x8F, 0xFF});
-    EXPECT_FALSE(t->check().empty());
+    EXPECT_TRUE(mentions(t->check(), "points to data block 4095 past the end"))
+        << ::testing::PrintToString(t->check());
 
     // A secondary index whose chain is broken: cursors refuse it, check says so, reindex repairs
     // it.
     t->reindex();
+    ASSERT_EQ(t->check(), std::vector<std::string>{});
     patch(dir / "T.XG0", 0x800, {0x77, 0x77});
     t.reset();
     t = openTable(path);

@@ -46,6 +46,11 @@ std::vector<std::string> codesIn(TableFile& t, const std::string& index) {
         EXPECT_EQ(c->key(), t.indexKey(index, r));
         out.push_back(r[0].text());
     }
+    // Backwards from the end gives the same order reversed.
+    std::vector<std::string> back;
+    for (bool on = c->last(); on; on = c->prior())
+        back.insert(back.begin(), t.read(c->row())[0].text());
+    EXPECT_EQ(back, out) << index;
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
+#include "engine/paradox/ParadoxTable.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -104,4 +105,42 @@ TEST(ParadoxRoundTrip, RefusesValuesThatDoNotFit) {
     EXPECT_EQ(t->rowCount(), 0u);
     EXPECT_THROW(createTable(dir / "U.DB", {{"N", FieldType::Numeric, 10, 2}}), EngineError);
     EXPECT_THROW(createTable(dir / "V.DB", {{"A", FieldType::Character, 256, 0}}), EngineError);
+}
+
+TEST(ParadoxRoundTrip, UnkeyedTableKeepsArrivalOrderThroughChanges) {
+    TempDir dir;
+    auto path = dir / "PLAIN.DB";
+    auto t = paradox::createTableWithBlocks(
+        path, {{"N", FieldType::Long, 0, 0}, {"S", FieldType::Character, 100, 0}}, 1);
+    for (int i = 0; i < 500; ++i)
+        t->append({i, "row " + std::to_string(i)});
+    // Remove every row whose number is not a multiple of 3, change the others.
+    auto c = t->openIndex("");
+    EXPECT_THROW(c->seek("x"), EngineError); // no key to seek in
+    std::vector<RowId> rows;
+    for (bool on = c->first(); on; on = c->next())
+        rows.push_back(c->row());
+    // Ids of later rows in a block shift as earlier ones go: remove from the back.
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        std::int64_t n = t->read(*it)[0].integer();
+        if (n % 3)
+            t->remove(*it);
+        else
+            t->update(*it, {n, Value()});
+    }
+    EXPECT_EQ(t->rowCount(), 167u);
+    EXPECT_EQ(t->check(), std::vector<std::string>{});
+    std::int64_t expected = 0;
+    for (bool on = c->first(); on; on = c->next(), expected += 3) {
+        Record r = t->read(c->row());
+        ASSERT_EQ(r[0].integer(), expected);
+        EXPECT_TRUE(r[1].isNull());
+    }
+    // Emptied blocks leave the file.
+    while (c->first())
+        t->remove(c->row());
+    EXPECT_EQ(t->rowCount(), 0u);
+    EXPECT_EQ(std::filesystem::file_size(path), 0x800u);
+    t->append({1, "again"});
+    EXPECT_EQ(t->check(), std::vector<std::string>{});
 }
