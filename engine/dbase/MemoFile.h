@@ -58,7 +58,7 @@ private:
     bool batch_ = false;
     std::string pending_;            // whole blocks not yet written
     std::uint32_t pendingStart_ = 0; // first block of pending_
-    mutable std::string window_; // bytes of the file from windowStart_
+    mutable std::string window_;     // bytes of the file from windowStart_
     mutable std::uint64_t windowStart_ = 0;
 };
 

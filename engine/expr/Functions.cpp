@@ -175,7 +175,7 @@ int resultWidth(const std::string& name, const std::vector<NodePtr>& args) {
     }
     if (name == "STR") {
         std::optional<int> len = args.size() > 1 ? constantInt(*args[1]) : 10;
-        return len ? std::max(*len, 0) : 10;
+        return len ? std::clamp(*len, 0, text::MaxLength) : 10;
     }
     if (name == "DTOS" || name == "DTOC" || name == "CTOD")
         return 8;

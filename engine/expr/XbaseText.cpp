@@ -2,6 +2,7 @@
 
 #include "engine/Date.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -101,10 +102,11 @@ std::string_view slice(std::string_view s, int start, int count) {
 }
 
 std::string str(double n, int len, int dec) {
+    len = std::min(len, MaxLength);
     if (len <= 0)
         return {};
-    if (dec < 0)
-        dec = 0;
+    // A decimal part needs a digit and the point before it.
+    dec = std::clamp(dec, 0, std::max(len - 2, 0));
     if (!std::isfinite(n))
         return std::string(static_cast<std::size_t>(len), '*');
     for (int d = dec; d >= 0; --d) {

@@ -16,8 +16,12 @@ std::string padTo(std::string_view s, int width);
 // `count` characters from character `start` (0-based), clamped to `s`.
 std::string_view slice(std::string_view s, int start, int count);
 
+// The longest character value (dBase IV).
+inline constexpr int MaxLength = 254;
+
 // STR(n, len, dec): rounded half away from zero, right-aligned; decimals are
-// dropped before the integer part overflows into `len` asterisks.
+// dropped before the integer part overflows into `len` asterisks. `len` is
+// at most MaxLength.
 std::string str(double n, int len, int dec);
 // VAL(c): the leading number of `s` after blanks; 0 when there is none.
 double val(std::string_view s);

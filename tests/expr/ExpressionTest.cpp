@@ -150,6 +150,9 @@ TEST(Expression, StrRoundsAndOverflows) {
     EXPECT_EQ(text("STR(-1234,4)"), "****");
     EXPECT_EQ(text("STR(0,3)"), "  0");
     EXPECT_EQ(text("STR(12345678901234,14)"), "12345678901234");
+    EXPECT_EQ(text("STR(1,5,99999)"), "1.000");
+    EXPECT_EQ(text("STR(1,1000)").size(), 254u);
+    EXPECT_EQ(Expression::parse("STR(1,1000)", fields).width(), 254);
 }
 
 TEST(Expression, DateFunctions) {

@@ -209,3 +209,29 @@ TEST_F(Tabletool, ParadoxLayoutsWithKeyFields) {
     expectRefused("index " + at("P.DB") + " BYNAME NAME --unique", "P.DB", "for dBase tags");
     EXPECT_FALSE(std::filesystem::exists(dir / "Q.DB"));
 }
+
+TEST_F(Tabletool, CheckStaysSoundThroughBatchesOfChanges) {
+    ASSERT_EQ(tool("create " + at("B.DBF") + " 'CODE C 8, AMOUNT N 9 2, NOTE M'").status, 0);
+    ASSERT_EQ(tool("index " + at("B.DBF") + " BYCODE CODE").status, 0);
+    ASSERT_EQ(tool("index " + at("B.DBF") + " RICH 'UPPER(CODE)' --for 'AMOUNT > 100' --descending")
+                  .status,
+              0);
+    for (int batch = 0; batch < 3; ++batch) {
+        std::string csv = "CODE,AMOUNT,NOTE\n";
+        for (int i = 0; i < 80; ++i)
+            csv += "c" + std::to_string((i * 37 + batch) % 61) + "," + std::to_string(i * 3.5) +
+                   "," + (i % 3 ? std::string(static_cast<std::size_t>(i * 9), 'n') : "") + "\n";
+        writeBytes(dir / "b.csv", csv);
+        ASSERT_EQ(tool("import " + at("B.DBF") + " " + at("b.csv")).status, 0);
+        {
+            auto t = engine::openTable(dir / "B.DBF");
+            for (engine::RowId row = 1 + batch; row <= t->rowCount(); row += 7) {
+                t->update(row, {engine::Value("u" + std::to_string(row)), engine::Value(row * 1.0),
+                                engine::Value("changed")});
+                t->remove(row + 3 <= t->rowCount() ? row + 3 : row);
+            }
+        }
+        Outcome check = tool("check " + at("B.DBF"));
+        EXPECT_EQ(check.status, 0) << "batch " << batch << ": " << check.out;
+    }
+}

@@ -1,6 +1,6 @@
 // tabletool create TABLE "LAYOUT": a new empty table.
 #include "Command.h"
-#include "FieldSpec.h"
+#include "Layout.h"
 
 #include "engine/Tables.h"
 
@@ -13,14 +13,14 @@ namespace {
 int runCreate(const Arguments& args) {
     const std::string& path = args.at(0);
     engine::TableKind kind = engine::tableKindOf(path);
-    TableSpec spec = parseTableSpec(args.at(1), kind);
+    TableLayout layout = parseLayout(args.at(1), kind);
     if (engine::tableExists(path))
         throw UsageError("table " + path + " already exists");
-    auto table = engine::createTable(path, spec.fields);
-    if (!spec.keyFields.empty()) {
+    auto table = engine::createTable(path, layout.fields);
+    if (!layout.keyFields.empty()) {
         engine::IndexDef key;
         key.primary = true;
-        for (const std::string& field : spec.keyFields)
+        for (const std::string& field : layout.keyFields)
             key.expression += (key.expression.empty() ? "" : ";") + field;
         try {
             table->addIndex(key);
@@ -30,7 +30,7 @@ int runCreate(const Arguments& args) {
             throw;
         }
     }
-    std::printf("%s: created with %zu fields\n", path.c_str(), spec.fields.size());
+    std::printf("%s: created with %zu fields\n", path.c_str(), layout.fields.size());
     return 0;
 }
 

@@ -4,51 +4,57 @@
 
 namespace tabletool {
 
-bool CsvReader::next(std::vector<std::string>& row) {
-    row.clear();
-    std::string text;
-    if (!std::getline(in_, text))
+bool CsvReader::readLine() {
+    if (!std::getline(in_, text_))
         return false;
-    rowLine_ = ++line_;
-    std::string field;
-    bool quoted = false;
-    std::size_t i = 0;
+    ++lineNumber_;
+    if (!text_.empty() && text_.back() == '\r')
+        text_.pop_back();
+    return true;
+}
+
+bool CsvReader::next(std::vector<std::string>& row) {
+    if (!readLine())
+        return false;
+    rowLine_ = lineNumber_;
+    std::size_t used = 0, pos = 0;
     while (true) {
-        if (i == text.size() || (!quoted && text[i] == '\r' && i + 1 == text.size())) {
-            if (quoted) {
-                // A quoted field runs over the line break.
-                std::string more;
-                if (!std::getline(in_, more))
-                    throw UsageError("line " + std::to_string(rowLine_) +
-                                     ": a quoted field is never closed");
-                ++line_;
-                field += '\n';
-                text = std::move(more);
-                i = 0;
-                continue;
+        if (used == row.size())
+            row.emplace_back();
+        std::string& field = row[used++];
+        field.clear();
+        if (pos < text_.size() && text_[pos] == '"') {
+            ++pos;
+            while (true) {
+                std::size_t quote = text_.find('"', pos);
+                if (quote == std::string::npos) {
+                    // A quoted field runs over the line break.
+                    field.append(text_, pos);
+                    field += '\n';
+                    if (!readLine())
+                        throw UsageError("line " + std::to_string(rowLine_) +
+                                         ": a quoted field is never closed");
+                    pos = 0;
+                    continue;
+                }
+                field.append(text_, pos, quote - pos);
+                pos = quote + 1;
+                if (pos < text_.size() && text_[pos] == '"') {
+                    field += '"';
+                    ++pos;
+                    continue;
+                }
+                break;
             }
-            row.push_back(std::move(field));
-            return true;
         }
-        char c = text[i++];
-        if (quoted) {
-            if (c == '"') {
-                if (i < text.size() && text[i] == '"')
-                    field += '"', ++i;
-                else
-                    quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"' && field.empty()) {
-            quoted = true;
-        } else if (c == ',') {
-            row.push_back(std::move(field));
-            field.clear();
-        } else {
-            field += c;
-        }
+        std::size_t comma = text_.find(',', pos);
+        field.append(text_, pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        if (comma == std::string::npos)
+            break;
+        pos = comma + 1;
     }
+    row.resize(used);
+    return true;
 }
 
 void CsvWriter::write(const std::vector<std::string>& row) {

@@ -18,8 +18,11 @@ public:
     std::size_t line() const { return rowLine_; }
 
 private:
+    bool readLine(); // the next physical line into text_, without its CR
+
     std::istream& in_;
-    std::size_t line_ = 0, rowLine_ = 0;
+    std::string text_;
+    std::size_t lineNumber_ = 0, rowLine_ = 0;
 };
 
 // Writes CSV rows to a FILE, quoting only where needed.

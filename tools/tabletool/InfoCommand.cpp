@@ -1,6 +1,6 @@
 // tabletool info TABLE: layout, record count, code page and indexes.
 #include "Command.h"
-#include "FieldSpec.h"
+#include "Layout.h"
 
 #include "engine/Tables.h"
 #include "engine/dbase/DbaseDetails.h"

@@ -1,4 +1,4 @@
-#include "FieldSpec.h"
+#include "Layout.h"
 
 #include "Arguments.h"
 
@@ -69,8 +69,8 @@ std::string trimmed(const std::string& s) {
 
 } // namespace
 
-TableSpec parseTableSpec(const std::string& text, TableKind kind) {
-    TableSpec spec;
+TableLayout parseLayout(const std::string& text, TableKind kind) {
+    TableLayout layout;
     std::stringstream items(text);
     std::string item;
     bool keysEnded = false;
@@ -91,7 +91,7 @@ TableSpec parseTableSpec(const std::string& text, TableKind kind) {
             if (keysEnded)
                 throw UsageError("\"" + item + "\": key fields must come first");
             field.name.erase(0, 1);
-            spec.keyFields.push_back(field.name);
+            layout.keyFields.push_back(field.name);
         } else {
             keysEnded = true;
         }
@@ -110,11 +110,11 @@ TableSpec parseTableSpec(const std::string& text, TableKind kind) {
             field.length = number(words[2], item);
         if (sizes == 2)
             field.decimals = number(words[3], item);
-        spec.fields.push_back(field);
+        layout.fields.push_back(field);
     }
-    if (spec.fields.empty())
+    if (layout.fields.empty())
         throw UsageError("the layout names no fields");
-    return spec;
+    return layout;
 }
 
 std::string typeLetter(FieldType type, TableKind kind) {
