@@ -1,0 +1,32 @@
+#pragma once
+
+#include "engine/FieldDef.h"
+#include "engine/TableFile.h"
+
+#include <filesystem>
+#include <vector>
+
+namespace dictionary {
+
+// The record layout of T_BASE: base-table, field and index rows. The widths
+// of TMNRIG, TMSIZE and TMDECS (N 4 0) read back as 16-bit integers.
+engine::FieldList baseLayout();
+// The tags of T_BASE.MDX: BASE00 table name, BASE01 table and field name,
+// BASE02 table and field position, BASE03 row kind and table name (the
+// base-table editor's order: base tables by name).
+std::vector<engine::IndexDef> baseTags();
+
+// The record layout of T_PROD: one row per application; its tag PROD00 is
+// the application code.
+engine::FieldList prodLayout();
+std::vector<engine::IndexDef> prodTags();
+
+// Creates an empty dictionary in `dir`: T_BASE and T_PROD with their MDX
+// files, replacing any there.
+void createDictionary(const std::filesystem::path& dir);
+
+// True when `layout` is the layout of a dictionary table (`expected`):
+// the same field names, types, widths and decimals, in order.
+bool sameLayout(const engine::FieldList& layout, const engine::FieldList& expected);
+
+} // namespace dictionary

@@ -1,0 +1,259 @@
+#include "ShellWorkspace.h"
+
+#include "dictionary/DemoWorkspace.h"
+#include "dictionary/Dm_Vadem.h"
+#include "dictionary/Layouts.h"
+#include "engine/Tables.h"
+#include "shell/Menu_Vadem.h"
+
+#include <QApplication>
+#include <QToolButton>
+
+#include <fstream>
+
+using namespace engine;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct App {
+    std::string code, name, directory;
+    bool installed;
+    std::string date; // dd/mm/yyyy or empty
+    friend bool operator==(const App&, const App&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const App& a) {
+    return out << a.code << "|" << a.name << "|" << a.directory << "|" << a.installed << "|"
+               << a.date;
+}
+
+void openProd(TTable& prod, const fs::path& dir) {
+    prod.SetDatabaseName(dir.string());
+    prod.SetTableName("T_PROD");
+    prod.SetIndexName("PROD00");
+    prod.Open();
+}
+
+std::vector<App> applications(const fs::path& dir) {
+    TTable prod;
+    openProd(prod, dir);
+    std::vector<App> apps;
+    for (; !prod.Eof(); prod.Next())
+        apps.push_back(
+            {prod.FieldByName("TMSUFF").AsString(), prod.FieldByName("TMDESC").AsString(),
+             prod.FieldByName("TMNLIB").AsString(), prod.FieldByName("TMBIST").AsBoolean(),
+             prod.FieldByName("TMDIST").AsString()});
+    return apps;
+}
+
+void setApplication(const fs::path& dir, const std::string& code, const std::string& name,
+                    bool installed, const std::string& date) {
+    TTable prod;
+    openProd(prod, dir);
+    if (prod.FindKey({Value(code)}))
+        prod.Edit();
+    else
+        prod.Insert();
+    prod.FieldByName("TMSUFF").SetAsString(code);
+    prod.FieldByName("TMDESC").SetAsString(name);
+    prod.FieldByName("TMBIST").SetAsBoolean(installed);
+    prod.FieldByName("TMDIST").SetAsString(date);
+    prod.Post();
+}
+
+bool hasBaseTable(const fs::path& dir, const std::string& name) {
+    TTable base;
+    base.SetDatabaseName(dir.string());
+    base.SetTableName("T_BASE");
+    base.SetIndexName("BASE00");
+    base.Open();
+    return base.FindKey({Value(name)});
+}
+
+} // namespace
+
+class Restore : public ShellWorkspace {
+protected:
+    void SetUp() override {
+        ShellWorkspace::SetUp();
+        dictionary::writeSampleDictionary(floppy, true); // has "PR", ORDPROD, CICLI
+        start();
+    }
+    // Answers Yes and restores through the button.
+    void restore() {
+        boxes.answer(ui::Answer::Yes);
+        Menu_Vadem->Btn01->click();
+    }
+    void expectWorkTablesPointedBack() {
+        for (TTable* table : {&Dm_Vadem->tmTable, &Dm_Vadem->tmDmmys}) {
+            EXPECT_FALSE(table->Active()) << table->Name;
+            EXPECT_EQ(table->DatabaseName(), "DBZET") << table->Name;
+            EXPECT_EQ(table->TableName(), "") << table->Name;
+            EXPECT_EQ(table->IndexName(), "") << table->Name;
+        }
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+    QString errorShown() const {
+        for (const ui::DialogBox& box : boxes.shown())
+            if (box.icon == ui::BoxIcon::Stop)
+                return box.text;
+        return {};
+    }
+};
+
+TEST_F(Restore, CancelChangesNothing) {
+    dictionary::writeSampleDictionary(system, false);
+    std::string before = bytes(system / "T_BASE.DBF");
+    boxes.answer(ui::Answer::Cancel);
+    Menu_Vadem->Btn01->click();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    const ui::DialogBox& box = boxes.shown().front();
+    EXPECT_EQ(box.caption, "Confirm");
+    EXPECT_EQ(box.text, "Restore Base-Tables.");
+    EXPECT_EQ(box.icon, ui::BoxIcon::Question);
+    EXPECT_EQ(box.buttonTexts(), (QStringList{"&Yes", "Cancel"}));
+    EXPECT_EQ(bytes(system / "T_BASE.DBF"), before);
+    EXPECT_TRUE(Menu_Vadem->Btn01->isEnabled());
+}
+
+TEST_F(Restore, WithoutLocalApplicationsTheFloppyFilesAreCopiedAsTheyAre) {
+    setApplication(floppy, "MA", "Warehouse", true, "15/11/2026");
+    restore();
+    EXPECT_EQ(errorShown(), "");
+    for (const char* file : {"T_BASE.DBF", "T_BASE.MDX", "T_PROD.DBF", "T_PROD.MDX"})
+        EXPECT_EQ(bytes(system / file), bytes(floppy / file)) << file;
+    EXPECT_FALSE(fs::exists(system / "T_BASE.DBF.restoring"));
+    auto apps = applications(system);
+    ASSERT_EQ(apps.size(), 4u);
+    EXPECT_EQ(apps[2], (App{"MA", "Warehouse", "MAGAZZ", true, "15/11/2026"}));
+    EXPECT_TRUE(hasBaseTable(system, "ORDPROD"));
+    EXPECT_FALSE(Menu_Vadem->Btn01->isEnabled());
+    expectWorkTablesPointedBack();
+}
+
+TEST_F(Restore, LocalApplicationsStayAndMissingOnesAreAdded) {
+    dictionary::writeSampleDictionary(system, false);
+    setApplication(system, "MA", "Our warehouse", true, "01/10/2026");
+    setApplication(floppy, "FA", "Invoicing", true, "02/10/2026");
+    restore();
+    EXPECT_EQ(errorShown(), "");
+    EXPECT_EQ(applications(system),
+              (std::vector<App>{{"AN", "Registry of customers and suppliers", "ANAGRAF", false, ""},
+                                {"FA", "Invoicing", "FATTURE", false, ""},
+                                {"MA", "Our warehouse", "MAGAZZ", true, "01/10/2026"},
+                                {"PR", "Production planning", "PRODUZ", false, ""}}));
+    EXPECT_EQ(bytes(system / "T_BASE.DBF"), bytes(floppy / "T_BASE.DBF"));
+    EXPECT_FALSE(Menu_Vadem->Btn01->isEnabled());
+    expectWorkTablesPointedBack();
+}
+
+TEST_F(Restore, LeftoverIndexAloneCountsAsLocalListAndTheMergeFails) {
+    dictionary::writeSampleDictionary(root / "old", false);
+    fs::copy_file(root / "old" / "T_PROD.MDX", system / "T_PROD.MDX");
+    restore();
+    QString error = errorShown();
+    EXPECT_TRUE(error.contains("T_PROD")) << error.toStdString();
+    EXPECT_TRUE(error.endsWith('.'));
+    EXPECT_EQ(boxes.shown().back().caption, "Schedax - Brevon \u00AE");
+    // The base tables were replaced before the merge failed.
+    EXPECT_EQ(bytes(system / "T_BASE.DBF"), bytes(floppy / "T_BASE.DBF"));
+    EXPECT_FALSE(fs::exists(system / "T_PROD.DBF"));
+    EXPECT_TRUE(Menu_Vadem->Btn01->isEnabled());
+    expectWorkTablesPointedBack();
+}
+
+TEST_F(Restore, DamagedFloppyTableIsRefusedAndNothingChanges) {
+    dictionary::writeSampleDictionary(system, false);
+    std::vector<std::string> before;
+    for (const char* file : {"T_BASE.DBF", "T_BASE.MDX", "T_PROD.DBF", "T_PROD.MDX"})
+        before.push_back(bytes(system / file));
+    auto unchanged = [&] {
+        int i = 0;
+        for (const char* file : {"T_BASE.DBF", "T_BASE.MDX", "T_PROD.DBF", "T_PROD.MDX"})
+            EXPECT_EQ(bytes(system / file), before[i++]) << file;
+        EXPECT_TRUE(Menu_Vadem->Btn01->isEnabled());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    };
+
+    // A table cut short.
+    std::string whole = bytes(floppy / "T_BASE.DBF");
+    std::ofstream(floppy / "T_BASE.DBF", std::ios::binary | std::ios::trunc)
+        << whole.substr(0, whole.size() / 3);
+    restore();
+    QString error = errorShown();
+    EXPECT_TRUE(error.contains("T_BASE.DBF") && error.contains("not a usable dictionary table"))
+        << error.toStdString();
+    unchanged();
+
+    // A readable table of another layout.
+    boxes.clear();
+    fs::copy_file(floppy / "T_PROD.DBF", floppy / "T_BASE.DBF",
+                  fs::copy_options::overwrite_existing);
+    restore();
+    EXPECT_TRUE(errorShown().contains("layout")) << errorShown().toStdString();
+    unchanged();
+
+    // Not a table at all, in the application list.
+    boxes.clear();
+    fs::copy_file(system / "T_BASE.DBF", floppy / "T_BASE.DBF",
+                  fs::copy_options::overwrite_existing);
+    std::ofstream(floppy / "T_PROD.DBF", std::ios::binary | std::ios::trunc) << "not a table";
+    restore();
+    EXPECT_TRUE(errorShown().contains("T_PROD.DBF")) << errorShown().toStdString();
+    unchanged();
+}
+
+TEST_F(Restore, EngineErrorInTheMergeKeepsTheRowsSoFar) {
+    // A local list whose names are too narrow for the floppy's second row.
+    fs::path old = root / "old";
+    fs::create_directories(old);
+    engine::FieldList narrow = dictionary::prodLayout();
+    narrow[0].length = 12;
+    {
+        auto file = createTable(system / "T_PROD.DBF", narrow);
+        file->addIndex(dictionary::prodTags().front());
+    }
+    restore(); // floppy: AN (35 letters), FA "Invoicing", MA "Warehouse", PR
+    QString error = errorShown();
+    EXPECT_TRUE(error.contains("longer than 12")) << error.toStdString();
+    EXPECT_TRUE(applications(system).empty()); // AN came first and failed
+    expectWorkTablesPointedBack();
+    EXPECT_TRUE(Menu_Vadem->Btn01->isEnabled());
+
+    // With AN already there the merge gets further: FA and MA are stored,
+    // then the long name of PR stops it.
+    boxes.clear();
+    setApplication(system, "AN", "Registry", false, "");
+    setApplication(floppy, "PR", "Production planning and more", false, "");
+    restore();
+    EXPECT_TRUE(errorShown().contains("longer than 12"));
+    auto apps = applications(system);
+    ASSERT_EQ(apps.size(), 3u);
+    EXPECT_EQ(apps[1].code, "FA");
+    EXPECT_EQ(apps[2].code, "MA");
+    expectWorkTablesPointedBack();
+}
+
+TEST_F(Restore, TableWithoutItsIndexGetsTheLocalIndexRebuilt) {
+    dictionary::writeSampleDictionary(system, false);
+    fs::remove(floppy / "T_BASE.MDX");
+    restore();
+    EXPECT_EQ(errorShown(), "");
+    EXPECT_EQ(bytes(system / "T_BASE.DBF"), bytes(floppy / "T_BASE.DBF"));
+    EXPECT_TRUE(hasBaseTable(system, "ORDPROD")); // found through BASE00
+    EXPECT_TRUE(openTable(system / "T_BASE.DBF")->check().empty());
+
+    // The other way round: an index alone is rebuilt over the local table.
+    dictionary::writeSampleDictionary(system, false);
+    dictionary::writeSampleDictionary(root / "other", true);
+    fs::remove(floppy / "T_BASE.DBF");
+    fs::copy_file(root / "other" / "T_BASE.MDX", floppy / "T_BASE.MDX");
+    boxes.clear();
+    boxes.answer(ui::Answer::Yes);
+    Menu_Vadem->RestoreBaseTables1->trigger(); // the item works with Btn01 disabled
+    EXPECT_EQ(errorShown(), "");
+    EXPECT_FALSE(hasBaseTable(system, "ORDPROD"));
+    EXPECT_TRUE(hasBaseTable(system, "ARTICOLI"));
+    EXPECT_TRUE(openTable(system / "T_BASE.DBF")->check().empty());
+}

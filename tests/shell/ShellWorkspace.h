@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ui/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+// A temporary system directory, alias directory and drive A: with the
+// environment pointing at them, and the program created on them with
+// scripted dialogs; everything is freed and removed afterwards.
+class ShellWorkspace : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The engine configuration, with or without the alias "DBZET".
+    void writeConfig(bool withAlias) const;
+    void start();
+
+    // Runs `action`, which shows a modal window; the window is closed as soon
+    // as it is open. Returns the object name of the window that was open.
+    static QString closingModal(const std::function<void()>& action);
+
+    static std::string bytes(const std::filesystem::path& file);
+
+    std::filesystem::path root, system, tables, floppy, config;
+    ui::ScriptedDialogs boxes;
+};

@@ -1,0 +1,162 @@
+#include "ItemsTable.h"
+
+#include "engine/EngineError.h"
+
+#include "ui/Colors.h"
+#include "ui/DbEdit.h"
+#include "ui/DbText.h"
+#include "ui/ScriptedDialogs.h"
+
+#include <QTest>
+
+using namespace engine;
+
+using EditControls = ItemsTable;
+
+TEST_F(EditControls, TypingOnlyWhileEditingWithTheFieldsLimits) {
+    ui::DbEdit name;
+    name.setUpperCase(true);
+    name.bind(&source, "NAME");
+    ui::DbText day;
+    items.FieldByName("DAY").DisplayFormat = "dd/mm/yyyy";
+    day.bind(&source, "DAY");
+
+    // Browsing: the box shows the row and takes no typing.
+    EXPECT_EQ(name.text(), "Item 999994");
+    EXPECT_TRUE(name.isReadOnly());
+    EXPECT_EQ(name.maxLength(), 20);
+    EXPECT_EQ(day.text(), "06/06/2026");
+    QTest::keyClicks(&name, "xyz");
+    EXPECT_EQ(name.text(), "Item 999994");
+
+    items.Edit();
+    EXPECT_FALSE(name.isReadOnly());
+    name.clear();
+    QTest::keyClicks(&name, "new name");
+    EXPECT_EQ(name.text(), "NEW NAME");
+    ui::updateRecord(source);
+    EXPECT_EQ(items.FieldByName("NAME").AsString(), "NEW NAME");
+    QTest::keyClicks(&name, std::string(30, 'x').c_str());
+    EXPECT_EQ(name.text().size(), 20);
+    items.Cancel();
+    EXPECT_TRUE(name.isReadOnly());
+    EXPECT_EQ(name.text(), "Item 999994");
+
+    // Moving shows the next row; closing empties the box.
+    items.Next();
+    EXPECT_EQ(name.text(), "Item 999995");
+    items.Close();
+    EXPECT_EQ(name.text(), "");
+    EXPECT_EQ(day.text(), "");
+}
+
+TEST_F(EditControls, DateMaskWhileEditingDisplayFormatOtherwise) {
+    TField& dayField = items.FieldByName("DAY");
+    dayField.DisplayFormat = "dd/mm/yyyy";
+    dayField.EditMask = "!99/99/0000;1;_";
+    ui::DbEdit day;
+    day.bind(&source, "DAY");
+    EXPECT_EQ(day.inputMask(), "");
+    EXPECT_EQ(day.text(), "06/06/2026");
+
+    items.Edit();
+    EXPECT_EQ(day.inputMask(), "99/99/0000;_");
+    day.selectAll();
+    QTest::keyClicks(&day, "31122026");
+    ui::updateRecord(source);
+    EXPECT_EQ(dayField.AsDateTime(), Date::fromYmd(2026, 12, 31));
+    // Nothing typed in the mask empties the date.
+    day.clear();
+    QTest::keyClick(&day, Qt::Key_Delete);
+    ui::updateRecord(source);
+    EXPECT_TRUE(dayField.IsNull());
+    items.Post();
+    EXPECT_EQ(day.text(), "");
+}
+
+TEST_F(EditControls, ValuesTheFieldCannotHoldAreRefusedAndNothingIsStored) {
+    ui::ScriptedDialogs boxes;
+    ui::DbEdit qty;
+    qty.bind(&source, "QTY");
+    ui::DbEdit day;
+    items.FieldByName("DAY").EditMask = "!99/99/0000;1;_";
+    day.bind(&source, "DAY");
+    items.Edit();
+
+    auto refused = [&](ui::DbEdit& box, const char* typed, const char* field) {
+        Value before = items.FieldByName(field).AsValue();
+        box.selectAll();
+        QTest::keyClicks(&box, typed);
+        EXPECT_THROW(ui::updateRecord(source), EngineError) << typed;
+        EXPECT_EQ(items.FieldByName(field).AsValue(), before) << typed;
+        // Pressing Enter shows the refusal in the error box.
+        boxes.clear();
+        QTest::keyClick(&box, Qt::Key_Return);
+        EXPECT_EQ(boxes.shown().size(), 1u) << typed;
+        EXPECT_EQ(items.FieldByName(field).AsValue(), before) << typed;
+        box.setText(QString());
+        return boxes.shown().empty() ? QString() : boxes.shown().front().text;
+    };
+    QString letters = refused(qty, "12a", "QTY");
+    EXPECT_TRUE(letters.contains("QTY") && letters.contains("not a valid number"))
+        << letters.toStdString();
+    QString wide = refused(qty, "70000", "QTY");
+    EXPECT_TRUE(wide.contains("QTY") && wide.contains("70000")) << wide.toStdString();
+    QString impossible = refused(day, "31022026", "DAY");
+    EXPECT_TRUE(impossible.contains("not a valid date")) << impossible.toStdString();
+    EXPECT_EQ(boxes.shown().front().caption, "Schedax - Brevon \u00AE");
+    EXPECT_EQ(boxes.shown().front().icon, ui::BoxIcon::Stop);
+
+    // A good value after a refusal is stored.
+    qty.selectAll();
+    QTest::keyClicks(&qty, "9999");
+    ui::updateRecord(source);
+    EXPECT_EQ(items.FieldByName("QTY").AsInteger(), 9999);
+}
+
+TEST_F(EditControls, ControlsAndTheWindowShareOneDataSource) {
+    std::vector<std::string> heard;
+    // A handler put in the slot before any control is bound keeps working.
+    source.OnStateChange = [&](TDataSource& s) {
+        heard.push_back("slot " + std::to_string(s.State()));
+    };
+    ui::DbEdit code, name;
+    code.bind(&source, "CODE");
+    name.bind(&source, "NAME");
+    ui::onStateChange(
+        source, [&](TDataSource& s) { heard.push_back("window " + std::to_string(s.State())); });
+    items.Edit();
+    EXPECT_EQ(heard, (std::vector<std::string>{"slot 2", "window 2"}));
+    EXPECT_FALSE(code.isReadOnly());
+    EXPECT_FALSE(name.isReadOnly());
+    items.Cancel();
+
+    // A disabled source shows nothing; enabling it shows the row again.
+    source.SetEnabled(false);
+    EXPECT_EQ(code.text(), "");
+    source.SetEnabled(true);
+    EXPECT_EQ(code.text(), "C00005");
+
+    // Walking quietly: nobody hears the steps; the row comes back.
+    heard.clear();
+    int dataChanges = 0;
+    ui::onDataChange(source, [&](TDataSource&, TField*) { ++dataChanges; });
+    ui::walkQuietly(items, [&] {
+        for (items.First(); !items.Eof(); items.Next())
+            EXPECT_EQ(code.text(), "C00005");
+    });
+    EXPECT_EQ(items.FieldByName("CODE").AsString(), "C00005");
+    EXPECT_EQ(dataChanges, 1);
+    // The handlers refer to this test's locals.
+    source.OnStateChange = nullptr;
+    source.OnDataChange = nullptr;
+}
+
+TEST(BoxColors, WindowAndInactiveCaptionDiffer) {
+    ui::DbEdit box;
+    ui::setBoxColor(box, ui::BoxColor::Window);
+    QColor window = ui::boxColor(box);
+    ui::setBoxColor(box, ui::BoxColor::InactiveCaption);
+    EXPECT_NE(ui::boxColor(box), window);
+    EXPECT_EQ(ui::boxColor(box), ui::colorOf(ui::BoxColor::InactiveCaption));
+}

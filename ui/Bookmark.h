@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/dataset/Table.h"
+
+#include <memory>
+
+namespace ui {
+
+// Remembers the row a dataset stands on and puts it back there later. For a
+// table it is a second dataset on the same file, unfiltered and in natural
+// order, that holds the row; other datasets are not remembered.
+class Bookmark {
+public:
+    explicit Bookmark(engine::TDataSet& dataSet);
+    Bookmark(const Bookmark&) = delete;
+    Bookmark& operator=(const Bookmark&) = delete;
+
+    bool valid() const { return holder_ != nullptr; }
+    // Remembers the dataset's current row (forgets when it has none).
+    void set();
+    // Moves the dataset back to the remembered row; false when it cannot.
+    bool restore();
+
+private:
+    engine::TTable* table_;
+    std::unique_ptr<engine::TTable> holder_;
+};
+
+} // namespace ui
