@@ -5,6 +5,7 @@
 #include "engine/paradox/BlobFile.h"
 #include "engine/paradox/BlockFile.h"
 #include "engine/paradox/Header.h"
+#include "engine/paradox/IndexTree.h"
 #include "engine/paradox/PendingRows.h"
 #include "engine/paradox/SecondaryIndex.h"
 
@@ -77,7 +78,7 @@ private:
     std::optional<BlockFile> db_;
     std::optional<BlobFile> mb_;
     std::filesystem::path pxPath_;
-    std::string pxImage_; // the .PX as written last
+    TreeCache pxCache_; // the .PX as written last
     std::vector<std::unique_ptr<SecondaryIndex>> secondaries_;
     std::uint64_t changes_ = 0;
     int batchDepth_ = 0;
