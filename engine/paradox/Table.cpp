@@ -112,7 +112,7 @@ fs::path Table::create(const fs::path& path, const FieldList& fields, int blockK
 }
 
 Table::Table(const fs::path& path, bool writable)
-    : path_(path), label_("Table " + path.string()), writable_(writable) {
+    : path_(path), label_("Table " + path.string()), writable_(writable), writeLock_(path) {
     load();
 }
 

@@ -8,6 +8,7 @@
 #include "engine/paradox/IndexTree.h"
 #include "engine/paradox/PendingRows.h"
 #include "engine/paradox/SecondaryIndex.h"
+#include "engine/paradox/WriteLock.h"
 
 #include <filesystem>
 #include <memory>
@@ -32,6 +33,7 @@ public:
     const FieldList& fields() const { return fieldList_; }
     bool keyed() const { return header_.keyFields > 0; }
     bool writable() const { return writable_; }
+    WriteLock& writeLock() { return writeLock_; }
     std::uint64_t rowCount() const { return db_->recordCount() + pending_.size(); }
     std::uint64_t changes() const { return changes_; }
     BlockFile& db() { return *db_; }
@@ -71,6 +73,7 @@ private:
     std::filesystem::path path_;
     std::string label_; // "Table <path>", the start of messages
     bool writable_;
+    WriteLock writeLock_;
     DataHeader header_;
     FieldList fieldList_;
     std::optional<Codepage> page_;
