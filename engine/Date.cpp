@@ -92,6 +92,10 @@ std::optional<Date> Date::fromDmy(std::string_view s) {
     return fromYmd(y, m, d);
 }
 
+void Date::toYmd(int& year, int& month, int& day) const {
+    fromJulian(jd_, year, month, day);
+}
+
 int Date::year() const {
     int y, m, d;
     fromJulian(jd_, y, m, d);

@@ -28,6 +28,8 @@ public:
     static std::optional<Date> fromDmy(std::string_view text);
 
     constexpr std::int64_t julianDay() const { return jd_; }
+    // Year, month and day in one conversion.
+    void toYmd(int& year, int& month, int& day) const;
     int year() const;
     int month() const;
     int day() const;

@@ -119,20 +119,6 @@ void encodeNumber(const FieldDef& field, double number, char* out, const std::st
     std::memcpy(out + field.length - text.size(), text.data(), text.size());
 }
 
-// Calendar date of a Julian day number in one pass (Date's accessors each
-// redo the conversion).
-void julianToYmd(std::int64_t jd, int& y, int& m, int& d) {
-    std::int64_t a = jd + 32044;
-    std::int64_t b = (4 * a + 3) / 146097;
-    std::int64_t c = a - 146097 * b / 4;
-    std::int64_t dd = (4 * c + 3) / 1461;
-    std::int64_t e = c - 1461 * dd / 4;
-    std::int64_t mm = (5 * e + 2) / 153;
-    d = static_cast<int>(e - (153 * mm + 2) / 5 + 1);
-    m = static_cast<int>(mm + 3 - 12 * (mm / 10));
-    y = static_cast<int>(100 * b + dd - 4800 + mm / 10);
-}
-
 // YYYYMMDD of a record, or nothing when the bytes are not a valid date.
 std::optional<Date> parseDate(std::string_view raw) {
     if (raw.size() != 8)
@@ -234,7 +220,7 @@ void encodeField(const FieldDef& field, const Value& value, char* out, const Cod
         if (!value.isDate())
             badValue(context, "a date field needs a date");
         int year, month, day;
-        julianToYmd(value.date().julianDay(), year, month, day);
+        value.date().toYmd(year, month, day);
         if (year < 1 || year > 9999)
             badValue(context, "the year " + std::to_string(year) + " cannot be stored");
         putDigits(out, year, 4);

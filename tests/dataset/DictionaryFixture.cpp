@@ -1,35 +1,17 @@
 #include "DictionaryFixture.h"
 
+#include "dictionary/Layouts.h"
+
 #include <random>
 
 using namespace engine;
-
-namespace {
-
-FieldList dictionaryLayout() {
-    return {
-        {"TMTIPO", FieldType::Character, 1, 0},  {"TMSUFF", FieldType::Character, 2, 0},
-        {"TMNRIG", FieldType::Numeric, 4, 0},    {"TMNPFM", FieldType::Character, 10, 0},
-        {"TMTFLD", FieldType::Character, 1, 0},  {"TMNFLD", FieldType::Character, 10, 0},
-        {"TMDESC", FieldType::Character, 75, 0}, {"TMDCND", FieldType::Character, 75, 0},
-        {"TMDATA", FieldType::Date, 8, 0},       {"TMSIZE", FieldType::Numeric, 4, 0},
-        {"TMDECS", FieldType::Numeric, 4, 0},    {"TMBCAR", FieldType::Logical, 1, 0},
-        {"TMTBAS", FieldType::Character, 1, 0},
-    };
-}
-
-} // namespace
 
 void DictionaryFixture::SetUp() {
     std::random_device rd;
     dir = std::filesystem::temp_directory_path() / ("dataset-test-" + std::to_string(rd()));
     std::filesystem::create_directories(dir);
+    dictionary::createDictionary(dir);
     tbase = dir / "T_BASE.DBF";
-    auto file = createTable(tbase, dictionaryLayout());
-    file->addIndex({"BASE00", "TMNPFM", "", false, false, false, false});
-    file->addIndex({"BASE01", "TMNPFM+TMNFLD", "", false, false, false, false});
-    file->addIndex({"BASE02", "TMNPFM+STR(TMNRIG,4)", "", false, false, false, false});
-    file->addIndex({"BASE03", "TMSUFF+TMNPFM", "", false, false, false, false});
 }
 
 void DictionaryFixture::TearDown() {

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-// A temporary directory with a table in the dictionary's T_BASE layout and
-// its four tags, for tests that need real files.
+// A temporary directory with a new, empty dictionary (T_BASE and T_PROD with
+// their tags), for tests that need real files.
 class DictionaryFixture : public ::testing::Test {
 protected:
     void SetUp() override;
