@@ -23,7 +23,8 @@ std::optional<fs::path> onFloppy(const fs::path& floppy, const std::string& name
 }
 
 // Refuses a floppy table that cannot be read whole or has another layout.
-void checkFloppyTable(const fs::path& file, const engine::FieldList& layout) {
+// Returns whether its files agree with each other (its index is sound).
+bool checkFloppyTable(const fs::path& file, const engine::FieldList& layout) {
     try {
         auto table = engine::openTable(file, {false, true});
         if (!dictionary::sameLayout(table->fields(), layout))
@@ -31,6 +32,7 @@ void checkFloppyTable(const fs::path& file, const engine::FieldList& layout) {
                                       "does not have the layout of the dictionary table");
         for (engine::RowId row = 1; row <= table->rowCount(); ++row)
             table->read(row);
+        return table->check().empty();
     } catch (const engine::EngineError& error) {
         throw engine::EngineError(error.code(),
                                   "The dictionary was not restored: " + file.string() +
@@ -68,9 +70,10 @@ void rebuildIndex(const fs::path& table, const std::vector<engine::IndexDef>& ta
 }
 
 // Copies one dictionary table (DBF and MDX, each when present) and keeps the
-// local pair consistent.
+// local pair consistent: the index is rebuilt when only one of the two came,
+// or when the floppy's index did not agree with its table.
 void copyPair(const fs::path& floppy, const fs::path& local, const std::string& name,
-              const std::vector<engine::IndexDef>& tags) {
+              const std::vector<engine::IndexDef>& tags, bool floppyIndexSound) {
     auto dbf = onFloppy(floppy, name + ".DBF");
     auto mdx = onFloppy(floppy, name + ".MDX");
     fs::path localDbf = engine::findFile(local, name + ".DBF");
@@ -79,7 +82,8 @@ void copyPair(const fs::path& floppy, const fs::path& local, const std::string& 
         replaceFile(*dbf, localDbf);
     if (mdx)
         replaceFile(*mdx, localMdx);
-    if (dbf.has_value() != mdx.has_value() && fs::exists(localDbf))
+    bool rebuild = dbf.has_value() != mdx.has_value() || (dbf && !floppyIndexSound);
+    if (rebuild && fs::exists(localDbf))
         rebuildIndex(localDbf, tags);
 }
 
@@ -143,21 +147,22 @@ void restoreBaseTables(TDm_Vadem& module) {
     bool localProd = anyLocalProd(local);
 
     // Every floppy table is checked before anything changes.
+    bool baseSound = true, prodSound = true;
     if (auto base = onFloppy(floppy, "T_BASE.DBF"))
-        checkFloppyTable(*base, dictionary::baseLayout());
+        baseSound = checkFloppyTable(*base, dictionary::baseLayout());
     if (auto prod = onFloppy(floppy, "T_PROD.DBF"))
-        checkFloppyTable(*prod, dictionary::prodLayout());
+        prodSound = checkFloppyTable(*prod, dictionary::prodLayout());
 
     // The files are replaced under the datasets: they read them afresh.
     for (engine::TDataSet* dataSet : module.DictionaryDataSets)
         dataSet->Close();
 
-    copyPair(floppy, local, "T_BASE", dictionary::baseTags());
+    copyPair(floppy, local, "T_BASE", dictionary::baseTags(), baseSound);
     try {
         if (localProd)
             mergeApplications(module);
         else
-            copyPair(floppy, local, "T_PROD", dictionary::prodTags());
+            copyPair(floppy, local, "T_PROD", dictionary::prodTags(), prodSound);
     } catch (...) {
         pointBack(module.tmDmmys);
         pointBack(module.tmTable);

@@ -10,8 +10,9 @@
 //    dictionary's layout is refused before any file changes.
 //  - Every file is copied to a temporary name beside its target and renamed
 //    over it: an interruption leaves the old file or the new one.
-//  - A table copied without its index (or an index without its table) gets
-//    its local index rebuilt from the table, so the pair stays consistent.
+//  - A table copied without its index (or an index without its table, or
+//    with an index that does not agree with it) gets its local index rebuilt
+//    from the table, so the pair stays consistent.
 //  - With a local T_PROD (any T_PROD.* file) the floppy's applications are
 //    merged: codes missing locally are added, not installed and undated.
 //    tmDmmys and tmTable are pointed back at "DBZET" whatever happens.

@@ -278,9 +278,18 @@ std::uint32_t MdxFile::allocateBlock() {
     if (freeHead_ == 0 || !isBlockInFile(freeHead_))
         return appendBlocks(1);
     std::uint32_t page = freeHead_;
-    char link[4];
-    file_.readAt(static_cast<std::uint64_t>(page) * PageSize + node::Link, link, 4);
-    freeHead_ = get32(link);
+    std::string block(blockSize_, '\0');
+    file_.readAt(static_cast<std::uint64_t>(page) * PageSize, block.data(), block.size());
+    // Only a block that looks freed (no keys, nothing but the link) is taken:
+    // another writer may keep these header words differently.
+    bool looksFree = get32(block.data()) == 0 &&
+                     block.find_first_not_of('\0', node::Entries) == std::string::npos;
+    if (!looksFree) {
+        freeHead_ = 0;
+        freeCount_ = 0;
+        return appendBlocks(1);
+    }
+    freeHead_ = get32(block.data() + node::Link);
     freeCount_ = freeCount_ > 0 ? freeCount_ - 1 : 0;
     writeCounts();
     return page;

@@ -51,9 +51,7 @@ public:
     std::string describe() const; // "Index <path>" for messages
     bool writable() const { return file_.writable(); }
     std::string tableName() const { return tableName_; }
-    std::uint8_t languageDriver() const { return languageDriver_; }
     std::uint32_t blockSize() const { return blockSize_; }
-    std::uint32_t pageCount() const { return pageCount_; }
 
     // Tag headers of the slots in use, in slot order.
     std::vector<MdxTagHeader> readTagHeaders() const;

@@ -9,12 +9,6 @@
 
 namespace engine::dbase {
 
-// One (key, record) entry of a tag.
-struct MdxEntry {
-    std::string key;
-    std::uint32_t recno = 0;
-};
-
 // The B-tree of one tag, changed in place: entries ordered by key in the
 // tag's order (descending tags reversed), equal keys by record number.
 // Interior entries hold the highest key of their child.

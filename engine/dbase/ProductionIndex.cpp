@@ -185,10 +185,13 @@ void ProductionIndex::rebuild(const RecordSource& records) {
     std::vector<MdxTag*> all;
     for (const auto& tag : tags_->list) {
         tag->header().headerPage = file_->appendBlocks(file_->tagHeaderBlocks());
+        file_->writeTagHeader(tag->header());
         all.push_back(tag.get());
     }
-    buildTags(all, records);
+    // Declared before the trees exist: if the build fails, the tags can
+    // still be read back (readDeclaredTags) and built again.
     file_->writeTagTable(tags_->headers());
+    buildTags(all, records);
 }
 
 std::unique_ptr<IndexCursor> ProductionIndex::cursor(const std::string& tag) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <random>
 
@@ -254,4 +255,32 @@ TEST(MdxTags, TagDeclarationsAreChecked) {
     EXPECT_EQ(fresh->tags().size(), 1u);
     EXPECT_FALSE(fresh->fieldHasOwnTag(1));
     EXPECT_EQ(fresh->check(t.source()), std::vector<std::string>{});
+}
+
+// The tag table: name-search threads as an unbalanced binary tree of the
+// names in slot order, tag counts and page count in the header.
+TEST(MdxTags, TagTableThreadsAndHeaderCounts) {
+    auto dir = mdxTestDir("threads");
+    MdxTestTable t;
+    t.fields = fields;
+    t.append({Value("x"), Value(1.0), Value()});
+    auto index = ProductionIndex::create(dir / "TH.MDX", "TH", t.fields, 0x57, LockMode::Exclusive);
+    for (const char* name : {"M", "C", "X", "A", "D"})
+        index->addTag({name, "NAME", "", false, false}, t.source());
+    std::string bytes(4096, '\0');
+    auto size = std::filesystem::file_size(dir / "TH.MDX");
+    BinaryFile(dir / "TH.MDX", BinaryFile::Mode::Read).readAt(0, bytes.data(), bytes.size());
+    auto slot = [&](int i, int offset) { return static_cast<int>(bytes[544 + 32 * i + offset]); };
+    // slot: less, greater, parent (1-based slots, 0 = none)
+    const int threads[5][3] = {{2, 3, 0}, {4, 5, 1}, {0, 0, 1}, {0, 0, 2}, {0, 0, 2}};
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < 3; ++j)
+            EXPECT_EQ(slot(i, 16 + j), threads[i][j]) << "slot " << i + 1 << " byte " << 16 + j;
+    EXPECT_EQ(bytes[28], 5);
+    EXPECT_EQ(bytes[30], 6);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[31]), 0x57);
+    EXPECT_EQ(std::string(bytes.data() + 4), "TH");
+    std::uint32_t pages;
+    std::memcpy(&pages, bytes.data() + 32, 4);
+    EXPECT_EQ(pages * 512ull, size);
 }

@@ -244,11 +244,23 @@ TEST_F(Restore, TableWithoutItsIndexGetsTheLocalIndexRebuilt) {
     EXPECT_TRUE(hasBaseTable(system, "ORDPROD")); // found through BASE00
     EXPECT_TRUE(openTable(system / "T_BASE.DBF")->check().empty());
 
+    // An index that does not agree with its table is rebuilt after the copy.
+    dictionary::writeSampleDictionary(root / "small", false);
+    fs::copy_file(root / "small" / "T_BASE.MDX", floppy / "T_BASE.MDX");
+    ASSERT_FALSE(openTable(floppy / "T_BASE.DBF")->check().empty());
+    boxes.clear();
+    boxes.answer(ui::Answer::Yes);
+    Menu_Vadem->RestoreBaseTables1->trigger();
+    EXPECT_EQ(errorShown(), "");
+    EXPECT_TRUE(hasBaseTable(system, "CICLI"));
+    EXPECT_TRUE(openTable(system / "T_BASE.DBF")->check().empty());
+
     // The other way round: an index alone is rebuilt over the local table.
     dictionary::writeSampleDictionary(system, false);
     dictionary::writeSampleDictionary(root / "other", true);
     fs::remove(floppy / "T_BASE.DBF");
-    fs::copy_file(root / "other" / "T_BASE.MDX", floppy / "T_BASE.MDX");
+    fs::copy_file(root / "other" / "T_BASE.MDX", floppy / "T_BASE.MDX",
+                  fs::copy_options::overwrite_existing);
     boxes.clear();
     boxes.answer(ui::Answer::Yes);
     Menu_Vadem->RestoreBaseTables1->trigger(); // the item works with Btn01 disabled

@@ -52,7 +52,7 @@ TEST_F(StartUp, ModuleAndWindowsAreCreatedOnceInOrder) {
                               Expected{Menu_Vadem->Btn04, "Btn04", "&Installed", 317},
                               Expected{Menu_Vadem->Btn03, "Btn03", "&Function", 421},
                               Expected{Menu_Vadem->BtnClose, "BtnClose", "Cl&ose", 525}}) {
-        EXPECT_EQ(e.button->objectName(), e.name);
+        EXPECT_EQ(Menu_Vadem->findChild<QAbstractButton*>(e.name), e.button) << e.name;
         EXPECT_EQ(e.button->text(), e.caption);
         EXPECT_EQ(e.button->geometry(), QRect(e.left, 5, 100, 50)) << e.name;
         EXPECT_EQ(e.button->focusPolicy(), Qt::NoFocus) << e.name;
@@ -67,13 +67,20 @@ TEST_F(StartUp, ModuleAndWindowsAreCreatedOnceInOrder) {
     }
     EXPECT_EQ(items, (QStringList{"Restore Base-Tables", "-", "Application", "Base-Tables", "-",
                                   "Installed", "-", "Function"}));
+    for (const char* name : {"RestoreBaseTables1", "Application1", "BaseTables1", "Installed1",
+                             "Function1", "Prodotto"})
+        EXPECT_NE(Menu_Vadem->findChild<QAction*>(name), nullptr) << name;
+    EXPECT_EQ(Menu_Vadem->findChild<QMenu*>("Restore1"), Menu_Vadem->Restore1);
+    EXPECT_NE(Menu_Vadem->findChild<QMenuBar*>("Main_anabas"), nullptr);
     QStringList bar;
     for (QAction* action : Menu_Vadem->menuBar()->actions())
         bar << action->text();
     EXPECT_EQ(bar, (QStringList{"Main", "About"}));
 
     // The About box carries the application title; the splash its sizes.
-    EXPECT_EQ(Pgm_Logo->NomeProdotto->text(), "Schedax - Brevon \u00AE");
+    EXPECT_EQ(Pgm_Logo->findChild<QLabel*>("NomeProdotto")->text(), "Schedax - Brevon \u00AE");
+    EXPECT_EQ(Pgm_Logo->findChild<QLabel*>("RagSoc")->text(), "Brevon \u00AE");
+    EXPECT_EQ(Pgm_Logo->findChild<QLabel*>("Logo")->size(), QSize(263, 154));
     EXPECT_EQ(Pgm_Logo->windowTitle(), "Informazioni aggiuntive");
     EXPECT_EQ(Pgm_Logo->size(), QSize(602, 251));
     EXPECT_EQ(Pgm_Logo->BtnAvvio->toolTip(), "Hit here.");

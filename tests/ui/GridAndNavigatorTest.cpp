@@ -22,12 +22,14 @@ QString indicator(ui::DbGrid& grid, int row) {
 } // namespace
 
 TEST_F(GridAndNavigator, GridShowsTheIndexOrderAndFollowsTheCurrentRow) {
+    items.FieldByName("OK").DisplayFormat = "    Yes;    No";
     ui::DbGrid grid;
     QFont bold;
     bold.setBold(true);
     grid.setColumns({{"CODE", "Code", 0, bold, QColor(Qt::red)},
                      {"NAME", "Name", 150, std::nullopt, std::nullopt},
-                     {"DAY", "Date", 0, std::nullopt, std::nullopt}});
+                     {"DAY", "Date", 0, std::nullopt, std::nullopt},
+                     {"OK", "Installed", 0, std::nullopt, std::nullopt}});
     grid.setDataSource(&source);
     ui::DbGridModel& model = grid.gridModel();
 
@@ -35,6 +37,8 @@ TEST_F(GridAndNavigator, GridShowsTheIndexOrderAndFollowsTheCurrentRow) {
     EXPECT_EQ(cell(grid, 0, 0), "C00005"); // by name, not by entry
     EXPECT_EQ(cell(grid, 4, 0), "C00001");
     EXPECT_EQ(cell(grid, 0, 2), "06/06/2026");
+    EXPECT_EQ(cell(grid, 0, 3), "    No");
+    EXPECT_EQ(cell(grid, 1, 3), "    Yes");
     EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Name");
     EXPECT_EQ(grid.columnWidth(1), 150);
     EXPECT_TRUE(model.index(0, 0).data(Qt::FontRole).value<QFont>().bold());

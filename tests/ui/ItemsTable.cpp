@@ -2,6 +2,7 @@
 
 #include "engine/Tables.h"
 
+#include <cstdlib>
 #include <random>
 
 using namespace engine;
@@ -22,6 +23,9 @@ void ItemsTable::make(int rows) {
     if (dir.empty()) {
         dir = std::filesystem::temp_directory_path() / ("ui-test-" + std::to_string(rd()));
         std::filesystem::create_directories(dir);
+        // Locations resolve through the engine configuration: this test's own.
+        setenv("SCHEDAX_ENGINE_CONFIG", (dir / "engine.conf").c_str(), 1);
+        setenv("SCHEDAX_SYSTEM_DIR", dir.c_str(), 1);
     }
     {
         auto file = createTable(dir / "ITEMS.DBF",
