@@ -61,8 +61,9 @@ private:
     void requireWritable() const;
     ProductionIndex& requireIndex(const std::string& tag);
     Value readMemo(std::size_t field, std::string_view raw) const;
-    // Encodes a record; new memo values are appended to the DBT. `before` is
-    // the stored record (for an update) so unchanged memos keep their blocks.
+    // Encodes a record; new memo values are appended to the DBT. For an
+    // update, `before` and `old` are the stored bytes and values, so that
+    // unchanged memos keep their blocks.
     const std::string& encode(const Record& record, std::string_view before, const Record* old);
     // The record as it reads back after encoding (what index keys are computed from).
     Record stored(std::string_view bytes, const Record& given) const;

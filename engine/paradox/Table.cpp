@@ -514,6 +514,9 @@ std::vector<int> Table::parseFieldList(const std::string& expression) const {
 }
 
 void Table::addIndex(const IndexDef& def) {
+    if (def.descending || !def.forCondition.empty())
+        throw EngineError(code::NotSupported,
+                          label_ + ": Paradox indexes here are ascending and cover every row");
     std::vector<int> fields = parseFieldList(def.expression);
     int keyLength = 0;
     for (int i : fields)

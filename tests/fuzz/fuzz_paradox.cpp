@@ -1,7 +1,8 @@
 // libFuzzer target: the input holds the files of one Paradox table, each
 // part prefixed by its length (u32 little-endian), in the order .DB, .PX,
 // .MB, .X02, .Y02; missing parts are missing files. The table is opened
-// read-only, every row is read in natural and index order, and checked.
+// read-only, every row is read in natural and index order, and checked;
+// then a table that opened is written to: a row appended, changed, removed.
 #include "FuzzFiles.h"
 
 #include "engine/EngineError.h"
@@ -61,6 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             } catch (const engine::EngineError&) {
             }
         }
+    } catch (const engine::EngineError&) {
+        return 0;
+    }
+    try {
+        auto table = engine::openTable(fuzz::scratchDir() / "FUZZ.DB");
+        engine::Record blank(table->fields().size());
+        engine::RowId row = table->append(blank);
+        row = table->update(row, blank);
+        table->remove(row);
+        table->check();
     } catch (const engine::EngineError&) {
     }
     return 0;

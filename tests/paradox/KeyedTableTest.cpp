@@ -192,4 +192,9 @@ TEST(ParadoxKeyed, BatchLoadsSortAndRefuseDuplicates) {
         std::is_sorted(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
             return toUpperAscii(a) < toUpperAscii(b);
         }));
+    // A longer primary key: the secondary index is built again around it.
+    t->addIndex({"", "ID;NAME", "", false, false, true, false});
+    EXPECT_EQ(t->indexes()[0].def.expression, "ID;NAME");
+    EXPECT_EQ(t->check(), std::vector<std::string>{});
+    EXPECT_EQ(column(*t, "ByName", 1), names);
 }

@@ -154,6 +154,8 @@ std::optional<std::string> misfit(const engine::FieldDef& field, const Value& va
                std::to_string(field.length) + " characters";
     if ((field.type == FieldType::Numeric || field.type == FieldType::Float) && value.isNumber()) {
         std::string text = fixedNumber(value.number(), field.decimals);
+        if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos)
+            text.erase(0, 1); // stored as zero
         if (text.size() > static_cast<std::size_t>(field.length))
             return "field " + field.name + ": " + text + " does not fit width " +
                    std::to_string(field.length);
