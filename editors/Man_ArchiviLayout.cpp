@@ -3,7 +3,6 @@
 
 #include "dictionary/Dm_Vadem.h"
 #include "editors/RecordEditor.h"
-#include "ui/Colors.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -59,10 +58,11 @@ void TMan_Archivi::buildMasterPage(QWidget* page) {
     EditTMBCAR->setValues(QStringLiteral("True"), QStringLiteral("False"));
     EditTMBCAR->setGeometry(310, 152, 120, 20);
     auto* dateFrame = named(new QGroupBox(QStringLiteral("Last modify"), page), "GroupData");
-    dateFrame->setGeometry(310, 176, 110, 42);
+    dateFrame->setGeometry(310, 172, 120, 50);
     DbData = named(new ui::DbText(dateFrame), "DbData");
-    new QVBoxLayout(dateFrame);
-    dateFrame->layout()->addWidget(DbData);
+    auto* dateLayout = new QVBoxLayout(dateFrame);
+    dateLayout->setContentsMargins(8, 2, 8, 4);
+    dateLayout->addWidget(DbData);
 
     auto buttons = editors::makeRecordButtons(page);
     BtnInsert = buttons.Insert;
@@ -98,8 +98,7 @@ void TMan_Archivi::buildDetailPage(QWidget* page) {
     caption(page, "Field n.", 12, 76);
     EditTDNRIG = named(new ui::DbEdit(page), "EditTDNRIG");
     EditTDNRIG->setGeometry(12, 92, 40, 21);
-    EditTDNRIG->setEnabled(false);
-    ui::setBoxColor(*EditTDNRIG, ui::BoxColor::InactiveCaption);
+    editors::setKeyBox(*EditTDNRIG, false);
     caption(page, "Field name", 60, 76);
     EditTDNFLD = named(new ui::DbEdit(page), "EditTDNFLD");
     EditTDNFLD->setUpperCase(true);
@@ -119,8 +118,9 @@ void TMan_Archivi::buildDetailPage(QWidget* page) {
     EditTDTFLD->setTitle(QStringLiteral(" Field type "));
     delete EditTDTFLD->layout(); // the six items side by side
     new QHBoxLayout(EditTDTFLD);
+    EditTDTFLD->layout()->setContentsMargins(8, 2, 8, 4);
     EditTDTFLD->setItems(FieldTypeItems, FieldTypeCodes);
-    EditTDTFLD->setGeometry(12, 118, 551, 44);
+    EditTDTFLD->setGeometry(12, 118, 551, 50);
 
     auto buttons = editors::makeRecordButtons(page, QStringLiteral("1"));
     BtnInsert1 = buttons.Insert;
@@ -133,16 +133,16 @@ void TMan_Archivi::buildDetailPage(QWidget* page) {
     int left = 12;
     for (QPushButton* button :
          {BtnInsert1, BtnEdit1, BtnPost1, BtnCancel1, BtnDelete1, BtnIndici, BtnCrea}) {
-        button->setGeometry(left, 168, 74, 24);
+        button->setGeometry(left, 176, 74, 24);
         left += button == BtnDelete1 ? 90 : 78;
     }
 
-    auto* title = named(caption(page, "Field roster.", 12, 198), "LabRoster");
+    auto* title = named(caption(page, "Field roster.", 12, 206), "LabRoster");
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
     DbDbaGrid = named(new ui::DbGrid(page), "DbDbaGrid");
-    DbDbaGrid->setGeometry(12, 214, 551, 122);
+    DbDbaGrid->setGeometry(12, 222, 551, 116);
 }
 
 void TMan_Archivi::bindControls() {

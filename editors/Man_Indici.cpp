@@ -33,8 +33,9 @@ QLabel* headedLabel(QWidget* parent, const char* heading, const char* name, QRec
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(timesBold());
     label->setStyleSheet(QStringLiteral("color: red;"));
-    new QVBoxLayout(frame);
-    frame->layout()->addWidget(label);
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(8, 2, 8, 4);
+    layout->addWidget(label);
     return label;
 }
 
@@ -99,21 +100,21 @@ void TMan_Indici::declareFields() {
 }
 
 void TMan_Indici::buildControls() {
-    LabCodi = headedLabel(this, "Table name", "LabCodi", {12, 6, 150, 52});
-    LabDesc = headedLabel(this, "Table description", "LabDesc", {170, 6, 408, 52});
+    LabCodi = headedLabel(this, "Table name", "LabCodi", {12, 4, 150, 62});
+    LabDesc = headedLabel(this, "Table description", "LabDesc", {170, 4, 408, 62});
 
     DbRead = new ui::DbNavigator(this);
     DbRead->setObjectName(QStringLiteral("DbRead"));
-    DbRead->setGeometry(12, 66, 100, 25);
+    DbRead->setGeometry(12, 74, 100, 25);
     StateRecord = editors::makeStateLabel(this, QStringLiteral("StateRecord"));
-    StateRecord->setGeometry(124, 70, 200, 16);
+    StateRecord->setGeometry(124, 78, 200, 16);
 
-    EditTMNFLD = labelledEdit(this, "EditTMNFLD", "Index name", {12, 114, 90, 21});
+    EditTMNFLD = labelledEdit(this, "EditTMNFLD", "Index name", {12, 122, 90, 21});
     EditTMNFLD->setUpperCase(true);
-    EditTMDESC = labelledEdit(this, "EditTMDESC", "Expression index", {110, 114, 410, 21});
-    EditTMSIZE = labelledEdit(this, "EditTMSIZE", "Keys", {528, 114, 50, 21});
+    EditTMDESC = labelledEdit(this, "EditTMDESC", "Expression index", {110, 122, 410, 21});
+    EditTMSIZE = labelledEdit(this, "EditTMSIZE", "Keys", {528, 122, 50, 21});
     EditTMDCND = labelledEdit(this, "EditTMDCND", "Subset condition (filter) expression",
-                              {12, 156, 508, 21});
+                              {12, 164, 508, 21});
 
     auto buttons = editors::makeRecordButtons(this);
     BtnInsert = buttons.Insert;
@@ -123,16 +124,16 @@ void TMan_Indici::buildControls() {
     BtnDelete = buttons.Delete;
     int left = 12;
     for (QPushButton* button : {BtnInsert, BtnEdit, BtnPost, BtnCancel, BtnDelete}) {
-        button->setGeometry(left, 186, 85, 24);
+        button->setGeometry(left, 194, 85, 24);
         left += 90;
     }
     BtnUscita = new QPushButton(QStringLiteral("Cl&ose"), this);
     BtnUscita->setObjectName(QStringLiteral("BtnUscita"));
-    BtnUscita->setGeometry(493, 186, 85, 24);
+    BtnUscita->setGeometry(493, 194, 85, 24);
 
     TabGrid = new ui::DbGrid(this);
     TabGrid->setObjectName(QStringLiteral("TabGrid"));
-    TabGrid->setGeometry(12, 218, 566, 148);
+    TabGrid->setGeometry(12, 226, 566, 142);
 
     DbRead->setDataSource(&Src_Index);
     EditTMNFLD->bind(&Src_Index, "TMNFLD");

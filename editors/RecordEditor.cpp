@@ -59,6 +59,11 @@ void applyStateTable(QLabel& label, engine::TDataSetState state,
 void setKeyBox(QWidget& box, bool typeable) {
     box.setEnabled(typeable);
     ui::setBoxColor(box, typeable ? ui::BoxColor::Window : ui::BoxColor::InactiveCaption);
+    // The key stays readable on the grey: the colour tells the state.
+    QPalette palette = box.palette();
+    palette.setColor(QPalette::Disabled, QPalette::Text,
+                     palette.color(QPalette::Active, QPalette::Text));
+    box.setPalette(palette);
 }
 
 void refuse(QWidget* control, const std::string& message) {
