@@ -52,6 +52,14 @@ public:
     // Moves to the first entry whose key does not sort before `key`;
     // false (and after the last entry) when there is none.
     virtual bool seek(const std::string& key) = 0;
+    // Moves to the entry of `row`; false (and after the last entry) when there
+    // is none. Orders without keys (an unkeyed Paradox table) rely on it.
+    virtual bool seekRow(RowId row) {
+        for (bool on = first(); on; on = next())
+            if (this->row() == row)
+                return true;
+        return false;
+    }
     virtual const std::string& key() const = 0; // encoded key of the current entry
     virtual RowId row() const = 0;              // row of the current entry
 };

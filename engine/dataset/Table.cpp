@@ -252,6 +252,8 @@ bool TTable::reposition(const std::string& key, RowId row) {
         scanRow_ = row;
         return row >= 1 && row <= file_->rowCount();
     }
+    if (key.empty() && indexName_.empty())
+        return cursor_->seekRow(row); // a natural order without keys
     if (!cursor_->seek(key))
         return false;
     if (!file_->stableRowIds())

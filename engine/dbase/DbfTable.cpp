@@ -238,6 +238,8 @@ void DbfTable::refresh() {
     records_->reset(header_.recordCount);
     if (memo_)
         memo_->refresh();
+    if (index_)
+        index_->refresh();
 }
 
 Date DbfTable::lastUpdate() const {

@@ -65,6 +65,7 @@ std::uint64_t BlockFile::blockOffset(std::uint16_t block) const {
 void BlockFile::attach(KeyRule rule) {
     rule_ = std::move(rule);
     chain_.clear();
+    changes_.reshaped = true;
     cached_ = 0;
     std::uint64_t need = header_.size() + std::uint64_t{fileBlocks_} * blockSize_;
     if (file_.size() < need)
@@ -100,6 +101,21 @@ void BlockFile::attach(KeyRule rule) {
     if (total != records_)
         corrupt("the header counts " + std::to_string(records_) + " records, the blocks hold " +
                 std::to_string(total));
+}
+
+BlockFile::Changes BlockFile::takeChanges() {
+    Changes taken = changes_;
+    changes_ = {};
+    return taken;
+}
+
+void BlockFile::touched(int chainIndex) {
+    if (changes_.hi < changes_.lo) {
+        changes_.lo = changes_.hi = chainIndex;
+    } else {
+        changes_.lo = std::min(changes_.lo, chainIndex);
+        changes_.hi = std::max(changes_.hi, chainIndex);
+    }
 }
 
 int BlockFile::chainIndexOf(std::uint16_t block) const {
@@ -234,6 +250,7 @@ Slot BlockFile::insert(const char* record) {
     if (atEnd && (chain_.empty() || chain_.back().count == capacity())) {
         std::uint16_t number = newBlockNumber();
         chain_.push_back(info(number, 1, record));
+        changes_.reshaped = true;
         index = static_cast<int>(chain_.size()) - 1;
         position_[number] = index;
         std::string data(static_cast<std::size_t>(blockSize_), '\0');
@@ -255,6 +272,7 @@ Slot BlockFile::insert(const char* record) {
         chain_.insert(chain_.begin() + index + 1,
                       info(number, chain_[i].count - keep, upper.data() + kBlockHeader));
         chain_[i].count = keep;
+        changes_.reshaped = true;
         reindexChain(index + 1);
         std::memset(data + kBlockHeader + keep * recordSize_, 0,
                     static_cast<std::size_t>(blockSize_ - kBlockHeader - keep * recordSize_));
@@ -276,6 +294,7 @@ Slot BlockFile::insert(const char* record) {
                  static_cast<std::size_t>((chain_[i].count - slot) * recordSize_));
     std::memcpy(at, record, static_cast<std::size_t>(recordSize_));
     ++chain_[i].count;
+    touched(index);
     if (slot == 0)
         setFirst(chain_[i], record);
     store(index, data);
@@ -289,8 +308,10 @@ void BlockFile::replace(Slot at, const char* rec) {
     std::memcpy(data + kBlockHeader + at.slot * recordSize_, rec,
                 static_cast<std::size_t>(recordSize_));
     int index = chainIndexOf(at.block);
-    if (at.slot == 0)
+    if (at.slot == 0) {
         setFirst(chain_[static_cast<std::size_t>(index)], rec);
+        touched(index);
+    }
     store(index, data);
 }
 
@@ -308,6 +329,7 @@ void BlockFile::remove(Slot at) {
     std::memmove(p, p + recordSize_,
                  static_cast<std::size_t>((chain_[i].count - at.slot - 1) * recordSize_));
     --chain_[i].count;
+    touched(index);
     std::memset(data + kBlockHeader + chain_[i].count * recordSize_, 0,
                 static_cast<std::size_t>(recordSize_));
     if (at.slot == 0)
@@ -321,6 +343,7 @@ void BlockFile::remove(Slot at) {
 void BlockFile::unlink(int chainIndex) {
     std::uint16_t freed = chain_[static_cast<std::size_t>(chainIndex)].number;
     chain_.erase(chain_.begin() + chainIndex);
+    changes_.reshaped = true;
     position_[freed] = -1;
     reindexChain(chainIndex);
     storeHeaderOf(chainIndex - 1);
@@ -352,6 +375,7 @@ void BlockFile::appendRun(const char* records, std::size_t count) {
         std::memcpy(data + kBlockHeader + chain_.back().count * recordSize_, records,
                     take * static_cast<std::size_t>(recordSize_));
         chain_.back().count += static_cast<int>(take);
+        changes_.reshaped = true;
         store(index, data);
         done = take;
     }
@@ -362,6 +386,7 @@ void BlockFile::appendRun(const char* records, std::size_t count) {
     while (done < count) {
         std::size_t take = std::min(static_cast<std::size_t>(capacity()), count - done);
         std::uint16_t number = newBlockNumber();
+        changes_.reshaped = true;
         chain_.push_back(info(number, static_cast<int>(take),
                               records + done * static_cast<std::size_t>(recordSize_)));
         position_[number] = static_cast<int>(chain_.size()) - 1;
@@ -390,6 +415,7 @@ void BlockFile::appendRun(const char* records, std::size_t count) {
 
 void BlockFile::clear() {
     chain_.clear();
+    changes_.reshaped = true;
     position_.assign(1, -1);
     fileBlocks_ = 0;
     records_ = 0;

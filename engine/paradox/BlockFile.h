@@ -62,6 +62,14 @@ public:
     BlockFile(BlockFile&&) = default;
     BlockFile& operator=(BlockFile&&) = default;
 
+    // What changed in the chain since the last call: blocks came or went
+    // (reshaped), or the count or first key of the blocks lo..hi changed.
+    struct Changes {
+        bool reshaped = false;
+        int lo = 0, hi = -1;
+    };
+    Changes takeChanges();
+
     // Walks the block chain; throws EngineError(FileCorrupt) when it is broken.
     void attach(KeyRule rule);
 
@@ -113,6 +121,7 @@ private:
     std::uint16_t newBlockNumber();
     void unlink(int chainIndex);
     void reindexChain(int from);
+    void touched(int chainIndex);
     BlockInfo info(std::uint16_t number, int count, const char* first) const;
     void setFirst(BlockInfo& block, const char* first) const;
     [[noreturn]] void corrupt(const std::string& why) const;
@@ -126,6 +135,7 @@ private:
     KeyRule rule_;
     std::vector<BlockInfo> chain_;
     std::vector<int> position_; // file block number -> chain index, -1 unused
+    Changes changes_{true};
     std::uint16_t cached_ = 0;
     std::string cache_;
 };

@@ -45,69 +45,114 @@ std::string treeHeader(const TreeHeader& h, int blockSize) {
 
 } // namespace
 
-void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, const BlockFile& data,
-                    std::string& written) {
-    const auto blockSize = static_cast<std::size_t>(data.blockSize());
-    const auto keyLength = static_cast<std::size_t>(h.keyLength);
-    const std::size_t entrySize = keyLength + 6;
-    const std::size_t perBlock = (blockSize - 6) / entrySize;
-    // Blocks of each level, bottom up, so that the image never moves while
-    // upper entries point at the first keys of the blocks below.
-    std::vector<std::size_t> levelBlocks;
-    std::size_t below = data.chain().size();
+namespace {
+
+struct Layout {
+    std::size_t blockSize, keyLength, entrySize, perBlock, headerSize;
+    std::vector<std::size_t> levelBlocks; // bottom up
+    std::vector<std::size_t> levelFirst;  // first block number of each level
+};
+
+Layout layoutOf(const TreeHeader& h, const BlockFile& data, std::size_t headerSize) {
+    Layout l;
+    l.blockSize = static_cast<std::size_t>(data.blockSize());
+    l.keyLength = static_cast<std::size_t>(h.keyLength);
+    l.entrySize = l.keyLength + 6;
+    l.perBlock = (l.blockSize - 6) / l.entrySize;
+    l.headerSize = headerSize;
+    std::size_t below = data.chain().size(), first = 1;
     do {
-        levelBlocks.push_back(below == 0 ? 1 : (below + perBlock - 1) / perBlock);
-        below = levelBlocks.back();
+        l.levelBlocks.push_back(below == 0 ? 1 : (below + l.perBlock - 1) / l.perBlock);
+        l.levelFirst.push_back(first);
+        first += l.levelBlocks.back();
+        below = l.levelBlocks.back();
     } while (below > 1);
-    std::size_t total = 0;
-    for (std::size_t n : levelBlocks)
-        total += n;
+    return l;
+}
+
+// Lays out index block `b` of `level` from the level below (the data
+// file's chain for level 0) and records its sum.
+void buildBlock(const Layout& l, const BlockFile& data, TreeCache& cache, std::size_t level,
+                std::size_t b) {
+    std::size_t nBlocks = l.levelBlocks[level];
+    std::size_t entriesBelow = level == 0 ? data.chain().size() : l.levelBlocks[level - 1];
+    std::size_t from = b * l.perBlock, to = std::min(entriesBelow, from + l.perBlock);
+    std::size_t number = l.levelFirst[level] + b;
+    char* block = cache.image.data() + l.headerSize + (number - 1) * l.blockSize;
+    std::memset(block, 0, l.blockSize);
+    putU16(block, b + 1 < nBlocks ? number + 1 : 0);
+    putU16(block + 2, b > 0 ? number - 1 : 0);
+    putU16(block + 4, static_cast<std::uint16_t>((static_cast<int>(to - from) - 1) *
+                                                 static_cast<int>(l.entrySize)));
+    std::uint32_t sum = 0;
+    for (std::size_t e = from; e < to; ++e) {
+        char* at = block + 6 + (e - from) * l.entrySize;
+        std::uint32_t count;
+        std::uint16_t child;
+        if (level == 0) {
+            const BlockFile::BlockInfo& info = data.chain()[e];
+            std::memcpy(at, info.firstRaw.data(), l.keyLength);
+            child = info.number;
+            count = static_cast<std::uint32_t>(info.count);
+        } else {
+            std::size_t childNumber = l.levelFirst[level - 1] + e;
+            std::memcpy(at, cache.image.data() + l.headerSize + (childNumber - 1) * l.blockSize + 6,
+                        l.keyLength);
+            child = static_cast<std::uint16_t>(childNumber);
+            count = cache.sums[childNumber - 1];
+        }
+        putSortableU16(at + l.keyLength, child);
+        putSortableU16(at + l.keyLength + 2,
+                       static_cast<std::uint16_t>(std::min<std::uint32_t>(count, 0x7FFF)));
+        putSortableU16(at + l.keyLength + 4, 0);
+        sum += count;
+    }
+    cache.sums[number - 1] = sum;
+}
+
+} // namespace
+
+void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, BlockFile& data,
+                    TreeCache& cache) {
+    BlockFile::Changes changes = data.takeChanges();
+    std::error_code ec;
+    bool exists = std::filesystem::exists(path, ec);
+    bool whole = !exists || cache.image.empty() || changes.reshaped;
+    if (!whole && changes.hi < changes.lo)
+        return;
+    std::string header = treeHeader(h, data.blockSize());
+    Layout l = layoutOf(h, data, header.size());
+    std::size_t total = l.levelFirst.back() + l.levelBlocks.back() - 1;
     if (total > 0xFFFF)
         throw EngineError(code::InvalidParameter,
                           "Index " + path.string() + " would need more than 65535 blocks");
-    std::string image = treeHeader(h, static_cast<int>(blockSize));
-    const std::size_t headerSize = image.size();
-    image.resize(headerSize + total * blockSize, '\0');
-
-    struct Entry {
-        const char* key;
-        std::uint16_t block;
-        std::uint32_t count;
-    };
-    std::vector<Entry> level;
-    level.reserve(data.chain().size());
-    for (const BlockFile::BlockInfo& b : data.chain())
-        level.push_back({b.firstRaw.data(), b.number, static_cast<std::uint32_t>(b.count)});
-    std::uint32_t entries = 0;
-    std::size_t next = 1;
-    for (std::size_t nBlocks : levelBlocks) {
-        std::vector<Entry> upper;
-        for (std::size_t b = 0; b < nBlocks; ++b) {
-            char* block = image.data() + headerSize + (next + b - 1) * blockSize;
-            std::size_t from = b * perBlock, to = std::min(level.size(), from + perBlock);
-            auto number = static_cast<std::uint16_t>(next + b);
-            putU16(block, b + 1 < nBlocks ? number + 1 : 0);
-            putU16(block + 2, b > 0 ? number - 1 : 0);
-            putU16(block + 4, static_cast<std::uint16_t>((static_cast<int>(to - from) - 1) *
-                                                         static_cast<int>(entrySize)));
-            std::uint32_t sum = 0;
-            for (std::size_t e = from; e < to; ++e) {
-                char* at = block + 6 + (e - from) * entrySize;
-                std::memcpy(at, level[e].key, keyLength);
-                putSortableU16(at + keyLength, level[e].block);
-                putSortableU16(
-                    at + keyLength + 2,
-                    static_cast<std::uint16_t>(std::min<std::uint32_t>(level[e].count, 0x7FFF)));
-                putSortableU16(at + keyLength + 4, 0);
-                sum += level[e].count;
-            }
-            entries += static_cast<std::uint32_t>(to - from);
-            upper.push_back({block + 6, number, sum});
+    BinaryFile out(path, exists ? BinaryFile::Mode::ReadWrite : BinaryFile::Mode::Create);
+    if (!whole && out.size() == cache.image.size() &&
+        cache.image.size() == header.size() + total * l.blockSize) {
+        // Same shape: rebuild the blocks above the changed data blocks, level by level.
+        std::size_t lo = static_cast<std::size_t>(changes.lo),
+                    hi = static_cast<std::size_t>(changes.hi);
+        for (std::size_t level = 0; level < l.levelBlocks.size(); ++level) {
+            lo /= l.perBlock;
+            hi = std::min(hi / l.perBlock, l.levelBlocks[level] - 1);
+            for (std::size_t b = lo; b <= hi; ++b)
+                buildBlock(l, data, cache, level, b);
+            std::size_t first = l.headerSize + (l.levelFirst[level] + lo - 1) * l.blockSize;
+            out.writeAt(first, cache.image.data() + first, (hi - lo + 1) * l.blockSize);
         }
-        next += nBlocks;
-        level = std::move(upper);
+        return;
     }
-    char* p = image.data();
+    cache.image = header;
+    cache.image.resize(header.size() + total * l.blockSize, '\0');
+    cache.sums.assign(total, 0);
+    std::uint32_t entries = 0;
+    for (std::size_t level = 0; level < l.levelBlocks.size(); ++level) {
+        for (std::size_t b = 0; b < l.levelBlocks[level]; ++b)
+            buildBlock(l, data, cache, level, b);
+        entries +=
+            static_cast<std::uint32_t>(level == 0 ? data.chain().size() : l.levelBlocks[level - 1]);
+    }
+    char* p = cache.image.data();
     auto blocks = static_cast<std::uint16_t>(total);
     putU32(p + hdr::NumRecords, entries);
     putU16(p + hdr::UsedBlocks, blocks);
@@ -116,27 +161,10 @@ void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, cons
     putU16(p + hdr::LastBlock, blocks);
     putU16(p + hdr::MaxBlocks, blocks);
     putU16(p + hdr::IndexRoot, blocks);
-    p[hdr::Levels] = static_cast<char>(levelBlocks.size());
-
-    // Only what differs from the image written last reaches the disk.
-    std::error_code ec;
-    bool exists = std::filesystem::exists(path, ec);
-    BinaryFile out(path, exists ? BinaryFile::Mode::ReadWrite : BinaryFile::Mode::Create);
-    if (!exists || written.empty() || out.size() != written.size()) {
-        out.writeAt(0, image.data(), image.size());
-        if (out.size() > image.size())
-            out.truncate(image.size());
-    } else {
-        for (std::size_t at = 0; at < image.size(); at += blockSize) {
-            std::size_t n = std::min(blockSize, image.size() - at);
-            if (at >= written.size() || std::memcmp(image.data() + at, written.data() + at,
-                                                    std::min(n, written.size() - at)) != 0)
-                out.writeAt(at, image.data() + at, n);
-        }
-        if (out.size() > image.size())
-            out.truncate(image.size());
-    }
-    written = std::move(image);
+    p[hdr::Levels] = static_cast<char>(l.levelBlocks.size());
+    out.writeAt(0, cache.image.data(), cache.image.size());
+    if (out.size() > cache.image.size())
+        out.truncate(cache.image.size());
 }
 
 std::vector<std::string> checkIndexTree(const std::filesystem::path& path, BlockFile& data,

@@ -25,10 +25,21 @@ struct TreeHeader {
 // each 16 bits in the sortable encoding. One level-1 entry per data block
 // (its first key and record count); each upper entry stands for one index
 // block below it (its first key, the sum of its counts). The root is the one
-// block of the top level. `written` holds the image written last time (empty
-// at first); only the blocks that changed are written again.
-void writeIndexTree(const std::filesystem::path& path, const TreeHeader& header,
-                    const BlockFile& data, std::string& written);
+// block of the top level.
+//
+// The cache keeps the file as written last (empty at first, or to write it
+// whole): when the data file only changed counts or first keys of some
+// blocks, just the index blocks above them are rewritten.
+struct TreeCache {
+    std::string image;
+    std::vector<std::uint32_t> sums; // records under each index block
+    void clear() {
+        image.clear();
+        sums.clear();
+    }
+};
+void writeIndexTree(const std::filesystem::path& path, const TreeHeader& header, BlockFile& data,
+                    TreeCache& cache);
 
 // Walks the tree from its root and compares it with the data file's blocks;
 // one line per fault.

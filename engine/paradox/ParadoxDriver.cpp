@@ -143,6 +143,30 @@ private:
     RowId row_ = NoRow;
 };
 
+// Holds the table's write lock for one write. Outside a batch it first takes
+// in what another program may have written since, so that blocks are never
+// laid out over a stale picture of the file.
+class Writing {
+public:
+    Writing(Table& table, bool refresh) : table_(table) {
+        table_.writeLock().acquire();
+        try {
+            if (refresh)
+                table_.refresh();
+        } catch (...) {
+            table_.writeLock().release();
+            throw;
+        }
+    }
+    ~Writing() { table_.writeLock().release(); }
+    Writing(const Writing&) = delete;
+    Writing& operator=(const Writing&) = delete;
+    Table* operator->() { return &table_; }
+
+private:
+    Table& table_;
+};
+
 class ParadoxTableFile : public TableFile {
 public:
     ParadoxTableFile(const fs::path& path, const OpenOptions& options)
@@ -164,18 +188,25 @@ public:
     Record read(RowId row) override { return table_->read(row); }
     Value readField(RowId row, int field) override { return table_->readField(row, field); }
     bool isDeleted(RowId) override { return false; }
-    RowId append(const Record& record) override { return writable().append(record); }
+    RowId append(const Record& record) override { return writing()->append(record); }
     RowId update(RowId row, const Record& record) override {
-        return writable().update(row, record);
+        return writing()->update(row, record);
     }
-    void remove(RowId row) override { writable().remove(row); }
+    void remove(RowId row) override { writing()->remove(row); }
+    // A batch holds the write lock from its start to its end.
     void beginAppendBatch() override {
-        writable().beginBatch();
+        Writing w = writing();
+        table_->writeLock().acquire();
+        w->beginBatch();
         ++batches_;
     }
     void endAppendBatch() override {
-        for (; batches_ > 0; --batches_)
+        while (batches_ > 0) {
+            --batches_;
+            Writing held(*table_, false);
+            table_->writeLock().release();
             table_->endBatch();
+        }
     }
     std::uint64_t changeCount() const override { return table_->changes(); }
     bool stableRowIds() const override { return false; }
@@ -200,20 +231,15 @@ public:
         int c = a.compare(b); // the key encodings sort bytewise
         return c < 0 ? -1 : c > 0 ? 1 : 0;
     }
-    void addIndex(const IndexDef& index) override { writable().addIndex(index); }
-    void reindex() override { writable().reindex(); }
+    void addIndex(const IndexDef& index) override { writing()->addIndex(index); }
+    void reindex() override { writing()->reindex(); }
     std::vector<std::string> check() override { return table_->check(); }
 
 private:
-    // Before a write, takes in what another program may have written since,
-    // so that blocks are never laid out over a stale picture of the file
-    // (within a batch the table is read once, when the batch starts).
-    Table& writable() {
+    Writing writing() {
         if (readOnly_)
             throw EngineError(code::ReadOnly, "Table " + path().string() + " is open read-only");
-        if (batches_ == 0)
-            table_->refresh();
-        return *table_;
+        return Writing(*table_, batches_ == 0);
     }
 
     BinaryFile lock_;

@@ -146,7 +146,7 @@ BlockFile& SecondaryIndex::file(bool writable) {
 void SecondaryIndex::rebuild(std::vector<std::string> entries, const DataHeader& table) {
     header_ = xHeader(table);
     x_.reset();
-    treeImage_.clear();
+    treeCache_.clear();
     BlockFile f = BlockFile::create(xPath_, buildDataHeader(header_));
     f.attach(rule());
     std::vector<std::string> keys(entries.size());
@@ -190,7 +190,7 @@ void SecondaryIndex::flush() {
     t.version = header_.version;
     t.sortOrder = header_.sortOrder;
     t.tableName = yPath_.filename().string();
-    writeIndexTree(yPath_, t, f, treeImage_);
+    writeIndexTree(yPath_, t, f, treeCache_);
 }
 
 std::vector<std::string> SecondaryIndex::check(const std::string& label) {

@@ -3,6 +3,7 @@
 #include "engine/TableFile.h"
 #include "engine/paradox/BlockFile.h"
 #include "engine/paradox/Header.h"
+#include "engine/paradox/IndexTree.h"
 
 #include <filesystem>
 #include <optional>
@@ -59,7 +60,7 @@ private:
     int pkLength_ = 0, secLength_ = 0, keyLength_ = 0;
     DataHeader header_;
     std::optional<BlockFile> x_;
-    std::string treeImage_; // the Y file as written last
+    TreeCache treeCache_; // the Y file as written last
     bool writable_ = false;
 };
 

@@ -112,7 +112,7 @@ fs::path Table::create(const fs::path& path, const FieldList& fields, int blockK
 }
 
 Table::Table(const fs::path& path, bool writable)
-    : path_(path), label_("Table " + path.string()), writable_(writable) {
+    : path_(path), label_("Table " + path.string()), writable_(writable), writeLock_(path) {
     load();
 }
 
@@ -137,7 +137,7 @@ void Table::load() {
     fold_.emplace(*page_);
     db_->attach({keyLengthOf(header_), {}, nullptr});
     pxPath_ = companionFile(path_, ".PX");
-    pxImage_.clear();
+    pxCache_.clear();
     mb_.reset();
     fs::path mb = companionFile(path_, ".MB");
     std::error_code ec;
@@ -433,7 +433,7 @@ void Table::flush() {
         t.version = header_.version;
         t.sortOrder = header_.sortOrder;
         t.tableName = pxPath_.filename().string();
-        writeIndexTree(pxPath_, t, *db_, pxImage_);
+        writeIndexTree(pxPath_, t, *db_, pxCache_);
     }
     for (auto& s : secondaries_)
         s->flush();
@@ -640,7 +640,7 @@ void Table::rebuildSecondaries() {
 }
 
 void Table::reindex() {
-    pxImage_.clear(); // written whole, whatever the file holds now
+    pxCache_.clear(); // written whole, whatever the file holds now
     rebuildSecondaries();
     flush();
 }

@@ -5,8 +5,10 @@
 #include "engine/paradox/BlobFile.h"
 #include "engine/paradox/BlockFile.h"
 #include "engine/paradox/Header.h"
+#include "engine/paradox/IndexTree.h"
 #include "engine/paradox/PendingRows.h"
 #include "engine/paradox/SecondaryIndex.h"
+#include "engine/paradox/WriteLock.h"
 
 #include <filesystem>
 #include <memory>
@@ -31,6 +33,7 @@ public:
     const FieldList& fields() const { return fieldList_; }
     bool keyed() const { return header_.keyFields > 0; }
     bool writable() const { return writable_; }
+    WriteLock& writeLock() { return writeLock_; }
     std::uint64_t rowCount() const { return db_->recordCount() + pending_.size(); }
     std::uint64_t changes() const { return changes_; }
     BlockFile& db() { return *db_; }
@@ -70,6 +73,7 @@ private:
     std::filesystem::path path_;
     std::string label_; // "Table <path>", the start of messages
     bool writable_;
+    WriteLock writeLock_;
     DataHeader header_;
     FieldList fieldList_;
     std::optional<Codepage> page_;
@@ -77,7 +81,7 @@ private:
     std::optional<BlockFile> db_;
     std::optional<BlobFile> mb_;
     std::filesystem::path pxPath_;
-    std::string pxImage_; // the .PX as written last
+    TreeCache pxCache_; // the .PX as written last
     std::vector<std::unique_ptr<SecondaryIndex>> secondaries_;
     std::uint64_t changes_ = 0;
     int batchDepth_ = 0;

@@ -135,4 +135,32 @@ TEST_F(ParadoxDataSets, BatchMoveStopsAtAKeyViolation) {
     EXPECT_TRUE(openTable(dir / "CODES.DB")->check().empty());
 }
 
+TEST_F(ParadoxDataSets, UnkeyedTablesKeepTheirRowsInOrderOfArrival) {
+    db.CreateTable({"LOG", "PARADOX", {{1, "LINE", 0x101, 0, 10, 0}}}, false);
+    TTable log;
+    log.SetDatabaseName(dir.string());
+    log.SetTableName("LOG");
+    log.SetTableType(ttParadox);
+    log.Open();
+    for (const char* line : {"one", "two", "three", "four"}) {
+        log.Insert();
+        log.FieldByName("LINE").SetAsString(line);
+        log.Post();
+        EXPECT_EQ(log.FieldByName("LINE").AsString(), line);
+    }
+    log.First();
+    log.Next();
+    log.Edit();
+    log.FieldByName("LINE").SetAsString("TWO");
+    log.Post();
+    EXPECT_EQ(log.FieldByName("LINE").AsString(), "TWO");
+    log.Next();
+    log.Delete();
+    EXPECT_EQ(log.FieldByName("LINE").AsString(), "four");
+    std::vector<std::string> lines;
+    for (log.First(); !log.Eof(); log.Next())
+        lines.push_back(log.FieldByName("LINE").AsString());
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "TWO", "four"}));
+}
+
 } // namespace

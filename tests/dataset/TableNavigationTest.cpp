@@ -2,6 +2,8 @@
 
 #include "engine/EngineError.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace engine;
@@ -162,6 +164,36 @@ TEST_F(TableNavigation, TwoDatasetsOnOneFile) {
     a.Delete();
     b.Refresh();
     EXPECT_EQ(walk(b, "TMNPFM"), (std::vector<std::string>{"ARTICLES", "CLIENTS", "ORDERS"}));
+}
+
+TEST_F(TableNavigation, RowsWrittenByAnotherProgramAppearAfterARefresh) {
+    TTable base;
+    openBase(base, "[TMTIPO]='A'", "BASE00");
+    // Another program (a child process with its own handle) adds two tables
+    // and enough field rows to split the index trees.
+    pid_t child = fork();
+    if (child == 0) {
+        auto file = openTable(tbase, OpenOptions{false, false});
+        Record row(file->fields().size());
+        for (const char* name : {"ZONES", "BILLS"}) {
+            row[0] = Value("A");
+            row[3] = Value(name);
+            file->append(row);
+        }
+        for (int i = 0; i < 300; ++i) {
+            row[0] = Value("B");
+            row[3] = Value("T" + std::to_string(1000 + i));
+            file->append(row);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(status, 0);
+    base.Refresh();
+    EXPECT_EQ(walk(base, "TMNPFM"),
+              (std::vector<std::string>{"ARTICLES", "BILLS", "CLIENTS", "ORDERS", "ZONES"}));
+    EXPECT_TRUE(base.FindKey({"ZONES"}));
 }
 
 } // namespace

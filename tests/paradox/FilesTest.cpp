@@ -3,6 +3,8 @@
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
 
+#include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/wait.h>
@@ -123,5 +125,32 @@ TEST(ParadoxFiles, WritesOfAnotherProgramAreTakenIn) {
     ASSERT_EQ(otherProgram(52, 80), 0);
     t->append({81, "mine"}); // no refresh first
     EXPECT_EQ(t->rowCount(), 81u);
+    EXPECT_EQ(t->check(), std::vector<std::string>{});
+}
+
+// The other program of AnotherProgramWaitsForABatch: this test binary run
+// again for this test alone, with a shared open of its own.
+TEST(ParadoxFiles, DISABLED_OtherProgramAppends) {
+    auto t = openTable(std::getenv("PARADOX_OTHER_TABLE"));
+    t->append({90, "other"});
+}
+
+TEST(ParadoxFiles, AnotherProgramWaitsForABatch) {
+    TempDir dir;
+    auto path = dir / "W.DB";
+    auto t =
+        createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});
+    t->addIndex({"", "ID", "", false, false, true, false});
+    std::string other = "PARADOX_OTHER_TABLE='" + path.string() + "' '" +
+                        std::filesystem::read_symlink("/proc/self/exe").string() +
+                        "' --gtest_also_run_disabled_tests "
+                        "--gtest_filter=ParadoxFiles.DISABLED_OtherProgramAppends >/dev/null 2>&1";
+    t->beginAppendBatch();
+    t->append({1, "batch"});
+    EXPECT_NE(std::system(other.c_str()), 0); // refused: a batch is being written
+    t->endAppendBatch();
+    EXPECT_EQ(std::system(other.c_str()), 0);
+    t->refresh();
+    EXPECT_EQ(t->rowCount(), 2u);
     EXPECT_EQ(t->check(), std::vector<std::string>{});
 }

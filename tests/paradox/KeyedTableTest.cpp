@@ -154,6 +154,18 @@ TEST(ParadoxKeyed, IndexGrowsToThreeAndFourLevels) {
             keys.push_back(t->read(cursor->row())[0].text());
         EXPECT_EQ(keys.size(), static_cast<std::size_t>(c.rows + 40));
         EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+        // Removals and in-place changes spread over the tree, checked as they go.
+        for (int i = 0; i < 120; ++i) {
+            ASSERT_TRUE(cursor->seek(t->indexKey("", {keyOf((i * 131) % c.rows)})));
+            RowId row = cursor->row();
+            if (i % 3)
+                t->remove(row);
+            else
+                t->update(row, {t->read(row)[0], i});
+            if (i % 20 == 19) {
+                ASSERT_EQ(t->check(), std::vector<std::string>{}) << c.name << " after " << i;
+            }
+        }
     }
 }
 
