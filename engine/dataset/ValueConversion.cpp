@@ -14,11 +14,14 @@ void lost(bool* inexact) {
         *inexact = true;
 }
 
-std::string asText(const Value& value) {
+std::string asText(const Value& value, const FieldDef* source = nullptr) {
     if (value.isText())
         return value.text();
-    if (value.isNumber())
-        return formatNumber(value.number(), -1);
+    if (value.isNumber()) {
+        bool decimal =
+            source && (source->type == FieldType::Numeric || source->type == FieldType::Float);
+        return formatNumber(value.number(), decimal ? source->decimals : -1);
+    }
     if (value.isInteger())
         return std::to_string(value.integer());
     if (value.isDate())
@@ -132,17 +135,18 @@ Value logicalValue(const Value& value, bool* inexact) {
 
 } // namespace
 
-Value convertForField(const Value& value, const FieldDef& field, bool* inexact) {
+Value convertForField(const Value& value, const FieldDef& field, bool* inexact,
+                      const FieldDef* source) {
     if (value.isNull())
         return value;
     switch (field.type) {
     case FieldType::Character:
         if (value.isBlob())
             lost(inexact);
-        return Value(cutText(trimRight(asText(value)), field.length, inexact));
+        return Value(cutText(trimRight(asText(value, source)), field.length, inexact));
     case FieldType::Memo:
     case FieldType::FormattedMemo:
-        return Value(asText(value));
+        return Value(asText(value, source));
     case FieldType::Numeric:
     case FieldType::Float:
         return decimalNumber(value, field, inexact);

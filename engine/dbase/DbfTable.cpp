@@ -118,6 +118,17 @@ Record DbfTable::read(RowId row) {
     return record;
 }
 
+Value DbfTable::readField(RowId row, int field) {
+    requireRow(row);
+    if (field < 0 || static_cast<std::size_t>(field) >= header_.fields.size())
+        throw EngineError(code::InvalidParameter,
+                          "Table " + name() + " has no field number " + std::to_string(field));
+    std::string_view bytes =
+        records_->raw(row).substr(header_.offsets[field], header_.fields[field].length);
+    return blob_[field] ? readMemo(field, bytes)
+                        : decodeField(header_.fields[field], bytes, codepage_);
+}
+
 bool DbfTable::isDeleted(RowId row) {
     requireRow(row);
     return records_->raw(row)[0] == '*';

@@ -28,6 +28,7 @@ public:
 
     std::uint64_t rowCount() const override { return records_->count(); }
     Record read(RowId row) override;
+    Value readField(RowId row, int field) override;
     bool isDeleted(RowId row) override;
     RowId append(const Record& record) override;
     RowId update(RowId row, const Record& record) override;

@@ -114,7 +114,7 @@ TEST_F(Tabletool, AppendPairsFieldsByNameAndCountsLosses) {
                                 "gone,3,,,\n");
     ASSERT_EQ(tool("import " + at("SRC.DBF") + " " + at("src.csv")).status, 0);
     engine::openTable(dir / "SRC.DBF")->remove(3);
-    // Another order, narrower, other types.
+    // Another order, narrower, other types; a date becomes text as dd/mm/yyyy.
     ASSERT_EQ(
         tool("create " + at("DST.DBF") + " 'NOTE M, DAY C 10, AMOUNT N 6 1, NAME C 8'").status, 0);
     Outcome r = tool("append " + at("DST.DBF") + " " + at("SRC.DBF"));
@@ -126,7 +126,7 @@ TEST_F(Tabletool, AppendPairsFieldsByNameAndCountsLosses) {
     EXPECT_NE(r.out.find("NAME: 1"), std::string::npos) << r.out;
     Outcome exported = tool("export " + at("DST.DBF"));
     EXPECT_EQ(exported.out, "NOTE,DAY,AMOUNT,NAME\n"
-                            "memo one,2026-03-04,1.5,short\n"
+                            "memo one,04/03/2026,1.5,short\n"
                             ",,2.1,much too\n");
     expectRefused("append " + at("DST.DBF") + " " + at("DST.DBF"), "DST.DBF", "itself");
 }

@@ -2,10 +2,10 @@
 // columns paired by field name, values converted with the least loss and
 // counted when they could not be carried over exactly.
 #include "Command.h"
-#include "Convert.h"
 #include "KeyGuard.h"
 
 #include "engine/Tables.h"
+#include "engine/dataset/ValueConversion.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -51,9 +51,9 @@ int runAppend(const Arguments& args) {
                     record[i] = std::move(in[sourceOf[i]]); // same field: nothing to convert
                     continue;
                 }
-                Converted c = convertValue(field, in[sourceOf[i]], to[i]);
-                record[i] = std::move(c.value);
-                inexact[i] += !c.exact;
+                bool lost = false;
+                record[i] = engine::convertForField(in[sourceOf[i]], to[i], &lost, &field);
+                inexact[i] += lost;
             }
             use(record);
         }
