@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QScrollArea>
 #include <QShowEvent>
+#include <QStyle>
 #include <QVBoxLayout>
 
 TMan_Prodotti* Man_Prodotti = nullptr;
@@ -109,6 +110,7 @@ void TMan_Prodotti::buildControls(QWidget* box) {
     BtnUscita = new QPushButton(QStringLiteral("Cl&ose"), box);
     BtnUscita->setObjectName(QStringLiteral("BtnUscita"));
     BtnUscita->setGeometry(470, 165, 85, 25);
+    BtnUscita->setIcon(BtnUscita->style()->standardIcon(QStyle::SP_DialogCloseButton));
 
     TabGrid = new ui::DbGrid(box);
     TabGrid->setObjectName(QStringLiteral("TabGrid"));

@@ -4,6 +4,7 @@
 #include "ui/DbGrid.h"
 
 #include <QLineEdit>
+#include <QTest>
 
 using engine::dsBrowse;
 using engine::dsEdit;
@@ -131,6 +132,17 @@ TEST_F(ApplicationEditor, ChecksInOrderAndStoresCodesInCapitals) {
     click(window(), "BtnPost");
     EXPECT_TRUE(boxes.shown().empty()) << lastBox().toStdString();
     EXPECT_EQ(window().Prod.State(), dsBrowse);
+
+    // While editing, a click on another row of the grid stores the changes.
+    click(window(), "BtnEdit");
+    type(window(), "EditTMDESC", "Stores");
+    auto* grid = control<ui::DbGrid>(window(), "TabGrid");
+    int other = grid->gridModel().currentRow() == 0 ? 1 : 0;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(other, 1)).center());
+    EXPECT_EQ(window().Prod.State(), dsBrowse);
+    EXPECT_TRUE(boxes.shown().empty()) << lastBox().toStdString();
+    EXPECT_EQ(gridRow(1 - other).at(1), "Stores");
 }
 
 TEST_F(ApplicationEditor, UntouchedRowsClosingAndDeleting) {
