@@ -448,16 +448,19 @@ TEST_F(BaseEditor, OtherWindowsGetTheirMembersAndShowModally) {
     EXPECT_EQ(QRP_Archivi->property("ReportFilter").toString(), "TMTIPO=\"A\"");
     EXPECT_TRUE(QRP_Archivi->property("ReportTables").toBool());
 
+    // Printing stores no pending row, nor does the activation it causes.
     clickTab(1);
+    click(window(), "BtnInsert1");
+    fillField("amount", "Amount");
     whileModal([&] { click(window(), "BtnStampa"); });
+    EXPECT_EQ(window().Field.State(), dsInsert);
+    EXPECT_TRUE(rows("B", "PAYMENTS").empty());
     EXPECT_EQ(QRP_Archivi->property("ReportTitle").toString(), "[ PAYMENTS ] - Payments");
     EXPECT_EQ(QRP_Archivi->property("ReportFilter").toString(),
               "TMTIPO=\"B\" AND TMNPFM=\"PAYMENTS\"");
     EXPECT_FALSE(QRP_Archivi->property("ReportTables").toBool());
 
     // The index button stores a pending field row first.
-    click(window(), "BtnInsert1");
-    fillField("amount", "Amount");
     shown = whileModal([&] { click(window(), "BtnIndici"); });
     EXPECT_EQ(shown, "Man_Indici");
     EXPECT_EQ(Man_Indici->TableName, "PAYMENTS");
