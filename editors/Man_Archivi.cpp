@@ -12,7 +12,6 @@
 #include <QMouseEvent>
 #include <QShowEvent>
 #include <QTabBar>
-#include <QVBoxLayout>
 
 TMan_Archivi* Man_Archivi = nullptr;
 
@@ -45,21 +44,6 @@ std::string typeWord(char code) {
 bool pending(const engine::TDataSet& dataSet) {
     return dataSet.State() == dsInsert || dataSet.State() == dsEdit;
 }
-
-// Keeps a data source disabled while the dataset moves through rows that
-// the controls need not follow.
-class Unfollowed {
-public:
-    explicit Unfollowed(engine::TDataSource& source) : source_(source) {
-        source_.SetEnabled(false);
-    }
-    ~Unfollowed() { source_.SetEnabled(true); }
-    Unfollowed(const Unfollowed&) = delete;
-    Unfollowed& operator=(const Unfollowed&) = delete;
-
-private:
-    engine::TDataSource& source_;
-};
 
 // The persistent fields of a T_BASE row, declared on a closed dataset.
 void declareBaseFields(engine::TTable& table) {
@@ -427,7 +411,7 @@ void TMan_Archivi::FieldCalcFields() {
 void TMan_Archivi::LoadFieldRows(const std::string& tableName) {
     NextFieldRow = 0;
     {
-        Unfollowed quiet(Src_Field);
+        editors::Unfollowed quiet(Src_Field);
         editors::openOrRefresh(Field);
         Field.CancelRange();
         Field.SetRangeStart();

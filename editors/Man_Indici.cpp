@@ -171,11 +171,7 @@ void TMan_Indici::FormCreate() {
 void TMan_Indici::FormActivate() {
     LabCodi->setText(QString::fromStdString(TableName));
     LabDesc->setText(QString::fromStdString(TableDescription));
-    Src_Index.SetEnabled(false);
-    struct Follow {
-        engine::TDataSource& source;
-        ~Follow() { source.SetEnabled(true); }
-    } follow{Src_Index};
+    editors::Unfollowed quiet(Src_Index);
     editors::openOrRefresh(Index);
     Index.CancelRange();
     Index.SetRangeStart();

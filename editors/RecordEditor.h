@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/dataset/DataSetTypes.h"
+#include "engine/dataset/DataSource.h"
 #include "engine/dataset/Table.h"
 #include "ui/DbGridModel.h"
 
@@ -56,6 +57,21 @@ void setKeyBox(QWidget& box, bool typeable);
 // A grid column with the view's font and colour unless given.
 ui::DbColumn gridColumn(const char* field, const QString& title, int width,
                         std::optional<QFont> font = {}, std::optional<QColor> color = {});
+
+// Keeps a data source disabled while it lives: the dataset moves through
+// rows that the controls need not follow.
+class Unfollowed {
+public:
+    explicit Unfollowed(engine::TDataSource& source) : source_(source) {
+        source_.SetEnabled(false);
+    }
+    ~Unfollowed() { source_.SetEnabled(true); }
+    Unfollowed(const Unfollowed&) = delete;
+    Unfollowed& operator=(const Unfollowed&) = delete;
+
+private:
+    engine::TDataSource& source_;
+};
 
 // Opens a table when it is closed, refreshes it when it is open.
 void openOrRefresh(engine::TTable& table);
