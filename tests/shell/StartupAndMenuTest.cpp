@@ -1,6 +1,7 @@
 #include "ShellWorkspace.h"
 
 #include "dictionary/Dm_Vadem.h"
+#include "dictionary/Layouts.h"
 #include "editors/Man_Archivi.h"
 #include "editors/Man_Prodotti.h"
 #include "engine/EngineError.h"
@@ -104,6 +105,8 @@ TEST_F(StartUp, MissingAliasIsShownAndNothingStarts) {
 }
 
 TEST_F(MenuWiring, ButtonsAndItemsOpenTheirWindowsAndDisableRestore) {
+    // The editors open the dictionary tables when they are shown.
+    dictionary::createDictionary(system);
     start();
     // The About box leaves the restore button alone and closes on its button.
     EXPECT_EQ(closingModal([] { Menu_Vadem->Prodotto->trigger(); }), "Pgm_Logo");

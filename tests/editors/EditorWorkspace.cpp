@@ -1,0 +1,212 @@
+#include "EditorWorkspace.h"
+
+#include "dictionary/Layouts.h"
+#include "shell/Startup.h"
+#include "ui/Colors.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <random>
+
+using namespace engine;
+
+namespace {
+
+void openDictionaryTable(TTable& table, const std::filesystem::path& dir, const char* name) {
+    table.SetDatabaseName(dir.string());
+    table.SetTableName(name);
+    table.Open();
+}
+
+} // namespace
+
+void EditorWorkspace::SetUp() {
+    std::random_device random;
+    root = std::filesystem::temp_directory_path() / ("editors-test-" + std::to_string(random()));
+    system = root / "system";
+    tables = root / "tables";
+    config = root / "engine.conf";
+    std::filesystem::create_directories(system);
+    std::filesystem::create_directories(tables);
+    std::ofstream(config) << "[DBZET]\ndriver = DBASE\npath = " << tables.string() << "\n";
+    setenv("SCHEDAX_SYSTEM_DIR", system.c_str(), 1);
+    setenv("SCHEDAX_ENGINE_CONFIG", config.c_str(), 1);
+    dictionary::createDictionary(system);
+    createProgram();
+}
+
+void EditorWorkspace::TearDown() {
+    destroyProgram();
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+}
+
+void EditorWorkspace::addApplication(const std::string& code, const std::string& name) {
+    TTable prod;
+    openDictionaryTable(prod, system, "T_PROD");
+    prod.Insert();
+    prod.FieldByName("TMSUFF").SetAsString(code);
+    prod.FieldByName("TMDESC").SetAsString(name);
+    prod.FieldByName("TMBIST").SetAsBoolean(false);
+    prod.Post();
+}
+
+void EditorWorkspace::addBaseTable(const std::string& name, const std::string& description,
+                                   const std::string& application, Date date) {
+    TTable base;
+    openDictionaryTable(base, system, "T_BASE");
+    base.Insert();
+    base.FieldByName("TMTIPO").SetAsString("A");
+    base.FieldByName("TMNPFM").SetAsString(name);
+    base.FieldByName("TMDESC").SetAsString(description);
+    base.FieldByName("TMSUFF").SetAsString(application);
+    base.FieldByName("TMDATA").SetAsDateTime(date);
+    base.FieldByName("TMBCAR").SetAsBoolean(false);
+    base.FieldByName("TMTBAS").SetAsString("0");
+    base.Post();
+}
+
+void EditorWorkspace::addField(const std::string& table, int number, const std::string& name,
+                               const std::string& description, const std::string& type, int size) {
+    TTable base;
+    openDictionaryTable(base, system, "T_BASE");
+    base.Insert();
+    base.FieldByName("TMTIPO").SetAsString("B");
+    base.FieldByName("TMNPFM").SetAsString(table);
+    base.FieldByName("TMNRIG").SetAsInteger(number);
+    base.FieldByName("TMNFLD").SetAsString(name);
+    base.FieldByName("TMDESC").SetAsString(description);
+    base.FieldByName("TMTFLD").SetAsString(type);
+    base.FieldByName("TMSIZE").SetAsInteger(size);
+    base.FieldByName("TMDATA").SetAsDateTime(OldDate);
+    base.FieldByName("TMBCAR").SetAsBoolean(false);
+    base.Post();
+}
+
+void EditorWorkspace::addIndex(const std::string& table, const std::string& name,
+                               const std::string& expression, int keys) {
+    TTable base;
+    openDictionaryTable(base, system, "T_BASE");
+    base.Insert();
+    base.FieldByName("TMTIPO").SetAsString("C");
+    base.FieldByName("TMNPFM").SetAsString(table);
+    base.FieldByName("TMNFLD").SetAsString(name);
+    base.FieldByName("TMDESC").SetAsString(expression);
+    base.FieldByName("TMSIZE").SetAsInteger(keys);
+    base.FieldByName("TMDATA").SetAsDateTime(OldDate);
+    base.FieldByName("TMBCAR").SetAsBoolean(false);
+    base.Post();
+}
+
+std::vector<EditorWorkspace::Row> EditorWorkspace::rows(const std::string& kind,
+                                                        const std::string& table) const {
+    TTable base;
+    base.SetIndexName("BASE02");
+    openDictionaryTable(base, system, "T_BASE");
+    std::vector<Row> found;
+    for (base.First(); !base.Eof(); base.Next()) {
+        Row row{base.FieldByName("TMTIPO").AsString(),
+                base.FieldByName("TMNPFM").AsString(),
+                base.FieldByName("TMNFLD").AsString(),
+                base.FieldByName("TMDESC").AsString(),
+                base.FieldByName("TMTFLD").AsString(),
+                base.FieldByName("TMDCND").AsString(),
+                base.FieldByName("TMSUFF").AsString(),
+                static_cast<int>(base.FieldByName("TMNRIG").AsInteger()),
+                static_cast<int>(base.FieldByName("TMSIZE").AsInteger()),
+                base.FieldByName("TMDATA").AsDateTime()};
+        if (row.kind == kind && (table.empty() || row.table == table))
+            found.push_back(row);
+    }
+    return found;
+}
+
+EditorWorkspace::Row EditorWorkspace::baseRow(const std::string& table) const {
+    auto found = rows("A", table);
+    EXPECT_EQ(found.size(), 1u) << table;
+    return found.empty() ? Row{} : found.front();
+}
+
+std::vector<std::string> EditorWorkspace::applicationCodes() const {
+    TTable prod;
+    prod.SetIndexName("PROD00");
+    openDictionaryTable(prod, system, "T_PROD");
+    std::vector<std::string> codes;
+    for (; !prod.Eof(); prod.Next())
+        codes.push_back(prod.FieldByName("TMSUFF").AsString());
+    return codes;
+}
+
+void EditorWorkspace::open(QDialog& window) {
+    window.show();
+    window.activateWindow();
+    QApplication::processEvents();
+}
+
+void EditorWorkspace::click(QWidget& window, const char* button) {
+    if (auto* found = control<QAbstractButton>(window, button))
+        found->click();
+}
+
+void EditorWorkspace::type(QWidget& window, const char* edit, const QString& text) {
+    auto* box = control<QLineEdit>(window, edit);
+    if (!box)
+        return;
+    box->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Delete);
+    else
+        QTest::keyClicks(box, text);
+}
+
+bool EditorWorkspace::enabled(QWidget& window, const char* name) {
+    auto* found = control<QWidget>(window, name);
+    return found && found->isEnabled();
+}
+
+QString EditorWorkspace::text(QWidget& window, const char* name) {
+    auto* found = control<QWidget>(window, name);
+    if (auto* edit = qobject_cast<QLineEdit*>(found))
+        return edit->text();
+    return found ? found->property("text").toString() : QString();
+}
+
+QString EditorWorkspace::focused(QWidget& window) {
+    QWidget* focus = window.focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+bool EditorWorkspace::windowColoured(QWidget& window, const char* name) {
+    auto* found = control<QWidget>(window, name);
+    return found && ui::boxColor(*found) == ui::colorOf(ui::BoxColor::Window);
+}
+
+QString EditorWorkspace::whileModal(const std::function<void()>& action,
+                                    const std::function<void(QWidget&)>& inside) {
+    QString seen;
+    int tries = 0;
+    QWidget* below = QApplication::activeModalWidget();
+    std::function<void()> close = [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == below) {
+            if (++tries < 200)
+                QTimer::singleShot(5, close);
+            return;
+        }
+        seen = modal->objectName();
+        if (inside)
+            inside(*modal);
+        modal->close();
+    };
+    QTimer::singleShot(0, close);
+    action();
+    return seen;
+}
+
+QString EditorWorkspace::lastBox() const {
+    QStringList texts = boxes.texts();
+    return texts.isEmpty() ? QString() : texts.back();
+}
