@@ -150,6 +150,8 @@ const Record& TDataSet::displayed() const {
         return buffer_;
     if (state_ == dsSetKey)
         return keyBuffer_;
+    if (state_ == dsCalcFields && calcRow_)
+        return *calcRow_;
     return current_;
 }
 
@@ -213,6 +215,8 @@ void TDataSet::computeDerivedFields() {
     }
     if (OnCalcFields) {
         TDataSetState saved = state_;
+        // A row being edited or inserted is calculated from its typed values.
+        calcRow_ = (saved == dsEdit || saved == dsInsert) ? &buffer_ : &current_;
         state_ = dsCalcFields;
         try {
             OnCalcFields(*this);

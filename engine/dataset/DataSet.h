@@ -139,6 +139,7 @@ private:
     Record buffer_;
     Record keyBuffer_;
     std::vector<Value> derived_;
+    const Record* calcRow_ = nullptr; // the row calculated fields read from
     bool modified_ = false;
     bool eof_ = true;
     bool bof_ = true;

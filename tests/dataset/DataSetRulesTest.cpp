@@ -154,6 +154,13 @@ TEST_F(DataSetRules, LookupAndCalculatedFields) {
     EXPECT_EQ(groups, (std::vector<std::string>{"NOAPP", "SAORDERS", "ORPHAN"}));
     EXPECT_EQ(descriptions, (std::vector<std::string>{"No application", "Customer orders", ""}));
     EXPECT_THROW(fields.FieldByName("TMDESC"), EngineError);
+
+    // A row being inserted is calculated from what was typed into it.
+    fields.Insert();
+    fields.FieldByName("TMNPFM").SetAsString("ORDERS");
+    EXPECT_EQ(fields.FieldByName("JMP1").AsString(), "SAORDERS");
+    EXPECT_EQ(fields.FieldByName("DPFM").AsString(), "Customer orders");
+    fields.Cancel();
 }
 
 } // namespace
