@@ -69,6 +69,16 @@ struct DataDispatcher {
     }
 };
 
+struct UpdateDispatcher {
+    std::shared_ptr<DataLink::Listeners> listeners;
+    void operator()(engine::TDataSource&) const {
+        auto keep = listeners;
+        for (const auto& entry : std::vector(keep->entries))
+            if (entry.link && entry.link->onCommit)
+                entry.link->onCommit();
+    }
+};
+
 // The listeners of `source`, installing the dispatchers on first use (or
 // again when someone assigned the slots since).
 std::shared_ptr<DataLink::Listeners> listenersOf(engine::TDataSource& source) {
@@ -90,6 +100,7 @@ std::shared_ptr<DataLink::Listeners> listenersOf(engine::TDataSource& source) {
                                   {listeners->nextId++, nullptr, {}, source.OnDataChange});
     source.OnStateChange = StateDispatcher{listeners};
     source.OnDataChange = DataDispatcher{listeners};
+    source.OnUpdateRecord = UpdateDispatcher{listeners};
     return listeners;
 }
 
@@ -115,10 +126,7 @@ void onDataChange(engine::TDataSource& source, DataLink::DataHandler handler) {
 }
 
 void updateRecord(engine::TDataSource& source) {
-    auto listeners = listenersOf(source);
-    for (const auto& entry : std::vector(listeners->entries))
-        if (entry.link && entry.link->onCommit)
-            entry.link->onCommit();
+    UpdateDispatcher{listenersOf(source)}(source);
 }
 
 bool isWalking(const engine::TDataSet* dataSet) {

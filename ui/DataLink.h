@@ -51,7 +51,8 @@ void onDataChange(engine::TDataSource& source, DataLink::DataHandler handler);
 
 // Makes every control bound to `source` store the text it shows into its
 // field (as leaving the control does); the first value a field refuses is
-// raised as the engine's error. Call before Post.
+// raised as the engine's error. The dataset asks for this itself before it
+// stores a pending row (Post, Insert, moves, Refresh).
 void updateRecord(engine::TDataSource& source);
 
 // Keeps the data sources of a dataset silent while it lives: moves made

@@ -239,9 +239,17 @@ void TDataSet::fireScroll() {
         AfterScroll(*this);
 }
 
+void TDataSet::UpdateRecord() {
+    if (state_ != dsEdit && state_ != dsInsert)
+        return;
+    for (TDataSource* source : std::vector<TDataSource*>(sources_))
+        source->datasetUpdateRecord();
+}
+
 void TDataSet::CheckBrowseMode() {
     requireActive("move");
     if (state_ == dsEdit || state_ == dsInsert) {
+        UpdateRecord();
         if (modified_)
             Post();
         else
@@ -347,6 +355,7 @@ void TDataSet::Post() {
     }
     if (state_ != dsEdit && state_ != dsInsert)
         return;
+    UpdateRecord();
     if (BeforePost)
         BeforePost(*this);
     bool inserting = state_ == dsInsert;

@@ -57,6 +57,9 @@ public:
     bool Modified() const { return modified_; }
     // Posts a pending row when it was changed, else drops it.
     void CheckBrowseMode();
+    // Lets the controls of the data sources store what they show (done
+    // before every store of a pending row).
+    void UpdateRecord();
 
     // Fields: the table's columns unless persistent fields were declared
     // before opening; calculated and lookup fields are always declared.

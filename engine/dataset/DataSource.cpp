@@ -48,6 +48,11 @@ void TDataSource::datasetDataChanged(TField* field) {
         OnDataChange(*this, field);
 }
 
+void TDataSource::datasetUpdateRecord() {
+    if (enabled_ && OnUpdateRecord)
+        OnUpdateRecord(*this);
+}
+
 void TDataSource::datasetGone() {
     dataSet_ = nullptr;
 }

@@ -29,10 +29,14 @@ public:
 
     std::function<void(TDataSource&)> OnStateChange;
     std::function<void(TDataSource&, TField*)> OnDataChange;
+    // Asked before a pending row is stored: controls put what they show into
+    // their fields.
+    std::function<void(TDataSource&)> OnUpdateRecord;
 
     // Called by the dataset.
     void datasetStateChanged();
     void datasetDataChanged(TField* field);
+    void datasetUpdateRecord();
     void datasetGone();
 
 private:

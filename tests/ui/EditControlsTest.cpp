@@ -45,6 +45,13 @@ TEST_F(EditControls, TypingOnlyWhileEditingWithTheFieldsLimits) {
     // Moving shows the next row; closing empties the box.
     items.Next();
     EXPECT_EQ(name.text(), "Item 999995");
+
+    // A store takes what the box shows, even when the box still has the focus.
+    items.Edit();
+    name.clear();
+    QTest::keyClicks(&name, "typed");
+    items.Post();
+    EXPECT_EQ(items.FieldByName("NAME").AsString(), "TYPED");
     items.Close();
     EXPECT_EQ(name.text(), "");
     EXPECT_EQ(day.text(), "");
