@@ -13,6 +13,8 @@ DbGridModel::DbGridModel(QObject* parent) : QAbstractTableModel(parent) {
         engine::TDataSet* ds = dataSet();
         if (!ds || ds->State() == engine::dsBrowse)
             reload();
+        else if (ds->State() == engine::dsInsert)
+            showInsertRow();
         else
             setCurrent(current_);
     };
@@ -69,10 +71,27 @@ std::vector<QString> DbGridModel::cellsOfCurrent() const {
     return cells;
 }
 
+// A new row opens above the current one, as a row of its own.
+void DbGridModel::showInsertRow() {
+    if (insertAt_ >= 0)
+        return;
+    int at = current_ >= 0 ? current_ : 0;
+    beginInsertRows({}, at, at);
+    insertAt_ = at;
+    current_ = -1;
+    endInsertRows();
+    setCurrent(at);
+}
+
+int DbGridModel::storedRow(int row) const {
+    return insertAt_ >= 0 && row > insertAt_ ? row - 1 : row;
+}
+
 void DbGridModel::reload() {
     if (busy_)
         return;
     beginResetModel();
+    insertAt_ = -1;
     rows_.clear();
     end_.reset();
     current_ = -1;
@@ -134,7 +153,7 @@ void DbGridModel::follow() {
     engine::TDataSet* ds = dataSet();
     engine::TTable* t = table();
     if (!ds || !t || ds->State() == engine::dsInsert) {
-        setCurrent(ds && ds->State() == engine::dsInsert ? current_ : -1);
+        setCurrent(ds && ds->State() == engine::dsInsert ? insertAt_ : -1);
         return;
     }
     engine::RowId id = t->currentRow();
@@ -167,9 +186,9 @@ void DbGridModel::setCurrent(int row) {
 
 void DbGridModel::moveTo(int row) {
     engine::TDataSet* ds = dataSet();
-    if (!ds || row < 0 || row >= rowCount() || row == current_)
+    if (!ds || row < 0 || row >= rowCount() || row == current_ || row == insertAt_)
         return;
-    engine::RowId target = rows_[row].id;
+    engine::RowId target = rows_[storedRow(row)].id;
     try {
         ds->CheckBrowseMode(); // stores a pending row, with its checks
         follow();
@@ -204,7 +223,7 @@ void DbGridModel::moveTo(int row) {
 }
 
 int DbGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size()) + (insertAt_ >= 0 ? 1 : 0);
 }
 
 int DbGridModel::columnCount(const QModelIndex& parent) const {
@@ -221,7 +240,7 @@ QVariant DbGridModel::data(const QModelIndex& index, int role) const {
         bool pending = ds && (ds->State() == engine::dsEdit || ds->State() == engine::dsInsert);
         if (pending && index.row() == current_)
             return cellsOfCurrent()[index.column()];
-        return rows_[index.row()].cells[index.column()];
+        return rows_[storedRow(index.row())].cells[index.column()];
     }
     case Qt::FontRole:
         return column.font ? QVariant(*column.font) : QVariant();

@@ -69,6 +69,8 @@ private:
     void fetch(int count, engine::RowId until = engine::NoRow);
     void follow();
     void setCurrent(int row);
+    void showInsertRow();
+    int storedRow(int row) const; // index in rows_ of a grid row
     std::vector<QString> cellsOfCurrent() const;
     engine::TDataSet* dataSet() const;
     engine::TTable* table() const;
@@ -81,6 +83,7 @@ private:
     bool complete_ = true;
     bool busy_ = false;
     int current_ = -1;
+    int insertAt_ = -1; // grid row of a row being inserted, shown beside the stored ones
     std::uint64_t seenChange_ = 0;
 };
 

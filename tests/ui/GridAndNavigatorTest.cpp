@@ -68,6 +68,19 @@ TEST_F(GridAndNavigator, GridShowsTheIndexOrderAndFollowsTheCurrentRow) {
     EXPECT_EQ(items.FieldByName("CODE").AsString(), "C00002");
     EXPECT_EQ(cell(grid, 0, 1), "Changed"); // the new name sorts first now
 
+    // Inserting opens a row of its own above the current one.
+    QString currentName = cell(grid, 3, 1);
+    items.Insert();
+    ASSERT_EQ(model.rowCount(), 6);
+    EXPECT_EQ(indicator(grid, 3), "*");
+    EXPECT_EQ(cell(grid, 3, 1), "");
+    EXPECT_EQ(cell(grid, 4, 1), currentName);
+    items.FieldByName("NAME").SetAsString("Typed");
+    EXPECT_EQ(cell(grid, 3, 1), "Typed");
+    items.Cancel();
+    ASSERT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(cell(grid, 3, 1), currentName);
+
     // A range narrows the grid once the source is enabled again.
     source.SetEnabled(false);
     items.SetIndexName("BYCODE");
