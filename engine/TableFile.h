@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,14 @@ public:
     // Returns the row's id after the change (a Paradox row may move).
     virtual RowId update(RowId row, const Record& record) = 0;
     virtual void remove(RowId row) = 0;
+
+    // Appends a copy of every live row of `source` when both tables have the
+    // same layout in the same format and the copy can be made byte for byte;
+    // returns the number of rows, or nothing (and appends nothing) otherwise.
+    virtual std::optional<std::uint64_t> appendCopiesOf(TableFile& source) {
+        (void)source;
+        return std::nullopt;
+    }
 
     // Between these two calls appends may be buffered (bulk loads); when
     // endAppendBatch returns the files are complete, counts and indexes right.

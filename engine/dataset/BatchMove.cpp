@@ -90,7 +90,10 @@ std::uint64_t TBatchMove::Execute() {
             destination->append(row);
             ++MovedCount;
         };
-        if (cursor) {
+        auto copied = from == to ? destination->appendCopiesOf(*source) : std::nullopt;
+        if (copied) {
+            MovedCount = *copied; // one layout: rows copied as they are stored
+        } else if (cursor) {
             for (bool on = cursor->first(); on; on = cursor->next())
                 moveRow(cursor->row());
         } else {

@@ -226,6 +226,39 @@ void DbfTable::remove(RowId row) {
     changes_.bump();
 }
 
+// Copies records as bytes, and memo values block by block, when the source
+// has this table's fields and code page. Tables with tags take the way
+// through values, which keeps their keys.
+std::optional<std::uint64_t> DbfTable::appendCopiesOf(TableFile& other) {
+    auto* source = dynamic_cast<DbfTable*>(&other);
+    if (!source || source == this || index_ || source->header_.fields != header_.fields ||
+        source->codepage_.number() != codepage_.number() || (memo_ && !source->memo_))
+        return std::nullopt;
+    requireWritable();
+    std::string bytes;
+    std::uint64_t copied = 0;
+    for (RowId row = 1; row <= source->rowCount(); ++row) {
+        std::string_view raw = source->records_->raw(row);
+        if (raw[0] == '*')
+            continue;
+        bytes.assign(raw);
+        for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+            if (!blob_[i])
+                continue;
+            char* pointer = bytes.data() + header_.offsets[i];
+            std::uint32_t block = decodeBlockPointer(std::string_view(pointer, 10));
+            if (block != 0) {
+                std::string value = source->memo_->read(block, source->fieldContext(i));
+                encodeBlockPointer(memo_->append(value), pointer);
+            }
+        }
+        records_->append(bytes);
+        ++copied;
+    }
+    changes_.bump();
+    return copied;
+}
+
 void DbfTable::beginAppendBatch() {
     records_->beginBatch();
     if (memo_)

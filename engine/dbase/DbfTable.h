@@ -33,6 +33,7 @@ public:
     RowId append(const Record& record) override;
     RowId update(RowId row, const Record& record) override;
     void remove(RowId row) override;
+    std::optional<std::uint64_t> appendCopiesOf(TableFile& source) override;
     void beginAppendBatch() override;
     void endAppendBatch() override;
 

@@ -88,6 +88,21 @@ TEST_F(BatchMoves, ColumnsPairByNameWhenFieldsAreAddedDroppedAndMoved) {
 
     move.AbortOnProblem = true;
     EXPECT_THROW(move.Execute(), EngineError);
+
+    // Into a table of the same layout every value arrives as it was.
+    create("SAME", {{1, "CODE", 0x201, 0, 6, 0},
+                    {2, "NAME", 0x201, 0, 20, 0},
+                    {3, "PRICE", 0x202, 0, 8, 2},
+                    {4, "GONE", 0x201, 0, 5, 0}});
+    TTable same;
+    open(same, "SAME");
+    move.Destination = &same;
+    EXPECT_EQ(move.Execute(), 2u);
+    EXPECT_EQ(move.ProblemCount, 0u);
+    same.Open();
+    EXPECT_EQ(same.FieldByName("NAME").AsString(), "A rather long name");
+    EXPECT_DOUBLE_EQ(same.FieldByName("PRICE").AsFloat(), 1234.56);
+    EXPECT_EQ(same.FieldByName("GONE").AsString(), "bye");
 }
 
 TEST_F(BatchMoves, DatabaseOperationsAndLocks) {
