@@ -21,9 +21,9 @@ inline constexpr RowId NoRow = 0;
 enum class TableKind { DBase, Paradox };
 
 struct IndexDef {
-    std::string name;         // dBase tag name; Paradox index name ("" for the primary key)
-    std::string expression;   // dBase key expression; Paradox key fields "F1;F2"
-    std::string forCondition; // dBase FOR condition, "" for every record
+    std::string name = {};         // dBase tag name; Paradox index name ("" for the primary key)
+    std::string expression = {};   // dBase key expression; Paradox key fields "F1;F2"
+    std::string forCondition = {}; // dBase FOR condition, "" for every record
     bool unique = false;
     bool descending = false;
     bool primary = false;         // Paradox: the primary key (leading fields)

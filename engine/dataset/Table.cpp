@@ -72,7 +72,7 @@ void TTable::SetIndexName(const std::string& name) {
 void TTable::SetFilter(const std::string& text) {
     filterText_ = text;
     if (Active() && filtered_)
-        SetFiltered(true), Refresh();
+        SetFiltered(true);
 }
 
 void TTable::SetFiltered(bool filtered) {
