@@ -71,7 +71,7 @@ QString qs(const std::string& text) {
 
 } // namespace
 
-TMan_Archivi::TMan_Archivi(QWidget* parent) : QDialog(parent) {
+TMan_Archivi::TMan_Archivi(QWidget* parent) : editors::EditorDialog(parent) {
     setObjectName(QStringLiteral("Man_Archivi"));
     setWindowTitle(QStringLiteral("Base-Tables"));
     setFixedSize(590, 427);
@@ -196,17 +196,6 @@ void TMan_Archivi::FormActivate() {
 void TMan_Archivi::FormClose() {
     if (Base.Active())
         Base.Cancel();
-}
-
-void TMan_Archivi::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        ui::showingErrors([this] { FormActivate(); });
-}
-
-void TMan_Archivi::done(int result) {
-    ui::showingErrors([this] { FormClose(); });
-    QDialog::done(result);
 }
 
 // The window is active again when a window shown from it closes.

@@ -10,6 +10,8 @@
 #include "ui/DbRadioGroup.h"
 #include "ui/DbText.h"
 
+#include "editors/EditorDialog.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -21,7 +23,7 @@
 // rows of T_BASE, page "Base - Detail" the field rows of the current base
 // table. Shown modally; one instance, Man_Archivi. The index editor stamps a
 // base table's date through DateStamping, Base and BaseTMDATA.
-class TMan_Archivi : public QDialog {
+class TMan_Archivi : public editors::EditorDialog {
     Q_OBJECT
 public:
     explicit TMan_Archivi(QWidget* parent = nullptr);
@@ -65,8 +67,8 @@ public:
     void Tab_DistintaClick();
 
     void FormCreate();
-    void FormActivate();
-    void FormClose();
+    void FormActivate() override;
+    void FormClose() override;
 
     // Stamps today's date on the current base-table row (the index editor
     // and the field store use it); a failed store leaves the row as it was.
@@ -77,10 +79,7 @@ public:
     void BtnIndiciClick();
     void BtnCreaClick();
 
-    void done(int result) override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -50,7 +50,7 @@ ui::DbEdit* labelledEdit(QWidget* parent, const char* name, const char* caption,
 
 } // namespace
 
-TMan_Indici::TMan_Indici(QWidget* parent) : QDialog(parent) {
+TMan_Indici::TMan_Indici(QWidget* parent) : editors::EditorDialog(parent) {
     setObjectName(QStringLiteral("Man_Indici"));
     setWindowTitle(QStringLiteral("Index"));
     setFixedSize(590, 376);
@@ -186,17 +186,6 @@ void TMan_Indici::FormActivate() {
 void TMan_Indici::FormClose() {
     if (Index.Active())
         Index.Cancel();
-}
-
-void TMan_Indici::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        ui::showingErrors([this] { FormActivate(); });
-}
-
-void TMan_Indici::done(int result) {
-    ui::showingErrors([this] { FormClose(); });
-    QDialog::done(result);
 }
 
 void TMan_Indici::IndexAction(int code) {

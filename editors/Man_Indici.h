@@ -6,6 +6,8 @@
 #include "ui/DbGrid.h"
 #include "ui/DbNavigator.h"
 
+#include "editors/EditorDialog.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -15,7 +17,7 @@
 // The index editor: the index rows of one base table. The caller sets
 // TableName and TableDescription before each showing. Storing an index row
 // stamps the base table's date through Man_Archivi. One instance, Man_Indici.
-class TMan_Indici : public QDialog {
+class TMan_Indici : public editors::EditorDialog {
     Q_OBJECT
 public:
     explicit TMan_Indici(QWidget* parent = nullptr);
@@ -31,13 +33,8 @@ public:
     void ValidateIndex();
 
     void FormCreate();
-    void FormActivate();
-    void FormClose();
-
-    void done(int result) override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
+    void FormActivate() override;
+    void FormClose() override;
 
 private:
     void declareFields();

@@ -16,7 +16,7 @@ TMan_Prodotti* Man_Prodotti = nullptr;
 using engine::dsEdit;
 using engine::dsInsert;
 
-TMan_Prodotti::TMan_Prodotti(QWidget* parent) : QDialog(parent) {
+TMan_Prodotti::TMan_Prodotti(QWidget* parent) : editors::EditorDialog(parent) {
     setObjectName(QStringLiteral("Man_Prodotti"));
     setWindowTitle(QStringLiteral("Application"));
     resize(590, 376);
@@ -160,17 +160,6 @@ void TMan_Prodotti::FormActivate() {
 void TMan_Prodotti::FormClose() {
     if (Prod.Active())
         Prod.Cancel();
-}
-
-void TMan_Prodotti::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        ui::showingErrors([this] { FormActivate(); });
-}
-
-void TMan_Prodotti::done(int result) {
-    ui::showingErrors([this] { FormClose(); });
-    QDialog::done(result);
 }
 
 void TMan_Prodotti::ProdAction(int code) {

@@ -6,13 +6,15 @@
 #include "ui/DbGrid.h"
 #include "ui/DbNavigator.h"
 
+#include "editors/EditorDialog.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 
 // The application editor: the rows of T_PROD. Shown modally; one instance,
 // Man_Prodotti.
-class TMan_Prodotti : public QDialog {
+class TMan_Prodotti : public editors::EditorDialog {
     Q_OBJECT
 public:
     explicit TMan_Prodotti(QWidget* parent = nullptr);
@@ -25,13 +27,8 @@ public:
     void ValidateProd();
 
     void FormCreate();
-    void FormActivate();
-    void FormClose();
-
-    void done(int result) override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
+    void FormActivate() override;
+    void FormClose() override;
 
 private:
     void declareFields();
