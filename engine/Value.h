@@ -19,7 +19,8 @@ struct Blob {
 // number, an integer, a date, a logical or binary bytes. Memo text is Text.
 class Value {
 public:
-    using Storage = std::variant<std::monostate, std::string, double, std::int64_t, Date, bool, Blob>;
+    using Storage =
+        std::variant<std::monostate, std::string, double, std::int64_t, Date, bool, Blob>;
 
     Value() = default;
     Value(std::string text) : v_(std::move(text)) {}

@@ -102,6 +102,7 @@ void DbfRecords::writeHeaderCount() {
 void DbfRecords::reset(std::uint32_t count) {
     pending_.clear();
     pendingCount_ = 0;
+    batch_ = false;
     count_ = count;
     windowFirst_ = 0;
     windowRows_ = 0;

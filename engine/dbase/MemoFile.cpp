@@ -64,6 +64,12 @@ void MemoFile::refresh() {
         readHeader();
 }
 
+void MemoFile::discard() {
+    pending_.clear();
+    batch_ = false;
+    refresh();
+}
+
 std::optional<std::string> MemoFile::headerFault() const {
     std::uint64_t blocks = (file_.size() + blockSize_ - 1) / blockSize_;
     if (nextFree_ < blocks)

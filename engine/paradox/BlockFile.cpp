@@ -423,6 +423,11 @@ void BlockFile::clear() {
     file_.truncate(header_.size());
 }
 
+void BlockFile::setModified(bool on) {
+    header_[hdr::Modified] = on ? 1 : 0;
+    file_.writeAt(hdr::Modified, header_.data() + hdr::Modified, 1);
+}
+
 void BlockFile::writeHeader() {
     char* h = header_.data();
     putU32(h + hdr::NumRecords, static_cast<std::uint32_t>(records_));
