@@ -46,7 +46,7 @@ void OperationsWorkspace::SetUp() {
 
 void OperationsWorkspace::addTable(const std::string& name, const std::string& type,
                                    const std::string& application, Date date, bool copyData) {
-    addBaseTable(name, name + " table", application, date);
+    addBaseTable(name, name + " table", application, date == Date() ? OldDate : date);
     TTable base;
     base.SetIndexName("BASE00");
     base.SetFilter("[TMTIPO]='A'");
@@ -56,6 +56,8 @@ void OperationsWorkspace::addTable(const std::string& name, const std::string& t
     base.Edit();
     base.FieldByName("TMTBAS").SetAsString(type);
     base.FieldByName("TMBCAR").SetAsBoolean(copyData);
+    if (date == Date())
+        base.FieldByName("TMDATA").Clear();
     base.Post();
 }
 

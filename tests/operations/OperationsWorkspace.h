@@ -16,7 +16,8 @@ protected:
     // Drive A: is `floppy`, with the directory ZET_BASE on it.
     void SetUp() override;
 
-    // A base table of `type` ("0" dBase, "1" Paradox) owned by `application`.
+    // A base table of `type` ("0" dBase, "1" Paradox) owned by `application`;
+    // a zero date leaves its date empty.
     void addTable(const std::string& name, const std::string& type,
                   const std::string& application = "", engine::Date date = OldDate,
                   bool copyData = false);
