@@ -48,4 +48,11 @@ std::string trim(std::string_view s) {
     return trimLeft(trimRight(s));
 }
 
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 } // namespace engine

@@ -23,13 +23,6 @@ std::string tableNameOf(const fs::path& path) {
     return toUpperAscii(path.stem().string());
 }
 
-bool isAscii(const std::string& s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
-
 bool isEmptyMemo(const Value& v) {
     return v.isNull() || (v.isText() && v.text().empty()) || (v.isBlob() && v.blob().bytes.empty());
 }

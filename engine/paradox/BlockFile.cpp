@@ -1,7 +1,7 @@
 #include "engine/paradox/BlockFile.h"
 
+#include "engine/Bytes.h"
 #include "engine/EngineError.h"
-#include "engine/paradox/Bytes.h"
 
 #include <algorithm>
 #include <cstring>

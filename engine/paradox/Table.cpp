@@ -1,9 +1,9 @@
 #include "engine/paradox/Table.h"
 
+#include "engine/Bytes.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
 #include "engine/Text.h"
-#include "engine/paradox/Bytes.h"
 #include "engine/paradox/IndexTree.h"
 
 #include <algorithm>

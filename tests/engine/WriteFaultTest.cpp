@@ -1,6 +1,7 @@
 // Every write of every write path fails in turn (the file layer's fault
 // seam): afterwards the table's files are byte for byte as before, and the
 // table checks sound and still takes writes.
+#include "engine/DroppedWork.h"
 #include "engine/EngineError.h"
 #include "engine/FaultSeam.h"
 #include "engine/Tables.h"
@@ -216,4 +217,27 @@ TEST(WriteFaults, ARefusedRowTakesItsWholeBatchBack) {
         EXPECT_EQ(t->rowCount(), 2u);
         EXPECT_EQ(t->check(), std::vector<std::string>{}) << name;
     }
+}
+
+// A handle closed in the middle of a batch drops the batch and says so.
+TEST(WriteFaults, ABatchLeftOpenIsDroppedAndReported) {
+    std::vector<std::string> reported;
+    setDroppedWorkHandler([&](const EngineError& e) { reported.push_back(e.what()); });
+    for (const char* name : {"D.DBF", "D.DB"}) {
+        Dir dir(name);
+        fs::path table = dir.path() / name;
+        createTable(table, {{"CODE", FieldType::Character, 5, 0}})->append({Value("A0")});
+        const Files before = snapshot(dir.path());
+        {
+            auto t = openTable(table);
+            t->beginAppendBatch();
+            for (int i = 0; i < 100; ++i)
+                t->append({Value("B" + std::to_string(i))});
+        }
+        EXPECT_EQ(difference(snapshot(dir.path()), before), "") << name;
+        ASSERT_EQ(reported.size(), std::string(name) == "D.DBF" ? 1u : 2u) << name;
+        EXPECT_NE(reported.back().find("closed in the middle of a batch"), std::string::npos);
+        EXPECT_EQ(openTable(table)->rowCount(), 1u);
+    }
+    setDroppedWorkHandler(nullptr);
 }
