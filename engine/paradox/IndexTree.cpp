@@ -62,13 +62,19 @@ Layout layoutOf(const TreeHeader& h, const BlockFile& data, std::size_t headerSi
     l.entrySize = l.keyLength + 6;
     l.perBlock = (l.blockSize - 6) / l.entrySize;
     l.headerSize = headerSize;
-    std::size_t below = data.chain().size(), first = 1;
+    std::size_t below = data.chain().size();
     do {
         l.levelBlocks.push_back(below == 0 ? 1 : (below + l.perBlock - 1) / l.perBlock);
-        l.levelFirst.push_back(first);
-        first += l.levelBlocks.back();
         below = l.levelBlocks.back();
     } while (below > 1);
+    // Numbered from the top, as other readers expect: the root is block 1,
+    // then each level in turn, level 1 last.
+    l.levelFirst.resize(l.levelBlocks.size());
+    std::size_t first = 1;
+    for (std::size_t level = l.levelBlocks.size(); level-- > 0;) {
+        l.levelFirst[level] = first;
+        first += l.levelBlocks[level];
+    }
     l.total = first - 1;
     return l;
 }
@@ -82,8 +88,8 @@ void buildBlock(const Layout& l, const BlockFile& data, TreeCache& cache, std::s
     std::size_t number = l.levelFirst[level] + b;
     char* block = cache.image.data() + l.headerSize + (number - 1) * l.blockSize;
     std::memset(block, 0, l.blockSize);
-    // One chain through every block, level after level and the root last:
-    // other readers read the index as a table of NumRecords entries along it.
+    // One chain through every block from the root down to level 1: other
+    // readers read the index as a table of NumRecords entries along it.
     putU16(block, number < l.total ? number + 1 : 0);
     putU16(block + 2, number - 1);
     putU16(block + 4, static_cast<std::uint16_t>((static_cast<int>(to - from) - 1) *
@@ -164,7 +170,7 @@ void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, Bloc
     putU16(p + hdr::FirstBlock, 1);
     putU16(p + hdr::LastBlock, blocks);
     putU16(p + hdr::MaxBlocks, blocks);
-    putU16(p + hdr::IndexRoot, blocks);
+    putU16(p + hdr::IndexRoot, 1);
     p[hdr::Levels] = static_cast<char>(l.levelBlocks.size());
     out.writeAt(0, cache.image.data(), cache.image.size());
     if (out.size() > cache.image.size())
@@ -271,6 +277,9 @@ std::vector<std::string> checkIndexTree(const std::filesystem::path& path, Block
     // chain from the first block to the last, every block once.
     std::uint32_t entries = 0, blocks = 0;
     std::uint16_t previous = 0, number = getU16(h + hdr::FirstBlock);
+    if (levels > 1 && number != root)
+        fault("the chain starts at block " + std::to_string(number) + ", not at the root block " +
+              std::to_string(root));
     std::set<std::uint16_t> chained;
     while (number != 0 && number <= fileBlocks && chained.insert(number).second) {
         char links[6];

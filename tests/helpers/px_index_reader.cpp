@@ -24,7 +24,7 @@ void fail(pxdoc_t* p, int type, const char* msg, void* data) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        fstd::printf(stderr, "usage: px_index_reader TABLE.DB TABLE.PX\n");
+        std::fprintf(stderr, "usage: px_index_reader TABLE.DB TABLE.PX\n");
         return 2;
     }
     PX_boot();
