@@ -24,8 +24,13 @@ protected:
         dir = fs::temp_directory_path() / ("open-messages-" + std::to_string(rd()));
         fs::create_directories(dir);
         dictionary::createDictionary(dir);
+        config = dir / "engine.conf";
+        setenv("SCHEDAX_ENGINE_CONFIG", config.c_str(), 1);
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override {
+        unsetenv("SCHEDAX_ENGINE_CONFIG");
+        fs::remove_all(dir);
+    }
 
     // The message of opening T_BASE in the base-table editor's order.
     std::string openingBase() const {
@@ -42,6 +47,7 @@ protected:
     }
 
     fs::path dir;
+    fs::path config;
 };
 
 bool contains(const std::string& text, const std::string& part) {
@@ -77,9 +83,7 @@ TEST_F(OpenMessages, AnIndexFileThatCannotServeIsNamedWithItsFault) {
 }
 
 TEST_F(OpenMessages, AnAliasWithoutAPathSaysSo) {
-    fs::path config = dir / "engine.conf";
     std::ofstream(config) << "[DBZET]\ndriver = DBASE\n";
-    setenv("SCHEDAX_ENGINE_CONFIG", config.c_str(), 1);
     TDatabase db;
     db.DatabaseName = "Create";
     db.AliasName = "DBZET";
@@ -91,5 +95,4 @@ TEST_F(OpenMessages, AnAliasWithoutAPathSaysSo) {
         EXPECT_EQ(std::string(error.what()),
                   "Database DBZET has no directory: its alias has no path");
     }
-    unsetenv("SCHEDAX_ENGINE_CONFIG");
 }
