@@ -161,10 +161,10 @@ private:
     TDm_Vadem& module_;
 };
 
-// Stages the local application list with the floppy's applications that it
-// lacks added, not installed and undated.
-void stageMergedApplications(TDm_Vadem& module, RestoreStaging& staging, const fs::path& local,
-                             bool floppySound) {
+// Stages a copy of the local application list for the merge, its index
+// rebuilt when it does not agree with the table. False (nothing staged) when
+// the table itself is damaged: the floppy's list then takes its place.
+bool stageLocalApplications(RestoreStaging& staging, const fs::path& local) {
     fs::path localDbf = engine::findFile(local, "T_PROD.DBF");
     if (!fs::exists(localDbf))
         refuse(engine::code::FileNotFound, "the application list " + localDbf.string() +
@@ -173,18 +173,29 @@ void stageMergedApplications(TDm_Vadem& module, RestoreStaging& staging, const f
     if (fs::path localMdx = engine::companionFile(localDbf, ".MDX"); fs::exists(localMdx))
         staging.copyIn(localMdx, "T_PROD.MDX");
     fs::path staged = staging.directory() / "T_PROD.DBF";
-    // A damaged local index is mended here; a damaged local table is refused.
-    std::vector<std::string> faults;
+    auto faults = [&] {
+        try {
+            return engine::openTable(staged, {false, true})->check();
+        } catch (const EngineError& error) {
+            return std::vector<std::string>{error.what()};
+        }
+    };
+    if (faults().empty())
+        return true;
     try {
-        faults = engine::openTable(staged, {false, true})->check();
-    } catch (const EngineError& error) {
-        faults.push_back(error.what());
-    }
-    if (!faults.empty()) {
         rebuildIndex(staged, dictionary::prodTags());
-        checkStaged(staged, localDbf);
+        if (faults().empty())
+            return true;
+    } catch (const EngineError&) {
     }
+    for (const char* name : {"T_PROD.DBF", "T_PROD.MDX"})
+        fs::remove(staging.directory() / name);
+    return false;
+}
 
+// Adds the floppy's applications that the staged local list lacks, not
+// installed and undated.
+void mergeApplications(TDm_Vadem& module, RestoreStaging& staging, bool floppySound) {
     PointBack pointBack(module);
     engine::TTable& from = module.tmDmmys;
     pointAt(from, "A:", floppySound ? "PROD00" : "");
@@ -240,9 +251,19 @@ void restoreBaseTables(TDm_Vadem& module) {
 
     RestoreStaging staging(local);
     stageFloppyPair(staging, floppy, local, "T_BASE", dictionary::baseTags(), baseSound);
-    if (localProd)
-        stageMergedApplications(module, staging, local, prodSound);
-    else
+    if (localProd && stageLocalApplications(staging, local)) {
+        mergeApplications(module, staging, prodSound);
+    } else {
+        if (localProd) {
+            // A damaged local list gives way to the floppy's and is kept aside.
+            if (!onFloppy(floppy, "T_PROD.DBF"))
+                refuse(engine::code::FileCorrupt,
+                       engine::findFile(local, "T_PROD.DBF").string() +
+                           " is damaged and drive A: has no T_PROD.DBF to take its place");
+            staging.keepAside("T_PROD.DBF");
+            staging.keepAside("T_PROD.MDX");
+        }
         stageFloppyPair(staging, floppy, local, "T_PROD", dictionary::prodTags(), prodSound);
+    }
     staging.commit();
 }

@@ -77,6 +77,10 @@ void RestoreStaging::copyIn(const fs::path& from, const std::string& name) {
     }
 }
 
+void RestoreStaging::keepAside(const std::string& name) {
+    keptAside_.push_back(name);
+}
+
 void RestoreStaging::commit() {
     std::vector<fs::path> staged;
     for (const auto& entry : fs::directory_iterator(dir_))
@@ -84,6 +88,15 @@ void RestoreStaging::commit() {
     for (const fs::path& file : staged)
         flush(file, 0);
     syncDirectory(dir_);
+    for (const std::string& name : keptAside_) {
+        fs::path old = engine::findFile(dictionary_, name);
+        fs::path aside = old;
+        aside += ".damaged";
+        std::error_code ec;
+        fs::remove(aside, ec);
+        if (fs::exists(old, ec) && ::link(old.c_str(), aside.c_str()) != 0)
+            fail("keep a copy of", old, errno);
+    }
     for (const fs::path& file : staged) {
         fs::path target = engine::findFile(dictionary_, file.filename().string());
         if (::rename(file.c_str(), target.c_str()) != 0)

@@ -23,6 +23,10 @@ public:
     // or the user's default for a new file; never the mode of `from`.
     void copyIn(const std::filesystem::path& from, const std::string& name);
 
+    // At commit, the dictionary's own file `name` is kept beside its
+    // replacement as `name` + ".damaged" (when it is there).
+    void keepAside(const std::string& name);
+
     // Flushes every staged file and the staging directory to the disk,
     // renames each over its dictionary file (found case-insensitively), and
     // flushes the dictionary directory.
@@ -31,6 +35,7 @@ public:
 private:
     std::filesystem::path dictionary_;
     std::filesystem::path dir_;
+    std::vector<std::string> keptAside_;
 };
 
 // Flushes a directory's entries to the disk, so that the files created or

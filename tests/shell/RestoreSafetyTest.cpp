@@ -183,3 +183,27 @@ TEST_F(Restore, AWriteProtectedFloppyIsReadAndTheRestoredFilesKeepTheLocalModes)
     EXPECT_EQ(fileMode(system / "T_PROD.MDX"), 0640);
     setApplication(system, "PR", "Planned", true, "03/12/2026");
 }
+
+TEST_F(Restore, ADamagedLocalApplicationListGivesWayToTheFloppysAndIsKeptAside) {
+    dictionary::writeSampleDictionary(system, false);
+    std::string whole = bytes(system / "T_PROD.DBF");
+    std::string damaged = whole.substr(0, 40); // the header cut short
+    std::ofstream(system / "T_PROD.DBF", std::ios::binary | std::ios::trunc) << damaged;
+    restore();
+    EXPECT_EQ(errorShown(), "");
+    EXPECT_EQ(bytes(system / "T_PROD.DBF"), bytes(floppy / "T_PROD.DBF"));
+    EXPECT_EQ(bytes(system / "T_PROD.DBF.damaged"), damaged);
+    EXPECT_EQ(applications(system).size(), 4u);
+
+    // Without a list on the floppy to take its place, nothing changes.
+    std::ofstream(system / "T_PROD.DBF", std::ios::binary | std::ios::trunc) << damaged;
+    for (const char* file : {"T_PROD.DBF", "T_PROD.MDX"})
+        fs::remove(floppy / file);
+    std::vector<std::string> before = dictionaryFiles();
+    boxes.clear();
+    boxes.answer(ui::Answer::Yes);
+    Menu_Vadem->RestoreBaseTables1->trigger();
+    EXPECT_TRUE(errorShown().contains("T_PROD.DBF is damaged and drive A: has no T_PROD.DBF"))
+        << errorShown().toStdString();
+    EXPECT_EQ(dictionaryFiles(), before);
+}
