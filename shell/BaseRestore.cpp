@@ -17,8 +17,10 @@ using engine::EngineError;
 
 namespace {
 
+constexpr std::string_view NotRestored = "The dictionary was not restored: ";
+
 [[noreturn]] void refuse(std::uint16_t code, const std::string& why) {
-    throw EngineError(code, "The dictionary was not restored: " + why);
+    throw EngineError(code, std::string(NotRestored) + why);
 }
 
 // A file of the floppy, found case-insensitively; nothing when absent.
@@ -218,6 +220,27 @@ void mergeApplications(TDm_Vadem& module, RestoreStaging& staging, bool floppySo
     }
 }
 
+// Makes every new file of the dictionary ready in `staging`.
+void stageDictionary(TDm_Vadem& module, RestoreStaging& staging, const fs::path& floppy,
+                     const fs::path& local, bool baseSound, bool prodSound) {
+    stageFloppyPair(staging, floppy, local, "T_BASE", dictionary::baseTags(), baseSound);
+    bool localProd = anyLocalProd(local);
+    if (localProd && stageLocalApplications(staging, local)) {
+        mergeApplications(module, staging, prodSound);
+    } else {
+        if (localProd) {
+            // A damaged local list gives way to the floppy's and is kept aside.
+            if (!onFloppy(floppy, "T_PROD.DBF"))
+                refuse(engine::code::FileCorrupt,
+                       engine::findFile(local, "T_PROD.DBF").string() +
+                           " is damaged and drive A: has no T_PROD.DBF to take its place");
+            staging.keepAside("T_PROD.DBF");
+            staging.keepAside("T_PROD.MDX");
+        }
+        stageFloppyPair(staging, floppy, local, "T_PROD", dictionary::prodTags(), prodSound);
+    }
+}
+
 } // namespace
 
 fs::path floppyDirectory() {
@@ -232,7 +255,6 @@ void restoreBaseTables(TDm_Vadem& module) {
     PointBack pointBack(module);
     fs::path floppy = floppyDirectory();
     fs::path local(module.DictPath);
-    bool localProd = anyLocalProd(local);
 
     // The files are replaced under the datasets: they read them afresh.
     for (engine::TDataSet* dataSet : module.DictionaryDataSets)
@@ -250,20 +272,12 @@ void restoreBaseTables(TDm_Vadem& module) {
         prodSound = checkFloppyTable(*prod, dictionary::prodLayout());
 
     RestoreStaging staging(local);
-    stageFloppyPair(staging, floppy, local, "T_BASE", dictionary::baseTags(), baseSound);
-    if (localProd && stageLocalApplications(staging, local)) {
-        mergeApplications(module, staging, prodSound);
-    } else {
-        if (localProd) {
-            // A damaged local list gives way to the floppy's and is kept aside.
-            if (!onFloppy(floppy, "T_PROD.DBF"))
-                refuse(engine::code::FileCorrupt,
-                       engine::findFile(local, "T_PROD.DBF").string() +
-                           " is damaged and drive A: has no T_PROD.DBF to take its place");
-            staging.keepAside("T_PROD.DBF");
-            staging.keepAside("T_PROD.MDX");
-        }
-        stageFloppyPair(staging, floppy, local, "T_PROD", dictionary::prodTags(), prodSound);
+    try {
+        stageDictionary(module, staging, floppy, local, baseSound, prodSound);
+    } catch (const EngineError& error) {
+        if (std::string_view(error.what()).starts_with(NotRestored))
+            throw;
+        refuse(error.code(), error.what());
     }
     staging.commit();
 }
