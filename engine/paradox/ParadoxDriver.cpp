@@ -181,6 +181,7 @@ public:
     RowId append(const Record& record) override {
         return writing([&] { return table_->append(record); });
     }
+    void checkValues(const Record& record) override { table_->checkValues(record); }
     RowId update(RowId row, const Record& record) override {
         return writing([&] { return table_->update(row, record); });
     }
