@@ -31,8 +31,8 @@ double since(std::chrono::steady_clock::time_point start) {
 }
 
 void addRow(TTable& base, const std::string& kind, const std::string& table,
-            const std::string& name, const std::string& type, int number, int size,
-            int decimals, const std::string& key = "") {
+            const std::string& name, const std::string& type, int number, int size, int decimals,
+            const std::string& key = "") {
     base.Insert();
     base.FieldByName("TMTIPO").SetAsString(kind);
     base.FieldByName("TMNPFM").SetAsString(table);
@@ -68,21 +68,19 @@ void prepare(const fs::path& system, const fs::path& tables, long rows, int tags
         for (int k = 0; k < tags; ++k)
             addRow(base, "C", name, "TAG" + std::to_string(k), "", 0, 1, 0, tagKeys[k % 3]);
 
-        auto table = createTable(tables / (name + ".DBF"),
-                                 {{"CODE", FieldType::Character, 10, 0},
-                                  {"NAME", FieldType::Character, 30, 0},
-                                  {"AMOUNT", FieldType::Numeric, 12, 2},
-                                  {"DAY", FieldType::Date, 8, 0},
-                                  {"FLAG", FieldType::Logical, 1, 0}});
+        auto table = createTable(tables / (name + ".DBF"), {{"CODE", FieldType::Character, 10, 0},
+                                                            {"NAME", FieldType::Character, 30, 0},
+                                                            {"AMOUNT", FieldType::Numeric, 12, 2},
+                                                            {"DAY", FieldType::Date, 8, 0},
+                                                            {"FLAG", FieldType::Logical, 1, 0}});
         table->beginAppendBatch();
         unsigned seed = 12345 + t;
         for (long i = 0; i < rows; ++i) {
             seed = seed * 1103515245u + 12345u;
-            table->append({Value("C" + std::to_string(i)),
-                           Value("Customer " + std::to_string(seed % 100000)),
-                           Value((seed % 9999999) / 100.0),
-                           Value(Date::fromJulianDay(2451545 + seed % 9000)),
-                           Value((seed >> 9) % 2 == 1)});
+            table->append(
+                {Value("C" + std::to_string(i)), Value("Customer " + std::to_string(seed % 100000)),
+                 Value((seed % 9999999) / 100.0), Value(Date::fromJulianDay(2451545 + seed % 9000)),
+                 Value((seed >> 9) % 2 == 1)});
         }
         table->endAppendBatch();
         for (int k = 0; k < tags; ++k)
@@ -106,9 +104,9 @@ double copyFiles(const fs::path& from, const fs::path& to) {
 int main(int argc, char* argv[]) {
     long rows = argc > 1 ? std::atol(argv[1]) : 100000;
     int tags = argc > 2 ? std::atoi(argv[2]) : 0;
-    fs::path scratch = argc > 3 ? fs::path(argv[3])
-                                : fs::temp_directory_path() /
-                                      ("bench-update-" + std::to_string(::getpid()));
+    fs::path scratch =
+        argc > 3 ? fs::path(argv[3])
+                 : fs::temp_directory_path() / ("bench-update-" + std::to_string(::getpid()));
     fs::path system = scratch / "system", tables = scratch / "tables";
     fs::path copies = scratch / "copies", config = scratch / "engine.conf";
     fs::create_directories(system);
