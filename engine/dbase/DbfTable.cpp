@@ -303,44 +303,61 @@ std::optional<std::uint64_t> DbfTable::appendPlanned(TableFile& other, const App
     if (!source || source == this || source->codepage_.number() != codepage_.number() ||
         (index_ && rowCount() > 0) || plan.sameBytes.size() != header_.fields.size())
         return std::nullopt;
-    for (std::size_t i = 0; i < header_.fields.size(); ++i)
-        if (blob_[i] && plan.sameBytes[i] == ConvertField)
+    // Made once: a record with every field blank, the runs of bytes that
+    // are copied as they are (neighbouring fields in both layouts make one
+    // run), the memo fields copied block by block and the fields converted.
+    struct Run {
+        std::size_t from, to, length;
+    };
+    std::vector<Run> runs;
+    std::vector<std::size_t> memos, converted;
+    std::string blank(header_.recordLength, ' ');
+    for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+        int from = plan.sameBytes[i];
+        if (blob_[i] && from == ConvertField)
             return std::nullopt; // a value turned into a memo takes the way through values
+        if (blob_[i])
+            encodeBlockPointer(0, blank.data() + header_.offsets[i]);
+        else
+            encodeField(header_.fields[i], Value(), blank.data() + header_.offsets[i], codepage_,
+                        fieldContext(i));
+        if (from == ConvertField) {
+            converted.push_back(i);
+        } else if (from >= 0 && blob_[i]) {
+            memos.push_back(i);
+        } else if (from >= 0) {
+            Run run{source->header_.offsets[from], header_.offsets[i], header_.fields[i].length};
+            if (!runs.empty() && runs.back().from + runs.back().length == run.from &&
+                runs.back().to + runs.back().length == run.to)
+                runs.back().length += run.length;
+            else
+                runs.push_back(run);
+        }
+    }
     requireWritable();
     return session_.run([&] {
         std::string record;
         std::string bytes;
         std::uint64_t appended = 0;
         for (RowId row = 1; row <= source->rowCount(); ++row) {
+            // A copy: converting a field reads the source again.
             record.assign(source->records_->raw(row));
             if (record[0] == '*')
                 continue;
-            bytes.assign(header_.recordLength, ' ');
-            for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+            bytes = blank;
+            for (const Run& run : runs)
+                std::copy_n(record.data() + run.from, run.length, bytes.data() + run.to);
+            for (std::size_t i : converted)
+                encodeField(header_.fields[i], plan.convert(row, static_cast<int>(i)),
+                            bytes.data() + header_.offsets[i], codepage_, fieldContext(i));
+            for (std::size_t i : memos) {
                 int from = plan.sameBytes[i];
-                char* out = bytes.data() + header_.offsets[i];
-                if (from == BlankField) {
-                    if (blob_[i])
-                        encodeBlockPointer(0, out);
-                    else
-                        encodeField(header_.fields[i], Value(), out, codepage_, fieldContext(i));
-                    continue;
-                }
-                if (from == ConvertField) {
-                    encodeField(header_.fields[i], plan.convert(row, static_cast<int>(i)), out,
-                                codepage_, fieldContext(i));
-                    continue;
-                }
-                const char* in = record.data() + source->header_.offsets[from];
-                if (!blob_[i]) {
-                    std::copy_n(in, header_.fields[i].length, out);
-                    continue;
-                }
-                std::uint32_t block = decodeBlockPointer(std::string_view(in, 10));
-                encodeBlockPointer(
-                    block ? memo_->append(source->memo_->read(block, source->fieldContext(from)))
-                          : 0,
-                    out);
+                std::uint32_t block = decodeBlockPointer(
+                    std::string_view(record.data() + source->header_.offsets[from], 10));
+                if (block)
+                    encodeBlockPointer(
+                        memo_->append(source->memo_->read(block, source->fieldContext(from))),
+                        bytes.data() + header_.offsets[i]);
             }
             records_->append(bytes);
             if (++appended % 4096 == 0 && plan.progress)
