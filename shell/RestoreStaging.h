@@ -37,7 +37,3 @@ private:
     std::filesystem::path dir_;
     std::vector<std::string> keptAside_;
 };
-
-// Flushes a directory's entries to the disk, so that the files created or
-// renamed in it survive a crash.
-void syncDirectory(const std::filesystem::path& dir);

@@ -223,3 +223,17 @@ TEST_F(Restore, ADictionaryDirectoryTheUserMayNotWriteIsSaidAndStays) {
         << error.toStdString();
     EXPECT_EQ(dictionaryFiles(), before);
 }
+
+TEST_F(Restore, AProgramWhoseTableWasReplacedUnderItGetsAnErrorOnItsNextWrite) {
+    dictionary::writeSampleDictionary(system, false);
+    SecondProgram other(system / "T_PROD.DBF");
+    EXPECT_EQ(other.append(), "appended");
+    // A tool that takes no lock puts another list in its place.
+    fs::copy_file(floppy / "T_PROD.DBF", system / "T_PROD.new");
+    fs::rename(system / "T_PROD.new", system / "T_PROD.DBF");
+    std::string replaced = bytes(system / "T_PROD.DBF");
+    std::string said = other.append();
+    EXPECT_EQ(said.rfind("refused: ", 0), 0u) << said;
+    EXPECT_NE(said.find("replaced"), std::string::npos) << said;
+    EXPECT_EQ(bytes(system / "T_PROD.DBF"), replaced);
+}
