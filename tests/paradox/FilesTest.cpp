@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
@@ -24,7 +24,7 @@ std::set<std::string> filesIn(const std::filesystem::path& dir) {
 } // namespace
 
 TEST(ParadoxFiles, RenameAndDeleteTakeEveryCompanion) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     {
         auto t = createTable(dir / "OLD.DB", {{"ID", FieldType::Short, 0, 0},
                                               {"NAME", FieldType::Character, 10, 0},
@@ -54,7 +54,7 @@ TEST(ParadoxFiles, RenameAndDeleteTakeEveryCompanion) {
 }
 
 TEST(ParadoxFiles, HandlesShareWritesAndHonourLocks) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "S.DB";
     auto a = createTable(path, {{"ID", FieldType::Long, 0, 0}});
     a->addIndex({"", "ID", "", false, false, true, false});
@@ -90,7 +90,7 @@ TEST(ParadoxFiles, HandlesShareWritesAndHonourLocks) {
 }
 
 TEST(ParadoxFiles, WritesOfAnotherProgramAreTakenIn) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "P.DB";
     auto t =
         createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});
@@ -136,7 +136,7 @@ TEST(ParadoxFiles, DISABLED_OtherProgramAppends) {
 }
 
 TEST(ParadoxFiles, AnotherProgramWaitsForABatch) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "W.DB";
     auto t =
         createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});

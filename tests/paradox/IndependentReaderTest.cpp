@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include "engine/Tables.h"
 
@@ -27,7 +27,7 @@ std::string independentRead(const std::filesystem::path& table) {
 } // namespace
 
 TEST(ParadoxIndependentReader, ReadsOurRowsBlobsAndIndex) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "IND.DB";
     {
         auto t = createTable(path, {{"CODE", FieldType::Character, 12, 0},

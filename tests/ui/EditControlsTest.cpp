@@ -2,10 +2,10 @@
 
 #include "engine/EngineError.h"
 
+#include "support/ScriptedDialogs.h"
 #include "ui/Colors.h"
 #include "ui/DbEdit.h"
 #include "ui/DbText.h"
-#include "ui/ScriptedDialogs.h"
 
 #include <QTest>
 
@@ -82,7 +82,8 @@ TEST_F(EditControls, DateMaskWhileEditingDisplayFormatOtherwise) {
 }
 
 TEST_F(EditControls, ValuesTheFieldCannotHoldAreRefusedAndNothingIsStored) {
-    ui::ScriptedDialogs boxes;
+    QCoreApplication::setApplicationName(QStringLiteral("Schedax - Brevon \u00AE"));
+    support::ScriptedDialogs boxes;
     ui::DbEdit qty;
     qty.bind(&source, "QTY");
     ui::DbEdit day;
