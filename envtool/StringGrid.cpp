@@ -33,6 +33,8 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
     // The fixed rows and columns are cells of the grid, not Qt headers.
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    // Column widths are set by the window, never raised to what the font needs.
+    horizontalHeader()->setMinimumSectionSize(0);
     setItemDelegate(new LiveEditDelegate(this));
     setShowGrid(true);
     setTabKeyNavigation(true);
