@@ -52,8 +52,8 @@ TEST(DatabaseAlias, ConnectsThroughTheAliasAndFailsClearlyWithoutIt) {
 // A table name is a name, not a path: every way in refuses one that leaves
 // the alias directory, quoting it, and no file appears beside the directory.
 TEST(DatabaseAlias, TableNamesNeverReachOutsideTheDirectory) {
-    std::random_device rd;
-    fs::path dir = fs::temp_directory_path() / ("alias-names-" + std::to_string(rd()));
+    support::TempDir temp("alias-names");
+    const fs::path& dir = temp.path();
     fs::create_directories(dir / "tables");
     setenv("SCHEDAX_ENGINE_CONFIG", (dir / "engine.conf").c_str(), 1);
     {
@@ -102,5 +102,4 @@ TEST(DatabaseAlias, TableNamesNeverReachOutsideTheDirectory) {
         EXPECT_TRUE(fs::exists(dir / "tables" / "INSIDE.DBF"));
     }
     unsetenv("SCHEDAX_ENGINE_CONFIG");
-    fs::remove_all(dir);
 }
