@@ -156,6 +156,7 @@ void restoreBaseTables(TDm_Vadem& module) {
     // The files are replaced under the datasets: they read them afresh.
     for (engine::TDataSet* dataSet : module.DictionaryDataSets)
         dataSet->Close();
+    module.ResetDictionaryWindows();
 
     copyPair(floppy, local, "T_BASE", dictionary::baseTags(), baseSound);
     try {
