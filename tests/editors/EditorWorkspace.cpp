@@ -23,8 +23,10 @@ void openDictionaryTable(TTable& table, const std::filesystem::path& dir, const 
 void EditorWorkspace::SetUp() {
     QApplication::setApplicationName(ApplicationTitle);
     workspace.emplace();
+    root = workspace->root.path();
     system = workspace->system;
     tables = workspace->tables;
+    config = workspace->config;
     dictionary::createDictionary(system);
     createProgram();
 }

@@ -81,6 +81,6 @@ protected:
     static constexpr engine::Date OldDate = engine::Date::fromJulianDay(2451545); // 01/01/2000
 
     std::optional<support::Workspace> workspace;
-    std::filesystem::path system, tables;
+    std::filesystem::path root, system, tables, config;
     support::ScriptedDialogs boxes;
 };

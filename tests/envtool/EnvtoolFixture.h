@@ -79,7 +79,8 @@ protected:
         return QString::fromStdString(path.string());
     }
 
-    support::TempDir dir{"schedax-envtool"};
+    support::TempDir temp{"schedax-envtool"};
+    std::filesystem::path dir = temp.path();
     std::filesystem::path listFile = dir / "system" / "TM_BASE.TXT";
     std::filesystem::path config = dir / "engine.conf";
     support::ScriptedDialogs dialogs;

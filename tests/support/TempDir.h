@@ -9,7 +9,8 @@ namespace support {
 // with everything in it when the object goes.
 class TempDir {
 public:
-    explicit TempDir(const std::string& prefix = "schedax");
+    TempDir() : TempDir("schedax") {}
+    explicit TempDir(const std::string& prefix);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
