@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -98,10 +99,33 @@ public:
         return std::nullopt;
     }
 
+    // How appendPlanned makes each destination record from a source row:
+    // per destination field, the source field whose stored bytes it takes as
+    // they are (same type, width and decimals), ConvertField for a value from
+    // `convert` (source row, destination field), or BlankField.
+    static constexpr int ConvertField = -1;
+    static constexpr int BlankField = -2;
+    struct AppendPlan {
+        std::vector<int> sameBytes;
+        std::function<Value(RowId row, int field)> convert;
+        std::function<void(std::uint64_t appended)> progress; // now and then
+    };
+    // Appends every live row of `source`, a table of the same format, by the
+    // plan; returns the number of rows, or nothing (and appends nothing) when
+    // the format cannot follow the plan.
+    virtual std::optional<std::uint64_t> appendPlanned(TableFile& source, const AppendPlan& plan) {
+        (void)source;
+        (void)plan;
+        return std::nullopt;
+    }
+
     // Between these two calls appends may be buffered (bulk loads); when
     // endAppendBatch returns the files are complete, counts and indexes right.
     virtual void beginAppendBatch() {}
     virtual void endAppendBatch() {}
+    // Ends a batch dropping its rows: the files are as they were before it.
+    // A write that fails inside a batch does the same by itself.
+    virtual void cancelAppendBatch() {}
 
     // Moves on with every write through any handle of this process.
     virtual std::uint64_t changeCount() const = 0;

@@ -31,8 +31,10 @@ private:
 // of a directory (DatabaseName) that the text names, in the order its ORDER
 // BY gives. The text follows the engine's dialect: double quotes delimit
 // strings, LIKE and comparisons are case-sensitive, named parameters are
-// ":name". Rows are read from the query as the dataset moves on; with
-// UniDirectional only the current row is kept (Next only, no Prior or Last).
+// ":name". The result is read whole at Open and its tables closed again;
+// with UniDirectional it is read row by row as the dataset moves on and only
+// the current row is kept (Next only, no Prior or Last), the tables open
+// until the last row is read or the query closed.
 class TQuery : public TDataSet {
 public:
     TQuery();
@@ -43,7 +45,7 @@ public:
     bool UniDirectional = false;
 
     TParam& ParamByName(const std::string& name);
-    // Reads the rest of the result to count it (not with UniDirectional).
+    // Rows of the result (not with UniDirectional).
     std::size_t RecordCount();
     // The table-style definition of result column i (type, width, decimals).
     const FieldDef& columnDef(std::size_t i) const { return columns_.at(i); }

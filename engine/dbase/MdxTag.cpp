@@ -128,6 +128,13 @@ bool MdxTag::isBareField(int field) const {
     return !filter_ && key_.isBareField() && key_.fieldsUsed().front() == field;
 }
 
+std::vector<int> MdxTag::fieldsUsed() const {
+    std::vector<int> used = key_.fieldsUsed();
+    if (filter_)
+        used.insert(used.end(), filter_->fieldsUsed().begin(), filter_->fieldsUsed().end());
+    return used;
+}
+
 std::string MdxTag::where() const {
     return file_->describe() + ", tag " + header_.name;
 }
@@ -137,6 +144,13 @@ bool MdxTag::passes(const expr::RecordContext& context) const {
 }
 
 std::string MdxTag::keyOf(const expr::RecordContext& context) const {
+    if (header_.keyType == 'N' && key_.isBareField() && context.record) {
+        // A field's stored decimal keys with every digit, past a double's 17.
+        const Value& stored =
+            (*context.record)[static_cast<std::size_t>(key_.fieldsUsed().front())];
+        if (stored.isDecimal())
+            return mdx::encodeNumber(stored.decimal());
+    }
     Value v = key_.evaluate(context);
     if (header_.keyType == 'N')
         return mdx::encodeNumber(v.isNull() ? 0 : v.asDouble());
