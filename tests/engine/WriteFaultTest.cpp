@@ -241,3 +241,40 @@ TEST(WriteFaults, ABatchLeftOpenIsDroppedAndReported) {
     }
     setDroppedWorkHandler(nullptr);
 }
+
+// A key reads only the fields it names: a memo pointer past the end of the
+// memo file does not stop a reindex, nor a new tag, of a tag on another field.
+TEST(WriteFaults, ADamagedMemoDoesNotBlockIndexesThatDoNotNeedIt) {
+    Dir dir("memo");
+    fs::path table = dir.path() / "M.DBF";
+    {
+        auto t = createTable(
+            table, {{"CODE", FieldType::Character, 5, 0}, {"NOTE", FieldType::Memo, 10, 0}});
+        for (int i = 0; i < 20; ++i)
+            t->append({Value("C" + std::to_string(100 - i)), Value("note " + std::to_string(i))});
+        t->addIndex({"CODE", "CODE", "", false, false});
+    }
+    {
+        // Record 3's memo pointer (10 bytes after the flag and CODE) past the end.
+        std::fstream dbf(table, std::ios::in | std::ios::out | std::ios::binary);
+        dbf.seekg(8);
+        unsigned char h[4];
+        dbf.read(reinterpret_cast<char*>(h), 4);
+        const int headerLength = h[0] | h[1] << 8, recordLength = h[2] | h[3] << 8;
+        dbf.seekp(headerLength + 2 * recordLength + 1 + 5);
+        dbf.write("    999999", 10);
+    }
+    auto t = openTable(table);
+    t->reindex();
+    t->addIndex({"CODED", "CODE", "", false, true});
+    std::vector<std::string> faults = t->check();
+    ASSERT_EQ(faults.size(), 1u); // the memo, not the indexes
+    EXPECT_NE(faults[0].find("memo"), std::string::npos) << faults[0];
+    auto cursor = t->openIndex("CODE");
+    std::vector<RowId> rows;
+    for (bool on = cursor->first(); on; on = cursor->next())
+        rows.push_back(cursor->row());
+    EXPECT_EQ(rows.size(), 20u);
+    EXPECT_EQ(rows.front(), 1u); // "C100" sorts first
+    EXPECT_EQ(rows.back(), 2u);  // "C99" last
+}
