@@ -47,6 +47,11 @@ void RestoreStaging::copyIn(const fs::path& from, const std::string& name) {
         if (!out || in.bad())
             fail("copy " + from.string() + " to", to, errno);
     }
+    adoptMode(name);
+}
+
+void RestoreStaging::adoptMode(const std::string& name) {
+    fs::path to = dir_ / name;
     struct stat local {};
     fs::path existing = engine::findFile(dictionary_, name);
     if (::stat(existing.c_str(), &local) == 0) {
