@@ -1,5 +1,5 @@
 #include "shell/Startup.h"
-#include "tools/programinfo/ProgramInfo.h"
+#include "programinfo/ProgramInfo.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // turn: the index files under their own names are each the old file or the
 // complete new one, never half written; files left under temporary names
 // are ignored, and the next build removes them.
-#include "TempDir.h"
+#include "../helpers/SecondProgram.h"
 #include "engine/EngineError.h"
 #include "engine/FaultSeam.h"
 #include "engine/Tables.h"
-#include "tests/helpers/SecondProgram.h"
+#include "support/TempDir.h"
 
 #include <csignal>
 #include <filesystem>
@@ -55,7 +55,7 @@ void copyDir(const fs::path& from, const fs::path& to) {
 } // namespace
 
 TEST(KilledIndexBuild, EachIndexFileIsTheOldOrTheNewOneAndLeftoversAreIgnored) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     const fs::path work = dir / "work", kept = dir / "kept", rebuilt = dir / "rebuilt";
     fs::create_directories(work);
     fs::path table = work / "P.DB";
@@ -119,7 +119,7 @@ TEST(KilledIndexBuild, EachIndexFileIsTheOldOrTheNewOneAndLeftoversAreIgnored) {
 // Files a killed build of another index left beside the table go at the
 // next build, whichever index it builds.
 TEST(KilledIndexBuild, TheNextBuildRemovesLeftoversOfAnyIndex) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     fs::path table = dir / "P.DB";
     {
         auto t = createTable(
