@@ -6,9 +6,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -38,14 +38,15 @@ RestoreStaging::~RestoreStaging() {
 void RestoreStaging::copyIn(const fs::path& from, const std::string& name) {
     fs::path to = dir_ / name;
     {
-        std::ifstream in(from, std::ios::binary);
-        if (!in)
-            fail("read", from, errno);
+        engine::BinaryFile in(from, engine::BinaryFile::Mode::Read);
         // A new file: created with the user's default mode, not the source's.
-        std::ofstream out(to, std::ios::binary | std::ios::trunc);
-        out << in.rdbuf();
-        if (!out || in.bad())
-            fail("copy " + from.string() + " to", to, errno);
+        engine::BinaryFile out(to, engine::BinaryFile::Mode::Create);
+        std::vector<char> chunk(1 << 16);
+        std::uint64_t offset = 0;
+        while (std::size_t got = in.readSome(offset, chunk.data(), chunk.size())) {
+            out.writeAt(offset, chunk.data(), got);
+            offset += got;
+        }
     }
     adoptMode(name);
 }

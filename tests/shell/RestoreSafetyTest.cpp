@@ -2,6 +2,8 @@
 #include "RestoreFixture.h"
 #include "SecondProgram.h"
 
+#include "engine/FaultSeam.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -306,4 +308,26 @@ TEST_F(Restore, AProgramWhoseTableWasReplacedUnderItGetsAnErrorOnItsNextWrite) {
     EXPECT_EQ(said.rfind("refused: ", 0), 0u) << said;
     EXPECT_NE(said.find("replaced"), std::string::npos) << said;
     EXPECT_EQ(bytes(system / "T_PROD.DBF"), replaced);
+}
+
+TEST_F(Restore, AWriteThatFailsAtAnyPointChangesNothing) {
+    dictionary::writeSampleDictionary(system, false); // a local list to merge into
+    std::vector<std::string> before = dictionaryFiles();
+    bool completed = false;
+    for (std::uint64_t n = 1; n <= 5000 && !completed; ++n) {
+        boxes.clear();
+        faults::failWrite(n, n % 2 ? faults::Fault::IoError : faults::Fault::DiskFull);
+        restore();
+        faults::failWrite(0);
+        QString error = errorShown();
+        completed = error.isEmpty();
+        if (completed)
+            break;
+        ASSERT_EQ(dictionaryFiles(), before) << "write " << n << ": " << error.toStdString();
+        ASSERT_TRUE(Menu_Vadem->Btn01->isEnabled()) << "write " << n;
+        expectWorkTablesPointedBack();
+    }
+    ASSERT_TRUE(completed) << "the restore never got through";
+    EXPECT_TRUE(hasBaseTable(system, "ORDPROD"));
+    EXPECT_EQ(applications(system).size(), 4u);
 }
