@@ -473,21 +473,20 @@ void TMan_Archivi::BtnStampaClick() {
 }
 
 void TMan_Archivi::BtnRicercaClick() {
-    Ric_Gen->setProperty("SearchTable", QStringLiteral("T_BASE"));
-    Ric_Gen->setProperty("SearchDescField", QStringLiteral("TMDESC"));
-    Ric_Gen->setProperty("SearchCodeField", QStringLiteral("TMNPFM"));
-    Ric_Gen->setProperty("SearchCodeSize", 10);
-    Ric_Gen->setProperty("SearchDescSize", 75);
-    Ric_Gen->setProperty("SearchFilter", QStringLiteral("TMTIPO=\"A\""));
-    Ric_Gen->setProperty("SearchCaption", QStringLiteral("Searching base-tables"));
-    Ric_Gen->setProperty("SearchFound", false);
+    Ric_Gen->SearchTable = "T_BASE";
+    Ric_Gen->SearchDescField = "TMDESC";
+    Ric_Gen->SearchCodeField = "TMNPFM";
+    Ric_Gen->SearchDescSize = 75;
+    Ric_Gen->SearchCodeSize = 10;
+    Ric_Gen->SearchFilter = "TMTIPO=\"A\"";
+    Ric_Gen->SearchCaption = "Searching base-tables";
     showChild(*Ric_Gen);
-    if (!Ric_Gen->property("SearchFound").toBool())
+    if (!Ric_Gen->SearchFound)
         return;
     engine::TTable& tables = Dm_Vadem->Base;
     if (!tables.Active())
         tables.Open();
-    if (tables.FindKey({engine::Value(Ric_Gen->property("SearchCode").toString().toStdString())}))
+    if (tables.FindKey({engine::Value(Ric_Gen->SearchCode)}))
         Base.GotoCurrent(tables);
 }
 

@@ -196,6 +196,17 @@ bool TQuery::moveTo(std::size_t index) {
     return true;
 }
 
+bool TQuery::GotoRecNo(RowId row) {
+    if (!Active() || row == NoRow || row > rows_.size())
+        return false;
+    CheckBrowseMode();
+    moveTo(row - 1);
+    hasRow_ = true;
+    setEofBof(false, false);
+    rowChanged();
+    return true;
+}
+
 bool TQuery::internalFirst() {
     return moveTo(0);
 }
