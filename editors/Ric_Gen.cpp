@@ -138,9 +138,8 @@ void TRic_Gen::buildControls() {
         accept();
     });
     connect(BottoneUscita, &QPushButton::clicked, this, &QDialog::reject);
-    connect(QryGrid, &QAbstractItemView::doubleClicked, this, [this] {
-        ui::showingErrors([this] { QryGridDblClick(); });
-    });
+    connect(QryGrid, &QAbstractItemView::doubleClicked, this,
+            [this] { ui::showingErrors([this] { QryGridDblClick(); }); });
     connect(SetRicerca, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (!capitals_)
             return;

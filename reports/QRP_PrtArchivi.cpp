@@ -93,6 +93,7 @@ bool TQRP_PrtArchivi::RowSelected() const {
 void TQRP_PrtArchivi::TestataBeforePrint(Band& sender, bool& PrintBand) {
     PrintBand = RowSelected();
     sender.ForceNewPage = PrintBand;
+    groupSelected_ = PrintBand;
 }
 
 void TQRP_PrtArchivi::DettaglioBeforePrint(bool& PrintBand) {
@@ -102,5 +103,5 @@ void TQRP_PrtArchivi::DettaglioBeforePrint(bool& PrintBand) {
 }
 
 void TQRP_PrtArchivi::FinePaginaBeforePrint(bool& PrintBand) {
-    PrintBand = RowSelected() && !Dm_Vadem->DbFld.Eof();
+    PrintBand = groupSelected_ && !Dm_Vadem->DbFld.Eof();
 }

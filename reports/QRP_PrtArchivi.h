@@ -41,6 +41,10 @@ public:
 
 private:
     void buildBands();
+
+    // The table whose block is being printed was selected; its footer
+    // follows that choice (the row after it may belong to another table).
+    bool groupSelected_ = false;
 };
 
 extern TQRP_PrtArchivi* QRP_PrtArchivi;

@@ -69,15 +69,15 @@ void TField::SetFieldName(const std::string& name) {
 
 void TField::SetFieldKind(TFieldKind kind) {
     if (dataSet_.Active())
-        throw EngineError(code::InvalidParameter,
-                          "Cannot change the kind of field " + name_ + " while its dataset is open");
+        throw EngineError(code::InvalidParameter, "Cannot change the kind of field " + name_ +
+                                                      " while its dataset is open");
     kind_ = kind;
 }
 
 void TField::SetSize(int size) {
     if (dataSet_.Active())
-        throw EngineError(code::InvalidParameter,
-                          "Cannot change the size of field " + name_ + " while its dataset is open");
+        throw EngineError(code::InvalidParameter, "Cannot change the size of field " + name_ +
+                                                      " while its dataset is open");
     size_ = size;
 }
 

@@ -25,9 +25,9 @@ protected:
         dialog().SearchCaption = "Searching base-tables";
     }
     void order(int item) {
-        QTest::mouseClick(control<QRadioButton>(dialog(), item == 0 ? "SceltaOrdine0"
-                                                                    : "SceltaOrdine1"),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            control<QRadioButton>(dialog(), item == 0 ? "SceltaOrdine0" : "SceltaOrdine1"),
+            Qt::LeftButton);
     }
     void partial(bool on) { control<QCheckBox>(dialog(), "SetParziale")->setChecked(on); }
     void find(const QString& text) {
@@ -35,9 +35,7 @@ protected:
         click(dialog(), "BtnRicerca");
     }
     std::vector<std::string> sql() const { return Ric_Gen->QryGen.SQL; }
-    std::string param(const char* name) {
-        return dialog().QryGen.ParamByName(name).value().text();
-    }
+    std::string param(const char* name) { return dialog().QryGen.ParamByName(name).value().text(); }
     // The codes of the hits, in the grid's order.
     QStringList hits() {
         auto* grid = control<ui::DbGrid>(dialog(), "QryGrid");
@@ -65,9 +63,9 @@ TEST_F(SearchDialog, BuildsTheSqlTextOfEveryCase) {
     EXPECT_EQ(sql(), (Lines{"SELECT * FROM T_BASE", "WHERE TMTIPO=\"A\"", "ORDER BY TMDESC"}));
 
     find("CLI");
-    EXPECT_EQ(sql(), (Lines{"SELECT * FROM T_BASE", "WHERE TMDESC",
-                            " BETWEEN :qSetInf AND :qSetSup ", " AND TMTIPO=\"A\"",
-                            "ORDER BY TMDESC"}));
+    EXPECT_EQ(sql(),
+              (Lines{"SELECT * FROM T_BASE", "WHERE TMDESC", " BETWEEN :qSetInf AND :qSetSup ",
+                     " AND TMTIPO=\"A\"", "ORDER BY TMDESC"}));
     EXPECT_EQ(param("qSetInf"), "CLI");
     EXPECT_EQ(param("qSetSup"), "CLIzzz");
 
@@ -84,9 +82,9 @@ TEST_F(SearchDialog, BuildsTheSqlTextOfEveryCase) {
                             " AND TMTIPO=\"A\"", "ORDER BY TMNPFM"}));
     partial(false);
     find("cl");
-    EXPECT_EQ(sql(), (Lines{"SELECT * FROM T_BASE", "WHERE TMNPFM",
-                            " BETWEEN :qSetInf AND :qSetSup ", " AND TMTIPO=\"A\"",
-                            "ORDER BY TMNPFM"}));
+    EXPECT_EQ(sql(),
+              (Lines{"SELECT * FROM T_BASE", "WHERE TMNPFM", " BETWEEN :qSetInf AND :qSetSup ",
+                     " AND TMTIPO=\"A\"", "ORDER BY TMNPFM"}));
     EXPECT_EQ(param("qSetInf"), "CL");
     EXPECT_EQ(param("qSetSup"), "CLzzz");
 
@@ -103,8 +101,8 @@ TEST_F(SearchDialog, BuildsTheSqlTextOfEveryCase) {
     order(0);
     partial(true);
     find("a");
-    EXPECT_EQ(sql(), (Lines{"SELECT * FROM T_PROD", "WHERE TMSUFF", " LIKE \"%A%\" ",
-                            "ORDER BY TMSUFF"}));
+    EXPECT_EQ(sql(),
+              (Lines{"SELECT * FROM T_PROD", "WHERE TMSUFF", " LIKE \"%A%\" ", "ORDER BY TMSUFF"}));
     EXPECT_TRUE(boxes.shown().empty()) << lastBox().toStdString();
 }
 
@@ -165,7 +163,7 @@ TEST_F(SearchDialog, ANumericCodeIsOnlyBrowsed) {
     EXPECT_TRUE(windowColoured(dialog(), "SetRicerca"));
     click(dialog(), "BottoneOK");
     EXPECT_TRUE(dialog().SearchFound);
-    EXPECT_EQ(dialog().SearchCode, "2"); // "City" comes first by description
+    EXPECT_EQ(dialog().SearchCode, "2");    // "City" comes first by description
     EXPECT_EQ(dialog().SearchCodeKind, ""); // forgotten on close
 }
 
