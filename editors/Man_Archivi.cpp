@@ -501,9 +501,7 @@ void TMan_Archivi::BtnIndiciClick() {
 }
 
 void TMan_Archivi::BtnCreaClick() {
-    QStringList names{qs(BaseTMNPFM->AsString())};
-    QStringList types{qs(Base.FieldByName("TMTBAS").AsString())};
-    Crt_Archivi->setProperty("TableNames", names);
-    Crt_Archivi->setProperty("TableTypes", types);
+    Crt_Archivi->TableNames = {qs(BaseTMNPFM->AsString())};
+    Crt_Archivi->TableTypes = {qs(Base.FieldByName("TMTBAS").AsString())};
     showChild(*Crt_Archivi);
 }

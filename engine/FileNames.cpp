@@ -29,6 +29,11 @@ void requirePlainName(std::string_view name, std::string_view what) {
     }
 }
 
+fs::path tableInDirectory(const fs::path& dir, const std::string& name) {
+    requirePlainName(name, "Table name");
+    return dir / name;
+}
+
 fs::path findFile(const fs::path& dir, const std::string& name) {
     fs::path exact = dir / name;
     std::error_code ec;
@@ -55,8 +60,8 @@ void writeFileAtomically(const fs::path& target, std::string_view bytes) {
     auto fail = [&](const std::string& what) {
         int err = errno;
         ::unlink(temp.c_str());
-        throw EngineError(code::IoError,
-                          "Cannot write " + target.string() + ": " + what + ": " + std::strerror(err));
+        throw EngineError(code::IoError, "Cannot write " + target.string() + ": " + what + ": " +
+                                             std::strerror(err));
     };
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)

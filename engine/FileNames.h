@@ -11,6 +11,11 @@ namespace engine {
 // Throws EngineError(InvalidName) naming `what` ("Table name", "Field name").
 void requirePlainName(std::string_view name, std::string_view what);
 
+// `dir / name` for a table name that must stay in `dir`: refuses (as
+// requirePlainName) a name with a separator, "..", a drive or a character
+// no file name may hold, so a name never reaches outside its directory.
+std::filesystem::path tableInDirectory(const std::filesystem::path& dir, const std::string& name);
+
 // The file `name` in `dir`, found case-insensitively (an exact match wins);
 // dir / name when no such file exists.
 std::filesystem::path findFile(const std::filesystem::path& dir, const std::string& name);

@@ -30,9 +30,18 @@ private:
 } // namespace
 
 StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
-    // The fixed rows and columns are cells of the grid, not Qt headers.
+    // The fixed columns are cells of the grid. The fixed row is a row of cells
+    // too, shown through the column header so that it never scrolls away.
     horizontalHeader()->hide();
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
     verticalHeader()->hide();
+    // Column widths are set by the window, never raised to what the font needs.
+    horizontalHeader()->setMinimumSectionSize(0);
+    connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* changed) {
+        if (changed->row() < fixedRows_)
+            showFixedRow();
+    });
     setItemDelegate(new LiveEditDelegate(this));
     setShowGrid(true);
     setTabKeyNavigation(true);
@@ -52,6 +61,7 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
 }
 
 void StringGrid::setGridSize(int colCount, int rowCount, int fixedCols, int fixedRows) {
+    Q_ASSERT(fixedRows <= 1);
     setColumnCount(colCount);
     setRowCount(rowCount);
     fixedCols_ = fixedCols;
@@ -59,7 +69,19 @@ void StringGrid::setGridSize(int colCount, int rowCount, int fixedCols, int fixe
     for (int row = 0; row < rowCount; ++row) {
         for (int col = 0; col < colCount; ++col)
             styleCell(col, row);
+        setRowHidden(row, row < fixedRows);
     }
+    horizontalHeader()->setVisible(fixedRows > 0);
+    showFixedRow();
+}
+
+void StringGrid::showFixedRow() {
+    if (fixedRows_ == 0)
+        return;
+    QStringList texts;
+    for (int col = 0; col < columnCount(); ++col)
+        texts << cell(col, 0);
+    setHorizontalHeaderLabels(texts);
 }
 
 void StringGrid::styleCell(int col, int row) {
@@ -80,6 +102,7 @@ void StringGrid::styleCell(int col, int row) {
 }
 
 void StringGrid::setDefaultRowHeight(int height) {
+    horizontalHeader()->setFixedHeight(height);
     verticalHeader()->setMinimumSectionSize(height);
     verticalHeader()->setDefaultSectionSize(height);
     for (int row = 0; row < rowCount(); ++row)

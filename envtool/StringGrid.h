@@ -4,7 +4,9 @@
 
 // A grid of text cells addressed column first, as cell(col, row), whose first
 // rows and columns can be fixed: drawn like headers, never current, selected
-// or edited. Moving to a cell, by key or by mouse, signals cellSelected.
+// or edited. A fixed row (there is at most one) is drawn as the column header
+// and stays in view while the other rows scroll. Moving to a cell, by key or by mouse,
+// signals cellSelected.
 class StringGrid : public QTableWidget {
     Q_OBJECT
 public:
@@ -22,6 +24,7 @@ signals:
 private:
     bool isFixed(int col, int row) const { return col < fixedCols_ || row < fixedRows_; }
     void styleCell(int col, int row);
+    void showFixedRow();
 
     int fixedCols_ = 0;
     int fixedRows_ = 0;

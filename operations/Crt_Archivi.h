@@ -1,12 +1,44 @@
 #pragma once
 
-#include <QDialog>
+#include "operations/ProgressWindow.h"
+#include "operations/TableBuild.h"
 
-// The builder of physical tables from the dictionary. Shown modally; one instance, Crt_Archivi.
-class TCrt_Archivi : public QDialog {
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+// The builder of physical tables from the dictionary. Shown modally; one
+// instance, Crt_Archivi. The caller fills TableNames and TableTypes (the
+// window never clears them) and shows it; the run builds each table in turn.
+class TCrt_Archivi : public operations::ProgressWindow {
     Q_OBJECT
 public:
     explicit TCrt_Archivi(QWidget* parent = nullptr);
+
+    QStringList TableNames; // TMNPFM of each table
+    QStringList TableTypes; // TMTBAS of each: "0" dBase, "1" Paradox
+
+    // True when the last run ended without an error (the caller stamps the
+    // applications only then).
+    bool Succeeded = false;
+    // Per table of the last run, the values that could not be carried over
+    // exactly; listed after the closing message.
+    std::vector<operations::InexactValues> Inexact;
+
+    // The alias "DBZET"'s directory, read once when the window is created.
+    std::string WorkDir;
+    // DriverName, FileExt and TableKind of the table in hand; they carry
+    // over to an entry with an unknown type code.
+    operations::TableType Type;
+    std::string CurrentTable;
+
+    void FormCreate();
+    void FormActivate() override;
+    void FormClose();
+    void BuildTable();
+
+    void done(int result) override;
 };
 
 extern TCrt_Archivi* Crt_Archivi;

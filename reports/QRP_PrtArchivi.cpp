@@ -4,8 +4,6 @@
 #include "dictionary/TypeWords.h"
 #include "reports/ReportParts.h"
 
-#include <QComboBox>
-
 TQRP_PrtArchivi* QRP_PrtArchivi = nullptr;
 
 using reportengine::Band;
@@ -84,7 +82,7 @@ void TQRP_PrtArchivi::Rep_PrtArchiviBeforePrint() {
 }
 
 bool TQRP_PrtArchivi::RowSelected() const {
-    int entry = AppChoice ? AppChoice->currentIndex() : (AppFilter.empty() ? 0 : 1);
+    int entry = AppChoice ? AppChoice() : (AppFilter.empty() ? 0 : 1);
     if (entry < 0)
         return false;
     return entry == 0 || Dm_Vadem->DbFldSUFF->AsString() == AppFilter;

@@ -2,11 +2,11 @@
 
 #include "reportengine/Report.h"
 
+<<<<<<< HEAD
 #include <QObject>
 
+#include <functional>
 #include <string>
-
-class QComboBox;
 
 // The roster of tables and fields: for each base table of the chosen
 // application (or of all) a block on a new page, read through the data
@@ -19,10 +19,10 @@ public:
 
     // The application code whose tables are listed; empty for all.
     std::string AppFilter;
-    // The caller's application choice (the function screen's SetPrd), read
-    // while printing: entry 0 lists every table, entry k the tables of
-    // AppFilter, no entry none. Without one, AppFilter alone decides.
-    const QComboBox* AppChoice = nullptr;
+    // The entry of the caller's application choice (the function screen's
+    // SetPrd), read while printing: 0 lists every table, k >= 1 the tables
+    // of AppFilter, -1 (no entry) none. Without one, AppFilter alone decides.
+    std::function<int()> AppChoice;
 
     reportengine::Report Rep_PrtArchivi{QStringLiteral("Rep_PrtArchivi")};
 
@@ -45,6 +45,18 @@ private:
     // The table whose block is being printed was selected; its footer
     // follows that choice (the row after it may belong to another table).
     bool groupSelected_ = false;
+=======
+#include <string>
+
+// The table listing report. Shown modally; one instance, QRP_PrtArchivi.
+class TQRP_PrtArchivi : public QDialog {
+    Q_OBJECT
+public:
+    explicit TQRP_PrtArchivi(QWidget* parent = nullptr);
+
+    // The application code whose tables the listing shows; "" for every one.
+    std::string AppFilter;
+>>>>>>> main
 };
 
 extern TQRP_PrtArchivi* QRP_PrtArchivi;

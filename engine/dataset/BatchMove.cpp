@@ -11,6 +11,8 @@ namespace engine {
 
 namespace {
 
+constexpr std::uint64_t ProgressRows = 4096;
+
 std::shared_ptr<TableFile> fileOf(TTable& table, bool write) {
     if (table.Active() && table.tableFile()) {
         // Share the dataset's own handle: opening the file again would meet its lock.
@@ -49,6 +51,7 @@ std::uint64_t TBatchMove::Execute() {
         throw EngineError(code::InvalidParameter, "Batch move needs a source and a destination");
     MovedCount = 0;
     ProblemCount = 0;
+    FieldProblems.clear();
     DroppedFields.clear();
     if (Destination->Active())
         Destination->CheckBrowseMode();
@@ -68,6 +71,7 @@ std::uint64_t TBatchMove::Execute() {
     auto cursor = source->stableRowIds() ? nullptr : source->openIndex("");
     std::uint64_t count = source->rowCount();
     Record row(to.size());
+    std::vector<std::uint64_t> fieldProblems(to.size(), 0);
     {
         AppendBatch batch(*destination);
         auto moveRow = [&](RowId id) {
@@ -80,6 +84,7 @@ std::uint64_t TBatchMove::Execute() {
                 row[i] =
                     pairing[i] < 0 ? Value() : convertForField(values[pairing[i]], to[i], &inexact);
                 problems += inexact;
+                fieldProblems[i] += inexact;
             }
             if (problems && AbortOnProblem)
                 throw EngineError(code::BadValue, "Batch move into " +
@@ -88,7 +93,8 @@ std::uint64_t TBatchMove::Execute() {
                                                       " cannot be carried over exactly");
             ProblemCount += problems;
             destination->append(row);
-            ++MovedCount;
+            if (++MovedCount % ProgressRows == 0 && OnProgress)
+                OnProgress(MovedCount);
         };
         auto copied = from == to ? destination->appendCopiesOf(*source) : std::nullopt;
         if (copied) {
@@ -102,6 +108,9 @@ std::uint64_t TBatchMove::Execute() {
         }
         batch.finish();
     }
+    for (std::size_t i = 0; i < to.size(); ++i)
+        if (fieldProblems[i])
+            FieldProblems.emplace_back(to[i].name, fieldProblems[i]);
     if (Destination->Active())
         Destination->Refresh();
     return MovedCount;

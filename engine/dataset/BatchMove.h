@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace engine {
@@ -27,9 +29,15 @@ public:
     // cannot be carried over exactly stops the move with an engine error.
     std::uint64_t Execute();
 
+    // Called now and then while rows move, with the rows moved so far.
+    std::function<void(std::uint64_t moved)> OnProgress;
+
     std::uint64_t MovedCount = 0;
     // Values that could not be carried over exactly (cut, rounded or blanked).
     std::uint64_t ProblemCount = 0;
+    // The same per destination field, in field order; fields without a
+    // problem are left out.
+    std::vector<std::pair<std::string, std::uint64_t>> FieldProblems;
     // Source fields that the destination does not have (their values stay behind).
     std::vector<std::string> DroppedFields;
 };

@@ -1,6 +1,7 @@
 #include "engine/dataset/Database.h"
 
 #include "engine/EngineError.h"
+#include "engine/FileNames.h"
 #include "engine/Tables.h"
 #include "engine/Text.h"
 #include "engine/dataset/Location.h"
@@ -39,10 +40,10 @@ std::string TDatabase::WorkingDirectory() const {
 }
 
 fs::path TDatabase::tablePath(const std::string& name, const std::string& driver) const {
-    fs::path file(name);
+    fs::path file = tableInDirectory(directory_, name);
     if (!file.has_extension())
         file += equalsIgnoreCase(driver, "PARADOX") ? ".DB" : ".DBF";
-    return directory_ / file;
+    return file;
 }
 
 void TDatabase::RenameTable(const std::string& oldName, const std::string& driver,

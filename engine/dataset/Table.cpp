@@ -1,6 +1,7 @@
 #include "engine/dataset/Table.h"
 
 #include "engine/EngineError.h"
+#include "engine/FileNames.h"
 #include "engine/Text.h"
 #include "engine/dataset/Location.h"
 #include "engine/dataset/OpenTables.h"
@@ -92,10 +93,10 @@ void TTable::SetFiltered(bool filtered) {
 fs::path TTable::TablePath() const {
     if (tableName_.empty())
         throw EngineError(code::InvalidParameter, "No table name given for dataset " + Name);
-    fs::path name(tableName_);
-    if (!name.has_extension())
-        name += (tableType_ == ttParadox) ? ".DB" : ".DBF";
-    return resolveLocation(databaseName_) / name;
+    fs::path path = tableInDirectory(resolveLocation(databaseName_), tableName_);
+    if (!path.has_extension())
+        path += (tableType_ == ttParadox) ? ".DB" : ".DBF";
+    return path;
 }
 
 const FieldList& TTable::columns() const {

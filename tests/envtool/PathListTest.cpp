@@ -1,5 +1,6 @@
 #include "EnvtoolFixture.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QToolButton>
 
@@ -49,6 +50,26 @@ TEST_F(EnvtoolTest, FirstStartCreatesTheListAndShowsTenNumberedRows) {
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(listText(), emptyLines(10));
     EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(EnvtoolTest, TheHeaderRowStaysInViewWhenTheLastRowsAreSelected) {
+    start();
+    StringGrid* cells = grid();
+    for (int row : {9, 10, 1}) {
+        selectRow(row);
+        EXPECT_EQ(window->SelectedRow, row);
+        // The row is wholly inside the viewport, below the header.
+        QRect rowRect = cells->visualItemRect(cells->item(row, 2));
+        EXPECT_TRUE(cells->viewport()->rect().contains(rowRect)) << row;
+        QHeaderView* header = cells->horizontalHeader();
+        ASSERT_TRUE(header->isVisible()) << row;
+        EXPECT_EQ(header->height(), 22);
+        EXPECT_LE(header->mapTo(cells, QPoint(0, header->height())).y(),
+                  cells->viewport()->mapTo(cells, QPoint(0, 0)).y());
+        EXPECT_EQ(header->model()->headerData(1, Qt::Horizontal).toString(), "Description");
+        EXPECT_EQ(header->model()->headerData(2, Qt::Horizontal).toString(), "Path tables");
+        EXPECT_EQ(header->sectionSize(0), 20);
+    }
 }
 
 TEST_F(EnvtoolTest, LoadingSplitsAtTheFirstHashAndCountsMissingLinesAsEmpty) {

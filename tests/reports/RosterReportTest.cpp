@@ -73,7 +73,7 @@ TEST_F(RosterReport, OneApplicationOrNone) {
     // The function screen's choice decides: no entry chosen lists nothing.
     QComboBox choice;
     choice.addItems({"[all installed]", "Master data", "Invoices"});
-    report().AppChoice = &choice;
+    report().AppChoice = [&choice] { return choice.currentIndex(); };
     choice.setCurrentIndex(-1);
     pages = pdfPages(report().Rep_PrtArchivi);
     ASSERT_EQ(pages.size(), 1);

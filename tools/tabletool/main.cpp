@@ -4,24 +4,37 @@
 #include "Command.h"
 
 #include "engine/EngineError.h"
+#include "tools/programinfo/ProgramInfo.h"
 
 #include <cstdio>
 #include <exception>
 
 namespace {
 
-void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage:\n");
+std::string usage() {
+    std::string text = "usage:\n";
     for (const tabletool::Command& c : tabletool::commands())
-        std::fprintf(out, "  tabletool %s %s\n", c.name.c_str(), c.usage.c_str());
+        text += "  tabletool " + c.name + " " + c.usage + "\n";
+    return text;
+}
+
+std::string help() {
+    return "tabletool: inspect, create, fill, export, index and check dBase (DBF, DBT, MDX)\n"
+           "and Paradox (DB, PX, MB) tables.\n\n" +
+           usage() +
+           "  tabletool --help | --version\n\n"
+           "Exit status: 0 done, 1 a check found faults, 2 an error (one line on stderr).\n"
+           "See tabletool(1).\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::string(argv[1]) == "--help") {
-        printUsage(argc < 2 ? stderr : stdout);
-        return argc < 2 ? 2 : 0;
+    if (programinfo::answeredHelpOrVersion(argc, argv, "tabletool", help()))
+        return 0;
+    if (argc < 2) {
+        std::fputs(usage().c_str(), stderr);
+        return 2;
     }
     const tabletool::Command* command = tabletool::findCommand(argv[1]);
     if (!command) {

@@ -1,0 +1,103 @@
+#include "OperationsWorkspace.h"
+
+#include "engine/Tables.h"
+#include "operations/Cpy_Archivi.h"
+
+#include <fstream>
+#include <iterator>
+
+using namespace engine;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Copier : public OperationsWorkspace {
+protected:
+    fs::path reference() const { return floppy / "ZET_BASE"; }
+    // RATES in the dictionary (CODE, ZONE, RATE) and built; on the floppy
+    // with its fields in another order and one more.
+    void prepareRates(const std::string& type) {
+        addTable("RATES", type);
+        addTypedField("RATES", 1, "CODE", "C", 4);
+        addTypedField("RATES", 2, "ZONE", "C", 10);
+        addTypedField("RATES", 3, "RATE", "N", 8, 2);
+        if (type == "1")
+            addTag("RATES", "BYCODE", "CODE");
+        build({"RATES"}, {QString::fromStdString(type)});
+        std::string file = type == "1" ? "RATES.DB" : "RATES.DBF";
+        createTable(reference() / file, {type == "1" ? FieldDef{"RATE", FieldType::Double, 8, 0}
+                                                     : FieldDef{"RATE", FieldType::Numeric, 8, 2},
+                                         {"EXTRA", FieldType::Character, 5, 0},
+                                         {"ZONE", FieldType::Character, 10, 0},
+                                         {"CODE", FieldType::Character, 4, 0}});
+        insertRows(reference() / file,
+                   {{{"CODE", "R1"}, {"ZONE", "North"}, {"RATE", "1.50"}, {"EXTRA", "x"}},
+                    {{"CODE", "R2"}, {"ZONE", "South"}, {"RATE", "2.25"}, {"EXTRA", "y"}}});
+    }
+    static std::string bytes(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::map<std::string, std::string> tableFiles() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(tables))
+            files[entry.path().filename().string()] = bytes(entry.path());
+        return files;
+    }
+};
+
+TEST_F(Copier, AnEmptyListReadsNothingAndSaysSo) {
+    fs::remove_all(floppy); // no disk in the drive
+    EXPECT_EQ(copy({}, {}), QStringList{"No function."});
+    EXPECT_EQ(Cpy_Archivi->BarProg->maximum(), 0);
+}
+
+TEST_F(Copier, RowsAreAppendedByFieldNameAndTheirCountsShown) {
+    prepareRates("0");
+    EXPECT_EQ(copy({"RATES"}, {"0"}), QStringList{"Function successful."});
+    EXPECT_EQ(dbfRows(tables / "RATES.DBF", "CODE,ZONE,RATE"),
+              (std::vector<std::string>{"R1|North|1.5", "R2|South|2.25"}));
+    EXPECT_EQ(Cpy_Archivi->panelText(0), "File : RATES");
+    EXPECT_EQ(Cpy_Archivi->panelText(1), "[1/1]");
+    // Without a unique key a second copy appends the rows again.
+    copy({"RATES"}, {"0"});
+    EXPECT_EQ(dbfRows(tables / "RATES.DBF", "CODE").size(), 4u);
+}
+
+TEST_F(Copier, AKeyViolationLeavesTheTableAsItWasBeforeItsCopy) {
+    prepareRates("1");
+    ASSERT_EQ(copy({"RATES"}, {"1"}), QStringList{"Function successful."});
+    TTable rates;
+    rates.SetDatabaseName(tables.string());
+    rates.SetTableName("RATES.DB");
+    rates.SetIndexName("");
+    rates.Open();
+    ASSERT_TRUE(rates.FindKey({Value("R1")}));
+    rates.Delete();
+    rates.Close();
+    auto before = tableFiles();
+
+    // R1 goes in again, then R2 breaks the primary key: the copy is undone whole.
+    QStringList shown = copy({"RATES"}, {"1"});
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_NE(shown[0], "Function successful.");
+    EXPECT_EQ(tableFiles(), before);
+    EXPECT_EQ(openTable(tables / "RATES.DB")->rowCount(), 1u);
+    EXPECT_EQ(Cpy_Archivi->panelText(0), "");
+}
+
+TEST_F(Copier, AMixedListCopiesEachPairWithItsOwnType) {
+    prepareRates("1");
+    addTable("ZONES", "0");
+    addTypedField("ZONES", 1, "ZONE", "C", 10);
+    build({"ZONES"}, {"0"});
+    createTable(reference() / "ZONES.DBF", {{"ZONE", FieldType::Character, 10, 0}});
+    insertRows(reference() / "ZONES.DBF", {{{"ZONE", "North"}}});
+
+    EXPECT_EQ(copy({"RATES", "ZONES"}, {"1", "0"}), QStringList{"Function successful."});
+    EXPECT_EQ(dbfRows(tables / "ZONES.DBF", "ZONE"), std::vector<std::string>{"North"});
+    EXPECT_EQ(openTable(tables / "RATES.DB")->rowCount(), 2u);
+    EXPECT_EQ(Cpy_Archivi->panelText(1), "[2/2]");
+}
+
+} // namespace

@@ -1,0 +1,179 @@
+#include "OperationsWorkspace.h"
+
+#include "engine/dataset/Table.h"
+#include "operations/Cpy_Archivi.h"
+#include "operations/Crt_Archivi.h"
+#include "ui/ModalWindows.h"
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+using namespace engine;
+
+namespace {
+
+void openBase(TTable& base, const std::filesystem::path& system) {
+    base.SetDatabaseName(system.string());
+    base.SetTableName("T_BASE");
+    base.Open();
+}
+
+} // namespace
+
+std::string runCommand(const std::string& command, int* status) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    std::array<char, 4096> buffer;
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        out.append(buffer.data(), n);
+    int result = ::pclose(pipe);
+    if (status)
+        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    return out;
+}
+
+void OperationsWorkspace::SetUp() {
+    EditorWorkspace::SetUp();
+    floppy = root / "floppy";
+    std::filesystem::create_directories(floppy / "ZET_BASE");
+    std::ofstream(config) << "[drives]\nA = " << floppy.string()
+                          << "\n\n[DBZET]\ndriver = DBASE\npath = " << tables.string() << "\n";
+}
+
+void OperationsWorkspace::addTable(const std::string& name, const std::string& type,
+                                   const std::string& application, Date date, bool copyData) {
+    addBaseTable(name, name + " table", application, date == Date() ? OldDate : date);
+    TTable base;
+    base.SetIndexName("BASE00");
+    base.SetFilter("[TMTIPO]='A'");
+    base.SetFiltered(true);
+    openBase(base, system);
+    ASSERT_TRUE(base.FindKey({Value(name)}));
+    base.Edit();
+    base.FieldByName("TMTBAS").SetAsString(type);
+    base.FieldByName("TMBCAR").SetAsBoolean(copyData);
+    if (date == Date())
+        base.FieldByName("TMDATA").Clear();
+    base.Post();
+}
+
+void OperationsWorkspace::addTypedField(const std::string& table, int number,
+                                        const std::string& name, const std::string& type, int size,
+                                        int decimals) {
+    addField(table, number, name, name + " field", type, size);
+    retypeField(table, name, type, size, decimals);
+}
+
+void OperationsWorkspace::retypeField(const std::string& table, const std::string& name,
+                                      const std::string& type, int size, int decimals) {
+    TTable base;
+    base.SetIndexName("BASE01");
+    base.SetFilter("[TMTIPO]='B'");
+    base.SetFiltered(true);
+    openBase(base, system);
+    ASSERT_TRUE(base.FindKey({Value(table), Value(name)})) << table << "." << name;
+    base.Edit();
+    base.FieldByName("TMTFLD").SetAsString(type);
+    base.FieldByName("TMSIZE").SetAsInteger(size);
+    base.FieldByName("TMDECS").SetAsInteger(decimals);
+    base.Post();
+}
+
+void OperationsWorkspace::addTag(const std::string& table, const std::string& name,
+                                 const std::string& key, const std::string& condition) {
+    addIndex(table, name, key);
+    if (condition.empty())
+        return;
+    TTable base;
+    base.SetIndexName("BASE01");
+    base.SetFilter("[TMTIPO]='C'");
+    base.SetFiltered(true);
+    openBase(base, system);
+    ASSERT_TRUE(base.FindKey({Value(table), Value(name)}));
+    base.Edit();
+    base.FieldByName("TMDCND").SetAsString(condition);
+    base.Post();
+}
+
+void OperationsWorkspace::setInstalled(const std::string& code, bool installed, Date stamped) {
+    TTable prod;
+    prod.SetDatabaseName(system.string());
+    prod.SetTableName("T_PROD");
+    prod.SetIndexName("PROD00");
+    prod.Open();
+    ASSERT_TRUE(prod.FindKey({Value(code)}));
+    prod.Edit();
+    prod.FieldByName("TMBIST").SetAsBoolean(installed);
+    if (stamped == Date())
+        prod.FieldByName("TMDIST").Clear();
+    else
+        prod.FieldByName("TMDIST").SetAsDateTime(stamped);
+    prod.Post();
+}
+
+OperationsWorkspace::Application OperationsWorkspace::application(const std::string& code) const {
+    TTable prod;
+    prod.SetDatabaseName(system.string());
+    prod.SetTableName("T_PROD");
+    prod.SetIndexName("PROD00");
+    prod.Open();
+    Application found;
+    if (!prod.FindKey({Value(code)})) {
+        ADD_FAILURE() << "no application " << code;
+        return found;
+    }
+    found.installed = prod.FieldByName("TMBIST").AsBoolean();
+    if (!prod.FieldByName("TMDIST").IsNull())
+        found.stamped = prod.FieldByName("TMDIST").AsDateTime();
+    return found;
+}
+
+QStringList OperationsWorkspace::build(const QStringList& names, const QStringList& types) {
+    boxes.clear();
+    Crt_Archivi->TableNames = names;
+    Crt_Archivi->TableTypes = types;
+    whileModal([] { ui::showModal(*Crt_Archivi); });
+    return boxes.texts();
+}
+
+QStringList OperationsWorkspace::copy(const QStringList& names, const QStringList& types) {
+    boxes.clear();
+    Cpy_Archivi->TableNames = names;
+    Cpy_Archivi->TableTypes = types;
+    whileModal([] { ui::showModal(*Cpy_Archivi); });
+    return boxes.texts();
+}
+
+std::vector<std::string> OperationsWorkspace::dbfRows(const std::filesystem::path& dbf,
+                                                      const std::string& fields) const {
+    int status = 0;
+    std::string out =
+        runCommand("/usr/bin/python3 " SCHEDAX_SOURCE_DIR "/tests/operations/dbf_rows.py '" +
+                       dbf.string() + "' " + fields + " 2>&1",
+                   &status);
+    EXPECT_EQ(status, 0) << out;
+    std::vector<std::string> rows;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);)
+        rows.push_back(line);
+    return rows;
+}
+
+void OperationsWorkspace::insertRows(
+    const std::filesystem::path& table,
+    const std::vector<std::map<std::string, std::string>>& rows) const {
+    TTable target;
+    target.SetDatabaseName(table.parent_path().string());
+    target.SetTableName(table.filename().string());
+    target.Open();
+    for (const auto& row : rows) {
+        target.Insert();
+        for (const auto& [field, text] : row)
+            target.FieldByName(field).SetAsString(text);
+        target.Post();
+    }
+}

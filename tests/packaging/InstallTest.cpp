@@ -1,0 +1,120 @@
+// What `cmake --install` puts under a prefix: the files the Debian package is
+// made of (CPack installs by the same rules).
+#include "../dbase/DbaseTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+namespace fs = std::filesystem;
+using dbase_test::Outcome;
+using dbase_test::quoted;
+using dbase_test::TempDir;
+
+namespace {
+
+class Installed : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        prefix_ = new TempDir;
+        Outcome installed = dbase_test::run("cmake --install " SCHEDAX_BINARY_DIR " --prefix " +
+                                                quoted(prefix_->path().string()),
+                                            prefix_->path());
+        ASSERT_EQ(installed.status, 0) << installed.err;
+    }
+    static void TearDownTestSuite() {
+        delete prefix_;
+        prefix_ = nullptr;
+    }
+    static fs::path at(const std::string& relative) { return prefix_->path() / relative; }
+    static Outcome run(const std::string& command) {
+        return dbase_test::run(command, scratch_.path());
+    }
+
+    static inline TempDir* prefix_ = nullptr;
+    static inline TempDir scratch_;
+};
+
+std::set<std::string> filesUnder(const fs::path& root) {
+    std::set<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (!entry.is_directory())
+            files.insert(fs::relative(entry.path(), root).string());
+    return files;
+}
+
+} // namespace
+
+TEST_F(Installed, ProgramsDesktopEntriesIconsMetadataAndManualPage) {
+    std::set<std::string> expected = {
+        "bin/dicttool",
+        "bin/envtool",
+        "bin/tabletool",
+        "share/applications/org.schedax.dicttool.desktop",
+        "share/applications/org.schedax.envtool.desktop",
+        "share/icons/hicolor/48x48/apps/org.schedax.dicttool.png",
+        "share/icons/hicolor/48x48/apps/org.schedax.envtool.png",
+        "share/icons/hicolor/scalable/apps/org.schedax.dicttool.svg",
+        "share/icons/hicolor/scalable/apps/org.schedax.envtool.svg",
+        "share/man/man1/tabletool.1.gz",
+        "share/metainfo/org.schedax.dicttool.metainfo.xml",
+        "share/metainfo/org.schedax.envtool.metainfo.xml",
+    };
+    std::set<std::string> found = filesUnder(prefix_->path());
+    found.erase(".run-out");
+    found.erase(".run-err");
+    EXPECT_EQ(found, expected);
+    for (const char* program : {"bin/dicttool", "bin/envtool", "bin/tabletool"})
+        EXPECT_TRUE((fs::status(at(program)).permissions() & fs::perms::others_exec) !=
+                    fs::perms::none)
+            << program;
+
+    // Each desktop entry starts an installed program and names an installed icon.
+    for (const char* program : {"dicttool", "envtool"}) {
+        std::string entry = dbase_test::readBytes(
+            at("share/applications/org.schedax." + std::string(program) + ".desktop"));
+        EXPECT_NE(entry.find("\nExec=" + std::string(program) + "\n"), std::string::npos) << entry;
+        EXPECT_NE(entry.find("\nIcon=org.schedax." + std::string(program) + "\n"),
+                  std::string::npos)
+            << entry;
+    }
+}
+
+TEST_F(Installed, EveryProgramAnswersVersionAndHelpWithoutADisplay) {
+    Outcome version = run("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                          quoted(at("bin/tabletool").string()) + " --version");
+    ASSERT_EQ(version.status, 0) << version.err;
+    std::smatch number;
+    ASSERT_TRUE(
+        std::regex_match(version.out, number, std::regex("tabletool \\(Schedax\\) (\\S+)\n")))
+        << version.out;
+    for (const char* program : {"dicttool", "envtool"}) {
+        std::string bare = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                           quoted(at("bin/" + std::string(program)).string());
+        Outcome answered = run(bare + " --version");
+        EXPECT_EQ(answered.status, 0) << program << answered.err;
+        EXPECT_EQ(answered.out, std::string(program) + " (Schedax) " + number[1].str() + "\n");
+        Outcome help = run(bare + " --help");
+        EXPECT_EQ(help.status, 0) << program << help.err;
+        EXPECT_NE(help.out.find("usage: " + std::string(program)), std::string::npos) << help.out;
+        EXPECT_EQ(help.err, "") << program;
+    }
+    // The metadata carries the version that the programs report.
+    std::string metainfo =
+        dbase_test::readBytes(at("share/metainfo/org.schedax.dicttool.metainfo.xml"));
+    EXPECT_NE(metainfo.find("<release version=\"" + number[1].str() + "\""), std::string::npos);
+}
+
+TEST_F(Installed, TheManualPageDescribesEveryCommandOfTheHelp) {
+    Outcome help = run(quoted(at("bin/tabletool").string()) + " --help");
+    ASSERT_EQ(help.status, 0);
+    Outcome page = run("zcat " + quoted(at("share/man/man1/tabletool.1.gz").string()));
+    ASSERT_EQ(page.status, 0) << page.err;
+    std::regex commandLine("\n  tabletool ([a-z]+) ");
+    int commands = 0;
+    for (std::sregex_iterator it(help.out.begin(), help.out.end(), commandLine), end; it != end;
+         ++it, ++commands)
+        EXPECT_NE(page.out.find(".BI " + (*it)[1].str() + " "), std::string::npos) << (*it)[1];
+    EXPECT_GE(commands, 9);
+}
