@@ -2,7 +2,6 @@
 
 #include "reportengine/Report.h"
 
-<<<<<<< HEAD
 #include <QObject>
 
 #include <functional>
@@ -45,18 +44,6 @@ private:
     // The table whose block is being printed was selected; its footer
     // follows that choice (the row after it may belong to another table).
     bool groupSelected_ = false;
-=======
-#include <string>
-
-// The table listing report. Shown modally; one instance, QRP_PrtArchivi.
-class TQRP_PrtArchivi : public QDialog {
-    Q_OBJECT
-public:
-    explicit TQRP_PrtArchivi(QWidget* parent = nullptr);
-
-    // The application code whose tables the listing shows; "" for every one.
-    std::string AppFilter;
->>>>>>> main
 };
 
 extern TQRP_PrtArchivi* QRP_PrtArchivi;
