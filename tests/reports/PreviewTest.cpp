@@ -83,7 +83,8 @@ TEST_F(Preview, PrintWithoutAPrinterSaysSo) {
     preview.show();
     click(preview, "BtnPrint");
     // The test machines have no printer; a machine with one prints instead.
-    if (!boxes.shown().empty())
+    if (!boxes.shown().empty()) {
         EXPECT_EQ(lastBox(), "No printer is installed.");
+    }
     EXPECT_EQ(preview.run().pageCount(), 1);
 }
