@@ -51,17 +51,50 @@ void createDictionary(const std::filesystem::path& dir) {
     build("T_PROD.DBF", prodLayout(), prodTags());
 }
 
-bool sameLayout(const engine::FieldList& layout, const engine::FieldList& expected) {
+namespace {
+
+// The dBase letter and size of the field types a dictionary table has.
+std::string typeText(const engine::FieldDef& field) {
+    const char* letter = field.type == FieldType::Character ? "C"
+                         : field.type == FieldType::Numeric ? "N"
+                         : field.type == FieldType::Date    ? "D"
+                         : field.type == FieldType::Logical ? "L"
+                                                            : "?";
+    return letter + (" " + std::to_string(field.length)) +
+           (field.decimals ? " " + std::to_string(field.decimals) : "");
+}
+
+} // namespace
+
+std::string layoutProblem(const engine::FieldList& layout, const engine::FieldList& expected) {
     if (layout.size() != expected.size())
-        return false;
+        return "it has " + std::to_string(layout.size()) + " fields, the dictionary table has " +
+               std::to_string(expected.size());
     for (std::size_t i = 0; i < layout.size(); ++i) {
         const engine::FieldDef& a = layout[i];
         const engine::FieldDef& b = expected[i];
-        if (!engine::equalsIgnoreCase(a.name, b.name) || a.type != b.type || a.length != b.length ||
-            a.decimals != b.decimals)
-            return false;
+        bool numeric = b.type == FieldType::Numeric;
+        bool sameType = engine::equalsIgnoreCase(a.name, b.name) && a.type == b.type;
+        bool sameSize = numeric ? a.decimals == 0 : a.length == b.length;
+        if (!sameType || !sameSize)
+            return "field " + std::to_string(i + 1) + " is " + a.name + " " + typeText(a) +
+                   " where the dictionary has " + b.name + " " + typeText(b);
     }
-    return true;
+    return {};
+}
+
+std::string valueProblem(const engine::FieldList& layout, const engine::Record& record) {
+    for (std::size_t i = 0; i < layout.size() && i < record.size(); ++i) {
+        const engine::Value& value = record[i];
+        if (layout[i].type != FieldType::Numeric || value.isNull())
+            continue;
+        double number = value.asDouble();
+        if (number != static_cast<double>(static_cast<long long>(number)) || number < -32768 ||
+            number > 32767)
+            return layout[i].name + " holds " + std::to_string(static_cast<long long>(number)) +
+                   ", which is not a 16-bit whole number";
+    }
+    return {};
 }
 
 } // namespace dictionary

@@ -4,6 +4,7 @@
 #include "engine/TableFile.h"
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace dictionary {
@@ -25,8 +26,15 @@ std::vector<engine::IndexDef> prodTags();
 // files, replacing any there.
 void createDictionary(const std::filesystem::path& dir);
 
-// True when `layout` is the layout of a dictionary table (`expected`):
-// the same field names, types, widths and decimals, in order.
-bool sameLayout(const engine::FieldList& layout, const engine::FieldList& expected);
+// What keeps a table of `layout` from serving as the dictionary table of
+// layout `expected`, or "" when it can: the same field names and types in
+// the same order, the same widths of character, date and logical fields;
+// numeric fields of any width without decimals (other engines write the
+// 16-bit numbers wider), whose values valueProblem() checks.
+std::string layoutProblem(const engine::FieldList& layout, const engine::FieldList& expected);
+
+// What the dictionary cannot read in a row of a table that layoutProblem()
+// accepted, or "": a numeric value that is not a whole 16-bit number.
+std::string valueProblem(const engine::FieldList& layout, const engine::Record& record);
 
 } // namespace dictionary

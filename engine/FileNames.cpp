@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace engine {
@@ -54,36 +55,81 @@ fs::path companionFile(const fs::path& table, std::string_view ext) {
     return findFile(table.parent_path().empty() ? fs::path(".") : table.parent_path(), wanted);
 }
 
-void writeFileAtomically(const fs::path& target, std::string_view bytes) {
+namespace {
+
+// The file that `path` names once symbolic links are followed; the path
+// itself when it is not a link (or the link dangles: its target is created).
+fs::path linkTarget(fs::path path) {
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && fs::is_symlink(path, ec); ++hops) {
+        fs::path target = fs::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// Flushes a directory's entries, so that a rename in it survives a crash.
+void flushDirectory(const fs::path& dir) {
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return; // the rename is done; only its durability is left to the system
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+void writeFileAtomically(const fs::path& path, std::string_view bytes) {
+    // A link keeps pointing at the file it shares: the new text goes there.
+    fs::path target = linkTarget(path);
     fs::path temp = target;
     temp += ".tmp" + std::to_string(::getpid());
-    auto fail = [&](const std::string& what) {
-        int err = errno;
+    auto fail = [&](const std::string& what, int err) {
         ::unlink(temp.c_str());
         throw EngineError(code::IoError, "Cannot write " + target.string() + ": " + what + ": " +
                                              std::strerror(err));
     };
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    struct stat old {};
+    bool replacing = ::stat(target.c_str(), &old) == 0;
+    // A file its user may not write stays as it is, though its directory
+    // would let a new file take its place.
+    if (replacing && ::access(target.c_str(), W_OK) != 0)
+        fail("it is write-protected", errno);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
-        fail("create");
+        fail("create", errno);
+    if (replacing) {
+        // The new file keeps the old one's mode and, where allowed, its owner.
+        if (::fchmod(fd, old.st_mode & 07777) != 0) {
+            int err = errno;
+            ::close(fd);
+            fail("set the mode", err);
+        }
+        [[maybe_unused]] int ignored = ::fchown(fd, old.st_uid, old.st_gid);
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            int err = errno;
             ::close(fd);
-            fail("write");
+            fail("write", err);
         }
         done += static_cast<std::size_t>(n);
     }
     if (::fsync(fd) != 0) {
+        int err = errno;
         ::close(fd);
-        fail("sync");
+        fail("sync", err);
     }
     ::close(fd);
     if (::rename(temp.c_str(), target.c_str()) != 0)
-        fail("rename");
+        fail("rename", errno);
+    flushDirectory(target.parent_path());
 }
 
 } // namespace engine

@@ -27,6 +27,9 @@ std::filesystem::path companionFile(const std::filesystem::path& table, std::str
 
 // Writes `bytes` to a temporary file beside `target` and renames it over the
 // target, so a crash leaves the old file or the new one, never half of one.
+// A symbolic link is followed (the file it points at gets the bytes, the link
+// stays); the new file keeps the old one's mode and, where the system allows,
+// its owner; a file that its user may not write is an error and stays.
 void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
 } // namespace engine

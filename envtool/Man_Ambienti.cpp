@@ -62,6 +62,11 @@ template <typename Work> bool reportErrors(Work work) {
     }
 }
 
+// "A:\\TABLES", "A:": a path on a drive letter.
+bool isDriveText(const QString& path) {
+    return path.size() >= 2 && path[1] == ':' && path[0].isLetter();
+}
+
 [[noreturn]] void refuse(const QString& message) {
     throw std::runtime_error(message.toStdString());
 }
@@ -112,6 +117,12 @@ void TMan_Ambienti::LocatePathList() {
 void TMan_Ambienti::FormActivate() {
     InitGrid();
     reportErrors([&] { LoadPathList(); });
+    // Lines of the engine configuration that were left out, said once.
+    QStringList problems;
+    for (const std::string& problem : engine_.configProblems())
+        problems << QString::fromStdString(problem);
+    if (!problems.isEmpty())
+        ui::dialogs().error(problems.join('\n'));
     GridAmb->setFocus();
 }
 
@@ -130,7 +141,14 @@ void TMan_Ambienti::InitGrid() {
 }
 
 void TMan_Ambienti::LoadPathList() {
-    QStringList lines = readTextLines(PathListFile, PathRows);
+    QStringList lines;
+    try {
+        lines = readTextLines(PathListFile, PathRows);
+        loadError_.clear();
+    } catch (const std::exception& error) {
+        loadError_ = QString::fromUtf8(error.what());
+        throw;
+    }
     for (int row = 1; row <= PathRows; ++row) {
         const QString& line = lines[row - 1];
         if (!line.isEmpty()) {
@@ -143,6 +161,9 @@ void TMan_Ambienti::LoadPathList() {
 }
 
 void TMan_Ambienti::SavePathList() {
+    // The grid does not hold the list that could not be read: it stays.
+    if (!loadError_.isEmpty())
+        refuse(loadError_ + ". The list is kept as it is");
     QStringList lines;
     for (int row = 1; row <= PathRows; ++row) {
         QString description = GridAmb->cell(DescriptionCol, row);
@@ -161,6 +182,11 @@ void TMan_Ambienti::SavePathList() {
 }
 
 std::filesystem::path TMan_Ambienti::directoryOf(const QString& path) const {
+    if (path.isEmpty())
+        return {};
+    // Only a drive text needs the engine's drive map.
+    if (!isDriveText(path))
+        return std::filesystem::absolute(path.toStdString());
     try {
         return engine_.resolvePath(path.toStdString());
     } catch (const engine::EngineError&) {
@@ -186,6 +212,11 @@ void TMan_Ambienti::BtnConfermaClick() {
 
 void TMan_Ambienti::BtnAttivaClick() {
     const QString aborted = QStringLiteral("Select path tables, aborted.");
+    // Nothing changes while the list that could not be read is on screen.
+    if (!loadError_.isEmpty()) {
+        reportErrors([&] { SavePathList(); });
+        return;
+    }
     if (SelectedRow < 1) {
         ui::dialogs().message(aborted);
         return;
@@ -211,7 +242,10 @@ void TMan_Ambienti::BtnAttivaClick() {
         ui::dialogs().message("Alias delete :  codice [ " + QString::number(ErrorCode) +
                               "], aborted.");
 
-    EngineResult = engine_.addAlias(AliasName.toStdString(), "DBASE", "PATH:" + path.toStdString());
+    // A relative path is stored whole, since dicttool starts in other
+    // directories; a drive text stays as typed, mapped when it is used.
+    std::string stored = isDriveText(path) ? path.toStdString() : directoryOf(path).string();
+    EngineResult = engine_.addAlias(AliasName.toStdString(), "DBASE", "PATH:" + stored);
     Done = EngineResult == engine::code::Success;
     ErrorCode = Done ? 0 : addAliasErrorCode(EngineResult);
     if (!Done) {

@@ -68,6 +68,7 @@ private:
 
     engine::Engine engine_;
     bool activated_ = false;
+    QString loadError_; // why the list could not be read; it is then never written over
 };
 
 // The program's window, created by main().

@@ -1,17 +1,27 @@
 #include "shell/BaseRestore.h"
 
 #include "dictionary/Layouts.h"
+#include "engine/BinaryFile.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
 #include "engine/Tables.h"
 #include "engine/Text.h"
 #include "engine/config/Engine.h"
+#include "shell/LockHolders.h"
+#include "shell/RestoreStaging.h"
 
 #include <optional>
 
 namespace fs = std::filesystem;
+using engine::EngineError;
 
 namespace {
+
+constexpr std::string_view NotRestored = "The dictionary was not restored: ";
+
+[[noreturn]] void refuse(std::uint16_t code, const std::string& why) {
+    throw EngineError(code, std::string(NotRestored) + why);
+}
 
 // A file of the floppy, found case-insensitively; nothing when absent.
 std::optional<fs::path> onFloppy(const fs::path& floppy, const std::string& name) {
@@ -22,46 +32,55 @@ std::optional<fs::path> onFloppy(const fs::path& floppy, const std::string& name
     return std::nullopt;
 }
 
-// Refuses a floppy table that cannot be read whole or has another layout.
-// Returns whether its files agree with each other (its index is sound).
+// Reads a floppy table whole, read-only and shared (a floppy may be write
+// protected, another program may read it too), and refuses it unless the
+// dictionary can use it. Returns whether its files agree with each other.
 bool checkFloppyTable(const fs::path& file, const engine::FieldList& layout) {
     try {
         auto table = engine::openTable(file, {false, true});
-        if (!dictionary::sameLayout(table->fields(), layout))
-            throw engine::EngineError(engine::code::FileCorrupt,
-                                      "does not have the layout of the dictionary table");
-        for (engine::RowId row = 1; row <= table->rowCount(); ++row)
-            table->read(row);
+        if (std::string why = dictionary::layoutProblem(table->fields(), layout); !why.empty())
+            throw EngineError(engine::code::FileCorrupt,
+                              "does not have the layout of the dictionary table: " + why);
+        for (engine::RowId row = 1; row <= table->rowCount(); ++row) {
+            engine::Record record = table->read(row);
+            if (std::string why = dictionary::valueProblem(layout, record); !why.empty())
+                throw EngineError(engine::code::BadValue,
+                                  "record " + std::to_string(row) + ": " + why);
+        }
         return table->check().empty();
-    } catch (const engine::EngineError& error) {
-        throw engine::EngineError(error.code(),
-                                  "The dictionary was not restored: " + file.string() +
-                                      " is not a usable dictionary table (" + error.what() + ")");
+    } catch (const EngineError& error) {
+        if (error.code() == engine::code::IoError)
+            refuse(error.code(), error.what());
+        refuse(error.code(),
+               file.string() + " is not a usable dictionary table (" + error.what() + ")");
     }
 }
 
-// Copies `from` over `to` by way of a temporary file beside `to`.
-void replaceFile(const fs::path& from, const fs::path& to) {
-    fs::path temporary = to;
-    temporary += ".restoring";
+// Holds a dictionary file of this workstation exclusively, so that no other
+// program has it open while it is replaced; nothing when there is no file.
+std::optional<engine::BinaryFile> holdLocal(const fs::path& local, const std::string& name) {
+    fs::path file = engine::findFile(local, name);
     std::error_code ec;
-    fs::copy_file(from, temporary, fs::copy_options::overwrite_existing, ec);
-    if (!ec)
-        fs::rename(temporary, to, ec);
-    if (ec) {
-        fs::remove(temporary);
-        throw engine::EngineError(engine::code::IoError, "Cannot copy " + from.string() + " to " +
-                                                             to.string() + ": " + ec.message());
+    if (!fs::exists(file, ec))
+        return std::nullopt;
+    try {
+        return engine::BinaryFile(file, engine::BinaryFile::Mode::Read,
+                                  engine::LockMode::Exclusive);
+    } catch (const EngineError& error) {
+        if (error.code() != engine::code::Locked)
+            refuse(error.code(), error.what());
+        refuse(error.code(), file.string() + " is in use by " + lockHolders(file) +
+                                 "; close it there and restore again");
     }
 }
 
-// Rebuilds a local table's production index from its rows: the tags the
-// index declares when it can be read, else the dictionary's own tags.
+// Rebuilds a table's production index from its rows: the tags the index
+// declares when it can be read, else the dictionary's own tags.
 void rebuildIndex(const fs::path& table, const std::vector<engine::IndexDef>& tags) {
     try {
         engine::openTable(table, {true, false})->reindex();
         return;
-    } catch (const engine::EngineError&) {
+    } catch (const EngineError&) {
     }
     fs::remove(engine::companionFile(table, ".MDX"));
     auto file = engine::openTable(table, {true, false});
@@ -69,22 +88,44 @@ void rebuildIndex(const fs::path& table, const std::vector<engine::IndexDef>& ta
         file->addIndex(tag);
 }
 
-// Copies one dictionary table (DBF and MDX, each when present) and keeps the
-// local pair consistent: the index is rebuilt when only one of the two came,
-// or when the floppy's index did not agree with its table.
-void copyPair(const fs::path& floppy, const fs::path& local, const std::string& name,
-              const std::vector<engine::IndexDef>& tags, bool floppyIndexSound) {
+// Refuses a staged table whose files still do not agree; `source` names it.
+void checkStaged(const fs::path& staged, const fs::path& source) {
+    std::vector<std::string> faults;
+    try {
+        faults = engine::openTable(staged, {false, true})->check();
+    } catch (const EngineError& error) {
+        faults.push_back(error.what());
+    }
+    if (!faults.empty())
+        refuse(engine::code::FileCorrupt,
+               source.string() + " is not a usable dictionary table (" + faults.front() + ")");
+}
+
+// Stages one floppy table (DBF and MDX, each when present) so that the pair
+// agrees: the index is rebuilt when only one of the two came, or when the
+// floppy's index is missing, unreadable or does not agree with its table.
+void stageFloppyPair(RestoreStaging& staging, const fs::path& floppy, const fs::path& local,
+                     const std::string& name, const std::vector<engine::IndexDef>& tags,
+                     bool floppySound) {
     auto dbf = onFloppy(floppy, name + ".DBF");
     auto mdx = onFloppy(floppy, name + ".MDX");
+    if (!dbf && !mdx)
+        return;
     fs::path localDbf = engine::findFile(local, name + ".DBF");
-    fs::path localMdx = engine::companionFile(localDbf, ".MDX");
-    if (dbf)
-        replaceFile(*dbf, localDbf);
-    if (mdx)
-        replaceFile(*mdx, localMdx);
-    bool rebuild = dbf.has_value() != mdx.has_value() || (dbf && !floppyIndexSound);
-    if (rebuild && fs::exists(localDbf))
-        rebuildIndex(localDbf, tags);
+    std::optional<fs::path> table = dbf;
+    if (!table && fs::exists(localDbf))
+        table = localDbf;
+    if (table)
+        staging.copyIn(*table, name + ".DBF");
+    bool keepIndex = dbf && mdx && floppySound;
+    if (mdx && (keepIndex || !dbf))
+        staging.copyIn(*mdx, name + ".MDX");
+    if (!table)
+        return;
+    fs::path staged = staging.directory() / (name + ".DBF");
+    if (!keepIndex)
+        rebuildIndex(staged, tags);
+    checkStaged(staged, *table);
 }
 
 bool anyLocalProd(const fs::path& local) {
@@ -95,29 +136,77 @@ bool anyLocalProd(const fs::path& local) {
     return false;
 }
 
-void pointAt(engine::TTable& table, const std::string& database) {
+void pointAt(engine::TTable& table, const std::string& database, const std::string& index) {
     table.Close();
     table.SetTableType(engine::ttDBase);
     table.SetDatabaseName(database);
     table.SetTableName("T_PROD");
-    table.SetIndexName("PROD00");
+    table.SetIndexName(index);
 }
 
-void pointBack(engine::TTable& table) {
-    table.Close();
-    table.SetDatabaseName("DBZET");
-    table.SetTableName("");
-    table.SetIndexName("");
+// Sets the work tables back as the data module has them, whatever happened.
+class PointBack {
+public:
+    explicit PointBack(TDm_Vadem& module) : module_(module) {}
+    ~PointBack() {
+        for (engine::TTable* table : {&module_.tmDmmys, &module_.tmTable}) {
+            table->Close();
+            table->SetDatabaseName("DBZET");
+            table->SetTableName("");
+            table->SetIndexName("");
+            table->Exclusive = true;
+            table->ReadOnly = false;
+        }
+    }
+
+private:
+    TDm_Vadem& module_;
+};
+
+// Stages a copy of the local application list for the merge, its index
+// rebuilt when it does not agree with the table. False (nothing staged) when
+// the table itself is damaged: the floppy's list then takes its place.
+bool stageLocalApplications(RestoreStaging& staging, const fs::path& local) {
+    fs::path localDbf = engine::findFile(local, "T_PROD.DBF");
+    if (!fs::exists(localDbf))
+        refuse(engine::code::FileNotFound, "the application list " + localDbf.string() +
+                                               " is missing, while other T_PROD files are there");
+    staging.copyIn(localDbf, "T_PROD.DBF");
+    if (fs::path localMdx = engine::companionFile(localDbf, ".MDX"); fs::exists(localMdx))
+        staging.copyIn(localMdx, "T_PROD.MDX");
+    fs::path staged = staging.directory() / "T_PROD.DBF";
+    auto faults = [&] {
+        try {
+            return engine::openTable(staged, {false, true})->check();
+        } catch (const EngineError& error) {
+            return std::vector<std::string>{error.what()};
+        }
+    };
+    if (faults().empty())
+        return true;
+    try {
+        rebuildIndex(staged, dictionary::prodTags());
+        if (faults().empty())
+            return true;
+    } catch (const EngineError&) {
+    }
+    for (const char* name : {"T_PROD.DBF", "T_PROD.MDX"})
+        fs::remove(staging.directory() / name);
+    return false;
 }
 
-// Adds the floppy's applications that the local list lacks.
-void mergeApplications(TDm_Vadem& module) {
-    pointAt(module.tmDmmys, "A:");
-    module.tmDmmys.Open();
-    pointAt(module.tmTable, module.DictPath);
-    module.tmTable.Open();
+// Adds the floppy's applications that the staged local list lacks, not
+// installed and undated.
+void mergeApplications(TDm_Vadem& module, RestoreStaging& staging, bool floppySound) {
+    PointBack pointBack(module);
     engine::TTable& from = module.tmDmmys;
+    pointAt(from, "A:", floppySound ? "PROD00" : "");
+    from.Exclusive = false;
+    from.ReadOnly = true;
+    from.Open();
     engine::TTable& to = module.tmTable;
+    pointAt(to, staging.directory().string(), "PROD00");
+    to.Open();
     for (from.First(); !from.Eof(); from.Next()) {
         std::string code = from.FieldByName("TMSUFF").AsString();
         if (to.FindKey({engine::Value(code)}))
@@ -131,43 +220,64 @@ void mergeApplications(TDm_Vadem& module) {
     }
 }
 
+// Makes every new file of the dictionary ready in `staging`.
+void stageDictionary(TDm_Vadem& module, RestoreStaging& staging, const fs::path& floppy,
+                     const fs::path& local, bool baseSound, bool prodSound) {
+    stageFloppyPair(staging, floppy, local, "T_BASE", dictionary::baseTags(), baseSound);
+    bool localProd = anyLocalProd(local);
+    if (localProd && stageLocalApplications(staging, local)) {
+        mergeApplications(module, staging, prodSound);
+    } else {
+        if (localProd) {
+            // A damaged local list gives way to the floppy's and is kept aside.
+            if (!onFloppy(floppy, "T_PROD.DBF"))
+                refuse(engine::code::FileCorrupt,
+                       engine::findFile(local, "T_PROD.DBF").string() +
+                           " is damaged and drive A: has no T_PROD.DBF to take its place");
+            staging.keepAside("T_PROD.DBF");
+            staging.keepAside("T_PROD.MDX");
+        }
+        stageFloppyPair(staging, floppy, local, "T_PROD", dictionary::prodTags(), prodSound);
+    }
+}
+
 } // namespace
 
 fs::path floppyDirectory() {
     engine::Engine session;
     if (std::uint16_t result = session.init(); result != engine::code::Success)
-        throw engine::EngineError(result, "The engine configuration " +
-                                              session.configFile().string() + " cannot be read");
+        throw EngineError(result, "The engine configuration " + session.configFile().string() +
+                                      " cannot be read");
     return session.resolvePath("A:");
 }
 
 void restoreBaseTables(TDm_Vadem& module) {
+    PointBack pointBack(module);
     fs::path floppy = floppyDirectory();
     fs::path local(module.DictPath);
-    bool localProd = anyLocalProd(local);
 
-    // Every floppy table is checked before anything changes.
+    // The files are replaced under the datasets: they read them afresh.
+    for (engine::TDataSet* dataSet : module.DictionaryDataSets)
+        dataSet->Close();
+    // No other program may have the dictionary open while it is replaced.
+    auto baseHeld = holdLocal(local, "T_BASE.DBF");
+    auto prodHeld = holdLocal(local, "T_PROD.DBF");
+
+    // Everything is read and checked, and the new files are made ready,
+    // before the first file of the dictionary is replaced.
     bool baseSound = true, prodSound = true;
     if (auto base = onFloppy(floppy, "T_BASE.DBF"))
         baseSound = checkFloppyTable(*base, dictionary::baseLayout());
     if (auto prod = onFloppy(floppy, "T_PROD.DBF"))
         prodSound = checkFloppyTable(*prod, dictionary::prodLayout());
 
-    // The files are replaced under the datasets: they read them afresh.
-    for (engine::TDataSet* dataSet : module.DictionaryDataSets)
-        dataSet->Close();
-
-    copyPair(floppy, local, "T_BASE", dictionary::baseTags(), baseSound);
+    RestoreStaging staging(local);
     try {
-        if (localProd)
-            mergeApplications(module);
-        else
-            copyPair(floppy, local, "T_PROD", dictionary::prodTags(), prodSound);
-    } catch (...) {
-        pointBack(module.tmDmmys);
-        pointBack(module.tmTable);
-        throw;
+        stageDictionary(module, staging, floppy, local, baseSound, prodSound);
+    } catch (const EngineError& error) {
+        if (std::string_view(error.what()).starts_with(NotRestored))
+            throw;
+        refuse(error.code(), error.what());
     }
-    pointBack(module.tmDmmys);
-    pointBack(module.tmTable);
+    staging.commit();
 }

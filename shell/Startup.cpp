@@ -6,6 +6,7 @@
 #include "editors/Man_Installato.h"
 #include "editors/Man_Prodotti.h"
 #include "editors/Ric_Gen.h"
+#include "engine/config/Engine.h"
 #include "operations/Cpy_Archivi.h"
 #include "operations/Crt_Archivi.h"
 #include "operations/Fun_Operazioni.h"
@@ -14,16 +15,33 @@
 #include "shell/Brevon_Logo.h"
 #include "shell/Menu_Vadem.h"
 #include "shell/Pgm_Logo.h"
+#include "ui/Dialogs.h"
 #include "ui/ModalWindows.h"
 
 #include <QApplication>
 
 #include <memory>
 
+namespace {
+
+// Lines of the engine configuration that the engine left out, said once.
+void reportConfigProblems() {
+    engine::Engine session;
+    session.init();
+    QStringList problems;
+    for (const std::string& problem : session.configProblems())
+        problems << QString::fromStdString(problem);
+    if (!problems.isEmpty())
+        ui::dialogs().error(problems.join('\n'));
+}
+
+} // namespace
+
 void createProgram() {
     ui::createdWindows().clear();
     Dm_Vadem = new TDm_Vadem;
     ui::createdWindows() << QStringLiteral("Dm_Vadem");
+    reportConfigProblems();
     ui::createOnce(Menu_Vadem);
     // Every other window is modal over the menu and lives as long as it.
     ui::createOnce(Pgm_Logo, Menu_Vadem);

@@ -52,7 +52,7 @@ std::uint16_t Engine::init() {
     return resultOf([&] {
         if (configFile_.empty())
             configFile_ = engineConfigFile();
-        readEngineConfig(configFile_);
+        configProblems_ = readEngineConfig(configFile_).problems();
         active_ = true;
         return code::Success;
     });

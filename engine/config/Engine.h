@@ -25,8 +25,10 @@ public:
     explicit Engine(std::filesystem::path configFile = {});
 
     // Starts the session: fixes the configuration file and checks that it
-    // can be read (IoError or FileCorrupt when not).
+    // can be read (IoError when not). Lines of it that cannot be read are
+    // left out and named by configProblems().
     std::uint16_t init();
+    const std::vector<std::string>& configProblems() const { return configProblems_; }
     std::uint16_t exit();
     bool active() const { return active_; }
     const std::filesystem::path& configFile() const { return configFile_; }
@@ -56,6 +58,7 @@ private:
     void requireActive() const;
 
     std::filesystem::path configFile_;
+    std::vector<std::string> configProblems_;
     bool active_ = false;
 };
 

@@ -27,6 +27,7 @@ bool needsQuotes(std::string_view value) {
 IniFile IniFile::parse(std::string_view text, const std::string& source) {
     IniFile ini;
     std::size_t lineNumber = 0;
+    bool skipping = false; // the entries under a section line that could not be read
     while (!text.empty()) {
         std::size_t end = text.find('\n');
         std::string_view raw = text.substr(0, end);
@@ -37,23 +38,27 @@ IniFile IniFile::parse(std::string_view text, const std::string& source) {
             line = trim(line.substr(0, line.size() - 1));
         if (line.empty() || line.front() == ';' || line.front() == '#')
             continue;
-        auto refuse = [&](const char* why) {
-            throw EngineError(code::FileCorrupt, "Engine configuration " + source + ", line " +
-                                                     std::to_string(lineNumber) + ": " + why);
+        auto ignore = [&](const std::string& why) {
+            ini.problems_.push_back("Engine configuration " + source + ", line " +
+                                    std::to_string(lineNumber) + ": \"" + line + "\" " + why +
+                                    "; the line is ignored");
         };
         if (line.front() == '[') {
-            if (line.back() != ']')
-                refuse("a section name must end with \"]\"");
-            ini.sections_.push_back({trim(line.substr(1, line.size() - 2)), {}});
+            skipping = line.back() != ']';
+            if (skipping)
+                ignore("is not a section name, which ends with \"]\"");
+            else
+                ini.sections_.push_back({trim(line.substr(1, line.size() - 2)), {}});
             continue;
         }
         std::size_t equals = line.find('=');
         if (equals == std::string::npos)
-            refuse("expected \"key = value\"");
-        if (ini.sections_.empty())
-            refuse("an entry must follow a [section] line");
-        ini.sections_.back().entries.emplace_back(trim(line.substr(0, equals)),
-                                                  unquote(trim(line.substr(equals + 1))));
+            ignore("is neither a [section] nor a \"key = value\" line");
+        else if (ini.sections_.empty())
+            ignore("comes before any [section]");
+        else if (!skipping)
+            ini.sections_.back().entries.emplace_back(trim(line.substr(0, equals)),
+                                                      unquote(trim(line.substr(equals + 1))));
     }
     return ini;
 }

@@ -16,8 +16,13 @@ class IniFile {
 public:
     using Entries = std::vector<std::pair<std::string, std::string>>;
 
-    // `source` names the text in errors (the file name).
+    // `source` names the text in problems() (the file name). A line that is
+    // neither a section, an entry nor a comment is left out (with the entries
+    // of a section line that could not be read) and the rest still serves.
     static IniFile parse(std::string_view text, const std::string& source);
+    // One message per line that parse() left out, naming the source and the
+    // line. A rewrite from format() no longer has those lines.
+    const std::vector<std::string>& problems() const { return problems_; }
     std::string format() const;
 
     std::vector<std::string> sectionNames() const;
@@ -40,6 +45,7 @@ private:
     std::size_t indexOf(std::string_view section) const;
 
     std::vector<Section> sections_;
+    std::vector<std::string> problems_;
 };
 
 } // namespace engine

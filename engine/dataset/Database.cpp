@@ -13,12 +13,15 @@ namespace engine {
 namespace fs = std::filesystem;
 
 void TDatabase::Open() {
-    directory_ = resolveLocation(AliasName.empty() ? DatabaseName : AliasName);
+    std::string location = AliasName.empty() ? DatabaseName : AliasName;
+    directory_ = resolveLocation(location);
+    if (directory_.empty())
+        throw EngineError(code::BadPath,
+                          "Database " + location + " has no directory: its alias has no path");
     std::error_code ec;
     if (!fs::is_directory(directory_, ec))
         throw EngineError(code::BadPath, "Directory " + directory_.string() + " of database " +
-                                             (AliasName.empty() ? DatabaseName : AliasName) +
-                                             " does not exist");
+                                             location + " does not exist");
     connected_ = true;
 }
 

@@ -142,9 +142,13 @@ void TTable::openOrder() {
     cursor_.reset();
     indexes_ = file_->indexes(); // another dataset or the database may have added one
     if (!indexName_.empty()) {
-        if (!activeIndex())
+        if (!activeIndex()) {
+            // An index file that is missing, damaged or unreadable says so itself.
+            if (indexes_.empty())
+                file_->openIndex(indexName_);
             throw EngineError(code::NotFound, "Index " + indexName_ + " not found for table " +
                                                   file_->path().string());
+        }
         cursor_ = file_->openIndex(indexName_);
     } else if (!file_->stableRowIds()) {
         cursor_ = file_->openIndex("");

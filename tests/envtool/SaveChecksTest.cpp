@@ -55,7 +55,7 @@ TEST_F(EnvtoolTest, RefusedSavesShowTheFirstBadRowAndLeaveTheFileAlone) {
     EXPECT_EQ(listText(), original);
 }
 
-TEST_F(EnvtoolTest, AListThatCannotBeReplacedStaysAndTheErrorIsShown) {
+TEST_F(EnvtoolTest, AListThatCannotBeReadStaysAndTheErrorIsShownAgain) {
     // A directory in the place of the list can be neither read nor replaced.
     fs::create_directories(listFile / "kept");
     start();
@@ -66,7 +66,8 @@ TEST_F(EnvtoolTest, AListThatCannotBeReplacedStaysAndTheErrorIsShown) {
     dialogs.clear();
     click("BtnConferma");
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_TRUE(dialogs.texts().front().startsWith("Cannot write " + qpath(listFile)))
+    EXPECT_TRUE(dialogs.texts().front().startsWith("Cannot read " + qpath(listFile)) &&
+                dialogs.texts().front().endsWith(" The list is kept as it is."))
         << dialogs.texts().front().toStdString();
     EXPECT_TRUE(fs::is_directory(listFile / "kept"));
     EXPECT_TRUE(window->isVisible());

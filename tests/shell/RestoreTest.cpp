@@ -1,106 +1,7 @@
-#include "ShellWorkspace.h"
-
-#include "dictionary/DemoWorkspace.h"
-#include "dictionary/Dm_Vadem.h"
-#include "dictionary/Layouts.h"
-#include "engine/Tables.h"
-#include "shell/Menu_Vadem.h"
-
-#include <QApplication>
-#include <QToolButton>
-
-#include <fstream>
+#include "RestoreFixture.h"
 
 using namespace engine;
 namespace fs = std::filesystem;
-
-namespace {
-
-struct App {
-    std::string code, name, directory;
-    bool installed;
-    std::string date; // dd/mm/yyyy or empty
-    friend bool operator==(const App&, const App&) = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const App& a) {
-    return out << a.code << "|" << a.name << "|" << a.directory << "|" << a.installed << "|"
-               << a.date;
-}
-
-void openProd(TTable& prod, const fs::path& dir) {
-    prod.SetDatabaseName(dir.string());
-    prod.SetTableName("T_PROD");
-    prod.SetIndexName("PROD00");
-    prod.Open();
-}
-
-std::vector<App> applications(const fs::path& dir) {
-    TTable prod;
-    openProd(prod, dir);
-    std::vector<App> apps;
-    for (; !prod.Eof(); prod.Next())
-        apps.push_back(
-            {prod.FieldByName("TMSUFF").AsString(), prod.FieldByName("TMDESC").AsString(),
-             prod.FieldByName("TMNLIB").AsString(), prod.FieldByName("TMBIST").AsBoolean(),
-             prod.FieldByName("TMDIST").AsString()});
-    return apps;
-}
-
-void setApplication(const fs::path& dir, const std::string& code, const std::string& name,
-                    bool installed, const std::string& date) {
-    TTable prod;
-    openProd(prod, dir);
-    if (prod.FindKey({Value(code)}))
-        prod.Edit();
-    else
-        prod.Insert();
-    prod.FieldByName("TMSUFF").SetAsString(code);
-    prod.FieldByName("TMDESC").SetAsString(name);
-    prod.FieldByName("TMBIST").SetAsBoolean(installed);
-    prod.FieldByName("TMDIST").SetAsString(date);
-    prod.Post();
-}
-
-bool hasBaseTable(const fs::path& dir, const std::string& name) {
-    TTable base;
-    base.SetDatabaseName(dir.string());
-    base.SetTableName("T_BASE");
-    base.SetIndexName("BASE00");
-    base.Open();
-    return base.FindKey({Value(name)});
-}
-
-} // namespace
-
-class Restore : public ShellWorkspace {
-protected:
-    void SetUp() override {
-        ShellWorkspace::SetUp();
-        dictionary::writeSampleDictionary(floppy, true); // has "PR", ORDPROD, CICLI
-        start();
-    }
-    // Answers Yes and restores through the button.
-    void restore() {
-        boxes.answer(ui::Answer::Yes);
-        Menu_Vadem->Btn01->click();
-    }
-    void expectWorkTablesPointedBack() {
-        for (TTable* table : {&Dm_Vadem->tmTable, &Dm_Vadem->tmDmmys}) {
-            EXPECT_FALSE(table->Active()) << table->Name;
-            EXPECT_EQ(table->DatabaseName(), "DBZET") << table->Name;
-            EXPECT_EQ(table->TableName(), "") << table->Name;
-            EXPECT_EQ(table->IndexName(), "") << table->Name;
-        }
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    }
-    QString errorShown() const {
-        for (const ui::DialogBox& box : boxes.shown())
-            if (box.icon == ui::BoxIcon::Stop)
-                return box.text;
-        return {};
-    }
-};
 
 TEST_F(Restore, CancelChangesNothing) {
     dictionary::writeSampleDictionary(system, false);
@@ -123,7 +24,8 @@ TEST_F(Restore, WithoutLocalApplicationsTheFloppyFilesAreCopiedAsTheyAre) {
     EXPECT_EQ(errorShown(), "");
     for (const char* file : {"T_BASE.DBF", "T_BASE.MDX", "T_PROD.DBF", "T_PROD.MDX"})
         EXPECT_EQ(bytes(system / file), bytes(floppy / file)) << file;
-    EXPECT_FALSE(fs::exists(system / "T_BASE.DBF.restoring"));
+    for (const auto& entry : fs::directory_iterator(system))
+        EXPECT_EQ(entry.path().filename().string().find(".restoring"), std::string::npos);
     auto apps = applications(system);
     ASSERT_EQ(apps.size(), 4u);
     EXPECT_EQ(apps[2], (App{"MA", "Warehouse", "MAGAZZ", true, "15/11/2026"}));
@@ -148,17 +50,16 @@ TEST_F(Restore, LocalApplicationsStayAndMissingOnesAreAdded) {
     expectWorkTablesPointedBack();
 }
 
-TEST_F(Restore, LeftoverIndexAloneCountsAsLocalListAndTheMergeFails) {
+TEST_F(Restore, LeftoverIndexAloneCountsAsLocalListAndTheMergeFailsChangingNothing) {
     dictionary::writeSampleDictionary(root / "old", false);
     fs::copy_file(root / "old" / "T_PROD.MDX", system / "T_PROD.MDX");
+    std::vector<std::string> before = dictionaryFiles();
     restore();
     QString error = errorShown();
-    EXPECT_TRUE(error.contains("T_PROD")) << error.toStdString();
+    EXPECT_TRUE(error.contains("T_PROD.DBF") && error.contains("missing")) << error.toStdString();
     EXPECT_TRUE(error.endsWith('.'));
     EXPECT_EQ(boxes.shown().back().caption, "Schedax - Brevon \u00AE");
-    // The base tables were replaced before the merge failed.
-    EXPECT_EQ(bytes(system / "T_BASE.DBF"), bytes(floppy / "T_BASE.DBF"));
-    EXPECT_FALSE(fs::exists(system / "T_PROD.DBF"));
+    EXPECT_EQ(dictionaryFiles(), before); // the base tables were not replaced either
     EXPECT_TRUE(Menu_Vadem->Btn01->isEnabled());
     expectWorkTablesPointedBack();
 }
@@ -204,35 +105,27 @@ TEST_F(Restore, DamagedFloppyTableIsRefusedAndNothingChanges) {
     unchanged();
 }
 
-TEST_F(Restore, EngineErrorInTheMergeKeepsTheRowsSoFar) {
-    // A local list whose names are too narrow for the floppy's second row.
-    fs::path old = root / "old";
-    fs::create_directories(old);
+TEST_F(Restore, AnEngineErrorInTheMergeChangesNothing) {
+    // A local list whose names are too narrow for the floppy's rows.
     engine::FieldList narrow = dictionary::prodLayout();
     narrow[0].length = 12;
     {
         auto file = createTable(system / "T_PROD.DBF", narrow);
         file->addIndex(dictionary::prodTags().front());
     }
-    restore(); // floppy: AN (35 letters), FA "Invoicing", MA "Warehouse", PR
+    dictionary::writeSampleDictionary(root / "old", false);
+    for (const char* file : {"T_BASE.DBF", "T_BASE.MDX"})
+        fs::copy_file(root / "old" / file, system / file);
+    setApplication(system, "AN", "Registry", false, "");
+    std::vector<std::string> before = dictionaryFiles();
+
+    restore(); // FA and MA would fit, then the long name of PR stops the merge
     QString error = errorShown();
     EXPECT_TRUE(error.contains("longer than 12")) << error.toStdString();
-    EXPECT_TRUE(applications(system).empty()); // AN came first and failed
+    EXPECT_EQ(dictionaryFiles(), before);
+    EXPECT_EQ(applications(system).size(), 1u);
     expectWorkTablesPointedBack();
     EXPECT_TRUE(Menu_Vadem->Btn01->isEnabled());
-
-    // With AN already there the merge gets further: FA and MA are stored,
-    // then the long name of PR stops it.
-    boxes.clear();
-    setApplication(system, "AN", "Registry", false, "");
-    setApplication(floppy, "PR", "Production planning and more", false, "");
-    restore();
-    EXPECT_TRUE(errorShown().contains("longer than 12"));
-    auto apps = applications(system);
-    ASSERT_EQ(apps.size(), 3u);
-    EXPECT_EQ(apps[1].code, "FA");
-    EXPECT_EQ(apps[2].code, "MA");
-    expectWorkTablesPointedBack();
 }
 
 TEST_F(Restore, TableWithoutItsIndexGetsTheLocalIndexRebuilt) {

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <fstream>
+
 using StartUp = ShellWorkspace;
 using MenuWiring = ShellWorkspace;
 
@@ -146,4 +148,18 @@ TEST_F(MenuWiring, ClosingOneToolWindowDisablesRestoreForGood) {
     EXPECT_FALSE(Menu_Vadem->Btn01->isEnabled());
     closingModal([] { Menu_Vadem->Prodotto->trigger(); });
     EXPECT_FALSE(Menu_Vadem->Btn01->isEnabled());
+}
+
+TEST_F(StartUp, AStrayConfigurationLineIsSaidOnceAndTheProgramStarts) {
+    std::string written = bytes(config);
+    std::ofstream(config, std::ios::trunc) << "hello\n" << written;
+    start();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown().front().icon, ui::BoxIcon::Stop);
+    EXPECT_EQ(boxes.texts().front().toStdString(),
+              "Engine configuration " + config.string() +
+                  ", line 1: \"hello\" is neither a [section] nor a \"key = value\" line; the "
+                  "line is ignored.");
+    EXPECT_NE(Menu_Vadem, nullptr);
+    EXPECT_EQ(ui::createdWindows().size(), 13);
 }

@@ -1,0 +1,98 @@
+// What an open that fails says: the file, and what is wrong with it.
+#include "dictionary/Layouts.h"
+#include "engine/EngineError.h"
+#include "engine/dataset/Database.h"
+#include "engine/dataset/Table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <unistd.h>
+
+using namespace engine;
+namespace fs = std::filesystem;
+
+namespace {
+
+class OpenMessages : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::random_device rd;
+        dir = fs::temp_directory_path() / ("open-messages-" + std::to_string(rd()));
+        fs::create_directories(dir);
+        dictionary::createDictionary(dir);
+        config = dir / "engine.conf";
+        setenv("SCHEDAX_ENGINE_CONFIG", config.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("SCHEDAX_ENGINE_CONFIG");
+        fs::remove_all(dir);
+    }
+
+    // The message of opening T_BASE in the base-table editor's order.
+    std::string openingBase() const {
+        TTable base;
+        base.SetDatabaseName(dir.string());
+        base.SetTableName("T_BASE");
+        base.SetIndexName("BASE03");
+        try {
+            base.Open();
+        } catch (const EngineError& error) {
+            return error.what();
+        }
+        return "opened";
+    }
+
+    fs::path dir;
+    fs::path config;
+};
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(OpenMessages, AnIndexFileThatCannotServeIsNamedWithItsFault) {
+    fs::path mdx = dir / "T_BASE.MDX";
+    std::ifstream in(mdx, std::ios::binary);
+    std::ostringstream whole;
+    whole << in.rdbuf();
+    in.close();
+
+    std::ofstream(mdx, std::ios::binary | std::ios::trunc) << whole.str().substr(0, 600);
+    std::string cut = openingBase();
+    EXPECT_TRUE(contains(cut, "BASE03") && contains(cut, mdx.string()) &&
+                (contains(cut, "truncated") || contains(cut, "damaged")))
+        << cut;
+
+    fs::remove(mdx);
+    std::string missing = openingBase();
+    EXPECT_TRUE(contains(missing, "production index " + mdx.string() + " is missing")) << missing;
+
+    if (::geteuid() != 0) {
+        std::ofstream(mdx, std::ios::binary) << whole.str();
+        fs::permissions(mdx, fs::perms::none);
+        std::string unreadable = openingBase();
+        EXPECT_TRUE(contains(unreadable, mdx.string()) && contains(unreadable, "Permission denied"))
+            << unreadable;
+    }
+}
+
+TEST_F(OpenMessages, AnAliasWithoutAPathSaysSo) {
+    std::ofstream(config) << "[DBZET]\ndriver = DBASE\n";
+    TDatabase db;
+    db.DatabaseName = "Create";
+    db.AliasName = "DBZET";
+    try {
+        db.Open();
+        FAIL() << "an alias without a path must fail";
+    } catch (const EngineError& error) {
+        EXPECT_EQ(error.code(), code::BadPath);
+        EXPECT_EQ(std::string(error.what()),
+                  "Database DBZET has no directory: its alias has no path");
+    }
+}
