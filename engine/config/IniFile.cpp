@@ -38,10 +38,17 @@ IniFile IniFile::parse(std::string_view text, const std::string& source) {
             line = trim(line.substr(0, line.size() - 1));
         if (line.empty() || line.front() == ';' || line.front() == '#')
             continue;
+        auto keepUnread = [&] {
+            if (ini.sections_.empty())
+                ini.leading_.push_back(line);
+            else
+                ini.sections_.back().unread.push_back({ini.sections_.back().entries.size(), line});
+        };
         auto ignore = [&](const std::string& why) {
             ini.problems_.push_back("Engine configuration " + source + ", line " +
                                     std::to_string(lineNumber) + ": \"" + line + "\" " + why +
                                     "; the line is ignored");
+            keepUnread();
         };
         if (line.front() == '[') {
             skipping = line.back() != ']';
@@ -56,7 +63,9 @@ IniFile IniFile::parse(std::string_view text, const std::string& source) {
             ignore("is neither a [section] nor a \"key = value\" line");
         else if (ini.sections_.empty())
             ignore("comes before any [section]");
-        else if (!skipping)
+        else if (skipping)
+            keepUnread();
+        else
             ini.sections_.back().entries.emplace_back(trim(line.substr(0, equals)),
                                                       unquote(trim(line.substr(equals + 1))));
     }
@@ -65,12 +74,21 @@ IniFile IniFile::parse(std::string_view text, const std::string& source) {
 
 std::string IniFile::format() const {
     std::string text;
+    for (const std::string& line : leading_)
+        text += line + '\n';
     for (const Section& section : sections_) {
         if (!text.empty())
             text += '\n';
         text += '[' + section.name + "]\n";
-        for (const auto& [key, value] : section.entries)
-            text += key + " = " + (needsQuotes(value) ? '"' + value + '"' : value) + '\n';
+        auto unread = section.unread.begin();
+        for (std::size_t i = 0; i <= section.entries.size(); ++i) {
+            for (; unread != section.unread.end() && unread->after == i; ++unread)
+                text += unread->line + '\n';
+            if (i < section.entries.size()) {
+                const auto& [key, value] = section.entries[i];
+                text += key + " = " + (needsQuotes(value) ? '"' + value + '"' : value) + '\n';
+            }
+        }
     }
     return text;
 }

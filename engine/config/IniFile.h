@@ -21,7 +21,7 @@ public:
     // of a section line that could not be read) and the rest still serves.
     static IniFile parse(std::string_view text, const std::string& source);
     // One message per line that parse() left out, naming the source and the
-    // line. A rewrite from format() no longer has those lines.
+    // line. format() writes those lines back as they were, where they were.
     const std::vector<std::string>& problems() const { return problems_; }
     std::string format() const;
 
@@ -37,14 +37,22 @@ public:
     bool removeSection(std::string_view section);
 
 private:
+    // A line that could not be read, kept to be written back: it stood
+    // after the first `after` entries of its section.
+    struct Unread {
+        std::size_t after;
+        std::string line;
+    };
     struct Section {
         std::string name;
         Entries entries;
+        std::vector<Unread> unread = {};
     };
     // Index of the section, or sections_.size() when missing.
     std::size_t indexOf(std::string_view section) const;
 
     std::vector<Section> sections_;
+    std::vector<std::string> leading_; // unread lines before the first section
     std::vector<std::string> problems_;
 };
 

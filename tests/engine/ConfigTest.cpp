@@ -130,7 +130,10 @@ TEST_F(EngineConfigTest, IniTextReadsHandEditedFilesAndWritesBackWhatItRead) {
                   "Engine configuration bad.conf, line 5: \"[open\" is not a section name, which "
                   "ends with \"]\"; the line is ignored"}));
     EXPECT_EQ(stray.value("DBZET", "path"), "/t");
-    EXPECT_EQ(stray.format(), "[DBZET]\npath = /t\n\n[drives]\nA = /f\n");
+    // A rewrite keeps them where they were.
+    EXPECT_EQ(stray.format(), "key = before any section\n\n[DBZET]\nhello\npath = /t\n[open\n"
+                              "lost = yes\n\n[drives]\nA = /f\n");
+    EXPECT_EQ(IniFile::parse(stray.format(), "again").format(), stray.format());
 }
 
 TEST_F(EngineConfigTest, ChangesAreWholeFilesWrittenOnlyWhenSomethingChanged) {

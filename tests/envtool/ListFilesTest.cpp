@@ -128,6 +128,7 @@ TEST_F(EnvtoolTest, AStrayLineInTheConfigurationIsSaidOnceAndTheRestServes) {
                                             "Select path tables [ Accounts in " +
                                                 qpath(dir / "acc") + " ], successfull."}));
     EXPECT_EQ(aliasPath(), (dir / "acc").string());
+    EXPECT_EQ(fileText(config).substr(0, 6), "hello\n"); // the rewrite keeps the line
 }
 
 TEST_F(EnvtoolTest, ListsFromOtherSystemsAreReadAndWrittenBackInUtf8) {
