@@ -10,6 +10,10 @@ namespace engine {
 // unit that dBase index keys use. Proleptic Gregorian calendar.
 class Date {
 public:
+    // The first and the last day that a date field can hold: 0001-01-01 and 9999-12-31.
+    static constexpr std::int64_t MinJulianDay = 1721426;
+    static constexpr std::int64_t MaxJulianDay = 5373484;
+
     constexpr Date() = default;
     static constexpr Date fromJulianDay(std::int64_t jd) {
         Date d;

@@ -82,6 +82,10 @@ public:
     virtual Value readField(RowId row, int field) { return read(row)[field]; }
     virtual bool isDeleted(RowId row) = 0; // dBase deletion flag; false for Paradox
     virtual RowId append(const Record& record) = 0;
+    // Throws the error that storing `record` would throw for one of its
+    // values (type, width, decimals, code page, a value the format cannot
+    // tell from a blank), without writing anything.
+    virtual void checkValues(const Record& record) = 0;
     // Returns the row's id after the change (a Paradox row may move).
     virtual RowId update(RowId row, const Record& record) = 0;
     virtual void remove(RowId row) = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Date.h"
+#include "engine/NumberText.h"
 
 #include <cstdint>
 #include <string>
@@ -16,10 +17,12 @@ struct Blob {
 };
 
 // One field value as the programs see it: blank (null), text in UTF-8, a
-// number, an integer, a date, a logical or binary bytes. Memo text is Text.
+// number (binary, or an exact decimal as dBase stores it), an integer, a
+// date, a logical or binary bytes. Memo text is Text.
 class Value {
 public:
-    using Storage = std::variant<std::monostate, std::string, double, std::int64_t, Date, bool, Blob>;
+    using Storage =
+        std::variant<std::monostate, std::string, double, std::int64_t, Date, bool, Blob, Decimal>;
 
     Value() = default;
     Value(std::string text) : v_(std::move(text)) {}
@@ -30,17 +33,22 @@ public:
     Value(Date date) : v_(date) {}
     Value(bool logical) : v_(logical) {}
     Value(Blob blob) : v_(std::move(blob)) {}
+    Value(Decimal decimal) : v_(std::move(decimal)) {}
 
     bool isNull() const { return std::holds_alternative<std::monostate>(v_); }
     bool isText() const { return std::holds_alternative<std::string>(v_); }
-    bool isNumber() const { return std::holds_alternative<double>(v_); }
+    // A binary or a decimal number.
+    bool isNumber() const { return std::holds_alternative<double>(v_) || isDecimal(); }
+    bool isDecimal() const { return std::holds_alternative<Decimal>(v_); }
     bool isInteger() const { return std::holds_alternative<std::int64_t>(v_); }
     bool isDate() const { return std::holds_alternative<Date>(v_); }
     bool isBool() const { return std::holds_alternative<bool>(v_); }
     bool isBlob() const { return std::holds_alternative<Blob>(v_); }
 
     const std::string& text() const { return std::get<std::string>(v_); }
-    double number() const { return std::get<double>(v_); }
+    // The number as a double (a decimal's nearest).
+    double number() const { return isDecimal() ? toDouble(decimal()) : std::get<double>(v_); }
+    const Decimal& decimal() const { return std::get<Decimal>(v_); }
     std::int64_t integer() const { return std::get<std::int64_t>(v_); }
     Date date() const { return std::get<Date>(v_); }
     bool boolean() const { return std::get<bool>(v_); }
@@ -50,7 +58,20 @@ public:
     double asDouble() const { return isInteger() ? static_cast<double>(integer()) : number(); }
 
     const Storage& storage() const { return v_; }
-    friend bool operator==(const Value&, const Value&) = default;
+    // Same kind and value; a decimal equals a number of the same value
+    // ("12.50" equals 12.5 and "12.5", a double that reads as it).
+    friend bool operator==(const Value& a, const Value& b) {
+        if (a.isDecimal() && b.isDecimal())
+            return compareDecimals(a.decimal(), b.decimal()) == 0;
+        if (a.isDecimal() || b.isDecimal()) {
+            const Value& d = a.isDecimal() ? a : b;
+            const Value& o = a.isDecimal() ? b : a;
+            if (o.isInteger())
+                return compareDecimals(d.decimal(), decimalOf(o.integer())) == 0;
+            return o.isNumber() && sameNumber(d.decimal(), o.number());
+        }
+        return a.v_ == b.v_;
+    }
 
 private:
     Storage v_;

@@ -1,9 +1,9 @@
 #include "engine/dataset/Field.h"
 
 #include "engine/EngineError.h"
+#include "engine/NumberText.h"
 #include "engine/Text.h"
 #include "engine/dataset/DataSet.h"
-#include "engine/dataset/NumberText.h"
 #include "engine/dataset/ValueConversion.h"
 
 #include <cmath>
@@ -91,8 +91,11 @@ std::string TField::AsString() const {
         return "";
     if (v.isText())
         return trimRight(v.text());
-    if (v.isNumber())
-        return formatNumber(v.number(), type_ == ftFloat || type_ == ftCurrency ? -1 : 0);
+    if (v.isNumber()) {
+        int decimals = type_ == ftFloat || type_ == ftCurrency ? -1 : 0;
+        return v.isDecimal() ? formatDecimal(v.decimal(), decimals)
+                             : formatNumber(v.number(), decimals);
+    }
     if (v.isInteger())
         return std::to_string(v.integer());
     if (v.isDate())
@@ -209,6 +212,8 @@ bool isNumberColumn(FieldType type) {
 std::string shown(const Value& value) {
     if (value.isText())
         return "\"" + trim(value.text()) + "\"";
+    if (value.isDecimal())
+        return formatDecimal(value.decimal(), -1);
     if (value.isNumber() || value.isInteger())
         return formatNumber(value.asDouble(), -1);
     if (value.isDate())
@@ -233,10 +238,11 @@ Value TField::convert(const Value& value) const {
             (column.type == FieldType::Numeric || column.type == FieldType::Float)
                 ? column.decimals
                 : (column.type == FieldType::Double || column.type == FieldType::Currency ? -1 : 0);
-        if (decimals >= 0) {
-            double scale = std::pow(10.0, decimals);
-            given = Value(std::round(value.asDouble() * scale) / scale);
-        }
+        std::optional<Decimal> exact = value.isDecimal()   ? value.decimal()
+                                       : value.isInteger() ? decimalOf(value.integer())
+                                                           : decimalOf(value.number());
+        if (decimals >= 0 && exact)
+            given = Value(roundDecimal(*exact, decimals));
     }
     bool inexact = false;
     Value stored = convertForField(given, column, &inexact);

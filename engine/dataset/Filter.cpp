@@ -1,8 +1,8 @@
 #include "engine/dataset/Filter.h"
 
 #include "engine/EngineError.h"
+#include "engine/NumberText.h"
 #include "engine/Text.h"
-#include "engine/dataset/NumberText.h"
 
 #include <cctype>
 
@@ -65,35 +65,56 @@ private:
         return node;
     }
 
+    // Deeper nesting (NOT, parentheses, each operator of a chain) could
+    // exhaust the stack while the filter is evaluated.
+    static constexpr int kMaxDepth = 200;
+
+    void deeper() {
+        if (++depth_ > kMaxDepth)
+            fail("it nests deeper than " + std::to_string(kMaxDepth) + " levels");
+    }
+
     std::unique_ptr<Node> parseOr() {
         auto left = parseAnd();
-        while (keyword("OR"))
+        int links = 0;
+        for (; keyword("OR"); ++links) {
+            deeper();
             left = binary(Node::Or, std::move(left), parseAnd());
+        }
+        depth_ -= links;
         return left;
     }
 
     std::unique_ptr<Node> parseAnd() {
         auto left = parseNot();
-        while (keyword("AND"))
+        int links = 0;
+        for (; keyword("AND"); ++links) {
+            deeper();
             left = binary(Node::And, std::move(left), parseNot());
+        }
+        depth_ -= links;
         return left;
     }
 
     std::unique_ptr<Node> parseNot() {
         if (keyword("NOT")) {
+            deeper();
             auto node = std::make_unique<Node>();
             node->kind = Node::Not;
             node->left = parseNot();
+            --depth_;
             return node;
         }
         skipBlanks();
         if (pos_ < text_.size() && text_[pos_] == '(') {
+            deeper();
             ++pos_;
             auto inner = parseOr();
             skipBlanks();
             if (pos_ >= text_.size() || text_[pos_] != ')')
                 fail("missing \")\"");
             ++pos_;
+            --depth_;
             return inner;
         }
         return parseComparison();
@@ -188,6 +209,10 @@ private:
         case FieldType::Long:
         case FieldType::AutoInc:
         case FieldType::Bcd: {
+            if (field.type == FieldType::Numeric || field.type == FieldType::Float) {
+                if (auto exact = parseDecimal(raw))
+                    return Value(std::move(*exact)); // compared digit by digit
+            }
             auto number = parseNumber(raw);
             if (!number)
                 fail("\"" + raw + "\" is not a number");
@@ -201,12 +226,15 @@ private:
     const std::string& text_;
     const FieldList& fields_;
     std::size_t pos_ = 0;
+    int depth_ = 0;
 };
 
 // Three-way comparison; blanks sort first.
 int compareValues(const Value& a, const Value& b) {
     if (a.isNull() || b.isNull())
         return (a.isNull() ? 0 : 1) - (b.isNull() ? 0 : 1);
+    if (a.isDecimal() && b.isDecimal())
+        return compareDecimals(a.decimal(), b.decimal());
     if ((a.isNumber() || a.isInteger()) && (b.isNumber() || b.isInteger())) {
         double x = a.asDouble(), y = b.asDouble();
         return x < y ? -1 : x > y ? 1 : 0;

@@ -1,23 +1,40 @@
 #include "engine/dataset/Query.h"
 
 #include "engine/EngineError.h"
+#include "engine/NumberText.h"
 #include "engine/Text.h"
 #include "engine/dataset/Location.h"
 #include "engine/dataset/SqlTables.h"
 
+#include <charconv>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
 
 namespace engine {
 
 namespace {
 
-using Connection = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
-using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
+// The text on one line, for a message.
+std::string oneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r' || c == '\t')
+            c = ' ';
+    return text;
+}
 
 [[noreturn]] void sqlFailed(sqlite3* db, const std::string& sql) {
-    throw EngineError(code::SqlError,
-                      std::string("Query failed: ") + sqlite3_errmsg(db) + "\n" + sql);
+    throw EngineError(code::SqlError, std::string("Query failed: ") + sqlite3_errmsg(db) +
+                                          " in \"" + oneLine(sql) + "\"");
+}
+
+std::optional<int> declaredNumber(const std::string& text) {
+    int n = 0;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (r.ec != std::errc())
+        return std::nullopt;
+    return n;
 }
 
 // The result column's field, from the type its table declares.
@@ -28,11 +45,11 @@ FieldDef resultColumn(sqlite3_stmt* stmt, int i) {
     std::string type = declared ? toUpperAscii(declared) : "";
     if (type.rfind("CHAR(", 0) == 0) {
         def.type = FieldType::Character;
-        def.length = std::atoi(type.c_str() + 5);
+        def.length = declaredNumber(type.substr(5)).value_or(0);
     } else if (type.rfind("NUMERIC(", 0) == 0) {
         def.type = FieldType::Numeric;
-        def.length = std::atoi(type.c_str() + 8);
-        def.decimals = std::atoi(type.c_str() + type.find(',') + 1);
+        def.length = declaredNumber(type.substr(8)).value_or(0);
+        def.decimals = declaredNumber(type.substr(type.find(',') + 1)).value_or(0);
     } else if (type == "DATE") {
         def.type = FieldType::Date;
         def.length = 8;
@@ -72,7 +89,9 @@ Value columnValue(sqlite3_stmt* stmt, int i, const FieldDef& def) {
     case SQLITE_INTEGER:
         if (def.type == FieldType::Logical)
             return Value(sqlite3_column_int64(stmt, i) != 0);
-        if (def.type == FieldType::Numeric || def.type == FieldType::Double)
+        if (def.type == FieldType::Numeric)
+            return Value(decimalOf(static_cast<std::int64_t>(sqlite3_column_int64(stmt, i))));
+        if (def.type == FieldType::Double)
             return Value(static_cast<double>(sqlite3_column_int64(stmt, i)));
         return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt, i)));
     case SQLITE_FLOAT:
@@ -88,6 +107,10 @@ Value columnValue(sqlite3_stmt* stmt, int i, const FieldDef& def) {
             if (auto d = Date::fromIso(text))
                 return Value(*d);
         }
+        if (def.type == FieldType::Numeric) {
+            if (auto d = parseDecimal(text))
+                return Value(std::move(*d)); // beyond what SQLite holds exactly
+        }
         return Value(std::move(text));
     }
     }
@@ -100,6 +123,8 @@ void bindValue(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& v, const
     else if (v.isText())
         rc = sqlite3_bind_text(stmt, index, v.text().data(), static_cast<int>(v.text().size()),
                                SQLITE_TRANSIENT);
+    else if (v.isDecimal() && toInt64(v.decimal()) && decimalPlaces(v.decimal()) == 0)
+        rc = sqlite3_bind_int64(stmt, index, *toInt64(v.decimal()));
     else if (v.isNumber())
         rc = sqlite3_bind_double(stmt, index, v.number());
     else if (v.isInteger())
@@ -119,6 +144,15 @@ void bindValue(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& v, const
 
 } // namespace
 
+// The connection and the prepared statement of an open result.
+struct TQuery::Statement {
+    std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db{nullptr, &sqlite3_close};
+    std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt{nullptr, &sqlite3_finalize};
+    std::string sql;
+};
+
+TQuery::TQuery() = default;
+
 TQuery::~TQuery() {
     try {
         Close();
@@ -132,75 +166,113 @@ TParam& TQuery::ParamByName(const std::string& name) {
 }
 
 void TQuery::internalOpen() {
-    std::string sql;
+    auto s = std::make_unique<Statement>();
     for (std::size_t i = 0; i < SQL.size(); ++i)
-        sql += (i ? "\n" : "") + SQL[i];
-    sql = quoteStrings(sql);
+        s->sql += (i ? "\n" : "") + SQL[i];
+    s->sql = quoteStrings(s->sql);
 
     sqlite3* raw = nullptr;
     if (sqlite3_open(":memory:", &raw) != SQLITE_OK) {
         sqlite3_close(raw);
         throw EngineError(code::SqlError, "Cannot start the query engine");
     }
-    Connection db(raw, &sqlite3_close);
-    sqlite3_exec(db.get(), "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr);
-    attachTables(db.get(), resolveLocation(DatabaseName));
+    s->db.reset(raw);
+    sqlite3_exec(raw, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr);
+    registerTableModule(raw);
+    std::filesystem::path dir = resolveLocation(DatabaseName);
 
+    // Each table the text names is opened when SQLite asks for it.
+    const std::string missing = "no such table: ";
     sqlite3_stmt* rawStmt = nullptr;
-    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &rawStmt, nullptr) != SQLITE_OK)
-        sqlFailed(db.get(), sql);
-    Statement stmt(rawStmt, &sqlite3_finalize);
-    for (int i = 1; i <= sqlite3_bind_parameter_count(stmt.get()); ++i) {
-        const char* name = sqlite3_bind_parameter_name(stmt.get(), i);
+    while (sqlite3_prepare_v2(raw, s->sql.c_str(), -1, &rawStmt, nullptr) != SQLITE_OK) {
+        std::string error = sqlite3_errmsg(raw);
+        if (error.rfind(missing, 0) != 0 || !attachTable(raw, dir, error.substr(missing.size())))
+            sqlFailed(raw, s->sql);
+    }
+    s->stmt.reset(rawStmt);
+    for (int i = 1; i <= sqlite3_bind_parameter_count(rawStmt); ++i) {
+        const char* name = sqlite3_bind_parameter_name(rawStmt, i);
         if (!name)
             continue;
         auto it = params_.find(toUpperAscii(name + 1));
         if (it == params_.end())
             throw EngineError(code::SqlError,
                               std::string("Query parameter ") + name + " has no value");
-        bindValue(db.get(), stmt.get(), i, it->second.value(), sql);
+        bindValue(raw, rawStmt, i, it->second.value(), s->sql);
     }
 
+    statement_ = std::move(s);
     columns_.clear();
     rows_.clear();
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        int n = sqlite3_column_count(stmt.get());
-        if (columns_.empty())
-            for (int i = 0; i < n; ++i)
-                columns_.push_back(resultColumn(stmt.get(), i));
-        Record row;
-        row.reserve(n);
-        for (int i = 0; i < n; ++i)
-            row.push_back(columnValue(stmt.get(), i, columns_[i]));
-        rows_.push_back(std::move(row));
-    }
-    if (rc != SQLITE_DONE)
-        sqlFailed(db.get(), sql);
+    first_ = index_ = 0;
+    // The first row types the columns that an expression makes.
+    step();
+}
+
+bool TQuery::step() {
+    if (!statement_)
+        return false;
+    sqlite3_stmt* stmt = statement_->stmt.get();
+    int rc = sqlite3_step(stmt);
+    int n = sqlite3_column_count(stmt);
     if (columns_.empty())
-        for (int i = 0; i < sqlite3_column_count(stmt.get()); ++i)
-            columns_.push_back(resultColumn(stmt.get(), i));
-    index_ = 0;
+        for (int i = 0; i < n; ++i)
+            columns_.push_back(resultColumn(stmt, i));
+    if (rc == SQLITE_DONE) {
+        statement_.reset(); // the tables are closed at the end of the result
+        return false;
+    }
+    if (rc != SQLITE_ROW)
+        sqlFailed(statement_->db.get(), statement_->sql);
+    Record row;
+    row.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        row.push_back(columnValue(stmt, i, columns_[static_cast<std::size_t>(i)]));
+    if (UniDirectional && !rows_.empty()) {
+        first_ += rows_.size();
+        rows_.clear();
+    }
+    rows_.push_back(std::move(row));
+    return true;
 }
 
 void TQuery::internalClose() {
+    statement_.reset();
     rows_.clear();
     columns_.clear();
+    first_ = index_ = 0;
+}
+
+void TQuery::requireScrollable(const char* what) const {
+    if (UniDirectional)
+        throw EngineError(code::InvalidParameter,
+                          std::string("A unidirectional query cannot ") + what);
+}
+
+std::size_t TQuery::RecordCount() {
+    requireScrollable("count its rows");
+    while (step()) {
+    }
+    return rows_.size();
 }
 
 bool TQuery::moveTo(std::size_t index) {
-    if (index >= rows_.size())
-        return false;
+    if (index < first_)
+        requireScrollable("move back");
+    while (index >= first_ + rows_.size())
+        if (!step())
+            return false;
     index_ = index;
-    current_ = rows_[index_];
+    current_ = rows_[index_ - first_];
     return true;
 }
 
 bool TQuery::GotoRecNo(RowId row) {
-    if (!Active() || row == NoRow || row > rows_.size())
+    if (!Active() || row == NoRow)
         return false;
     CheckBrowseMode();
-    moveTo(row - 1);
+    if (!moveTo(row - 1))
+        return false;
     hasRow_ = true;
     setEofBof(false, false);
     rowChanged();
@@ -211,6 +283,9 @@ bool TQuery::internalFirst() {
     return moveTo(0);
 }
 bool TQuery::internalLast() {
+    requireScrollable("move to its last row");
+    while (step()) {
+    }
     return !rows_.empty() && moveTo(rows_.size() - 1);
 }
 bool TQuery::internalNext() {
@@ -226,7 +301,8 @@ bool TQuery::internalResync() {
 void TQuery::internalRefresh() {
     std::size_t keep = index_;
     internalOpen();
-    index_ = keep < rows_.size() ? keep : 0;
+    if (!moveTo(keep))
+        index_ = 0;
 }
 
 void TQuery::internalPost(bool, const Record&) {

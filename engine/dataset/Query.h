@@ -4,8 +4,12 @@
 #include "engine/dataset/DataSet.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace engine {
 
@@ -25,19 +29,23 @@ private:
 };
 
 // A read-only dataset over the result of an SQL text run against the tables
-// of a directory (DatabaseName), in the order its ORDER BY gives. The text
-// follows the engine's dialect: double quotes delimit strings, LIKE and
-// comparisons are case-sensitive, named parameters are ":name".
+// of a directory (DatabaseName) that the text names, in the order its ORDER
+// BY gives. The text follows the engine's dialect: double quotes delimit
+// strings, LIKE and comparisons are case-sensitive, named parameters are
+// ":name". Rows are read from the query as the dataset moves on; with
+// UniDirectional only the current row is kept (Next only, no Prior or Last).
 class TQuery : public TDataSet {
 public:
-    TQuery() = default;
+    TQuery();
     ~TQuery() override;
 
     std::string DatabaseName;
     std::vector<std::string> SQL; // lines, joined by line breaks
+    bool UniDirectional = false;
 
     TParam& ParamByName(const std::string& name);
-    std::size_t RecordCount() const { return rows_.size(); }
+    // Reads the rest of the result to count it (not with UniDirectional).
+    std::size_t RecordCount();
     // The number (from 1) of the current row in the result; NoRow when none.
     RowId RecNo() const { return hasRow_ ? index_ + 1 : NoRow; }
     // Moves to the row numbered `row`; false, staying put, when there is none.
@@ -60,11 +68,17 @@ protected:
     const FieldList& columns() const override { return columns_; }
 
 private:
+    struct Statement;
     bool moveTo(std::size_t index);
+    // Reads the next row of the result into rows_; false at its end.
+    bool step();
+    void requireScrollable(const char* what) const;
 
     std::map<std::string, TParam> params_;
     FieldList columns_;
-    std::vector<Record> rows_;
+    std::unique_ptr<Statement> statement_; // until the result is read to its end
+    std::vector<Record> rows_;             // rows read, from row number first_ on
+    std::size_t first_ = 0;
     std::size_t index_ = 0;
 };
 

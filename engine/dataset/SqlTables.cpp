@@ -1,10 +1,10 @@
 #include "engine/dataset/SqlTables.h"
 
 #include "engine/EngineError.h"
+#include "engine/NumberText.h"
 #include "engine/Text.h"
 #include "engine/dataset/OpenTables.h"
 
-#include <set>
 #include <sqlite3.h>
 
 namespace engine {
@@ -18,9 +18,12 @@ struct EngineVTab {
     std::shared_ptr<TableFile> file;
 };
 
+// Walks the table in its natural order (Paradox row ids are no record numbers).
 struct EngineCursor {
     sqlite3_vtab_cursor base{};
-    RowId row = 0;
+    std::unique_ptr<IndexCursor> order;
+    bool more = false;
+    sqlite3_int64 sequence = 0; // the SQLite rowid: the row's place in the walk
 };
 
 std::string declaredType(const FieldDef& field) {
@@ -121,54 +124,81 @@ int fail(sqlite3_vtab_cursor* cursor, const std::exception& e) {
     return SQLITE_ERROR;
 }
 
-// Moves to the next row that is not deleted, from `row` on. Values are read
-// only for the columns the query asks for.
-int settle(sqlite3_vtab_cursor* cursor, RowId row) {
+// Moves on from where `more` stands to a row that is not deleted. Values
+// are read only for the columns the query asks for.
+int settle(sqlite3_vtab_cursor* cursor, bool more) {
     auto* c = reinterpret_cast<EngineCursor*>(cursor);
     TableFile& file = fileOf(cursor);
     try {
-        while (row <= file.rowCount() && file.isDeleted(row))
-            ++row;
+        while (more && file.isDeleted(c->order->row()))
+            more = c->order->next();
     } catch (const std::exception& e) {
         return fail(cursor, e);
     }
-    c->row = row;
+    c->more = more;
+    ++c->sequence;
     return SQLITE_OK;
 }
 
 int filter(sqlite3_vtab_cursor* cursor, int, const char*, int, sqlite3_value**) {
-    return settle(cursor, 1);
+    auto* c = reinterpret_cast<EngineCursor*>(cursor);
+    bool more = false;
+    try {
+        c->order = fileOf(cursor).openIndex("");
+        c->sequence = 0;
+        more = c->order->first();
+    } catch (const std::exception& e) {
+        return fail(cursor, e);
+    }
+    return settle(cursor, more);
 }
 
 int next(sqlite3_vtab_cursor* cursor) {
-    return settle(cursor, reinterpret_cast<EngineCursor*>(cursor)->row + 1);
+    bool more = false;
+    try {
+        more = reinterpret_cast<EngineCursor*>(cursor)->order->next();
+    } catch (const std::exception& e) {
+        return fail(cursor, e);
+    }
+    return settle(cursor, more);
 }
 
 int eof(sqlite3_vtab_cursor* cursor) {
-    return reinterpret_cast<EngineCursor*>(cursor)->row > fileOf(cursor).rowCount();
+    return !reinterpret_cast<EngineCursor*>(cursor)->more;
+}
+
+// A decimal as an integer or a double where one holds it exactly, else as
+// its text, so that no digit is lost.
+void resultDecimal(sqlite3_context* context, const Decimal& d) {
+    if (decimalPlaces(d) == 0) {
+        if (auto whole = toInt64(d)) {
+            sqlite3_result_int64(context, *whole);
+            return;
+        }
+    } else if (double number = toDouble(d); sameNumber(d, number)) {
+        sqlite3_result_double(context, number);
+        return;
+    }
+    sqlite3_result_text(context, d.text.data(), static_cast<int>(d.text.size()), SQLITE_TRANSIENT);
 }
 
 int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int n) {
     auto* c = reinterpret_cast<EngineCursor*>(cursor);
     Value v;
     try {
-        v = fileOf(cursor).readField(c->row, n);
+        v = fileOf(cursor).readField(c->order->row(), n);
     } catch (const std::exception& e) {
         return fail(cursor, e);
     }
-    const FieldDef& field = fileOf(cursor).fields()[n];
     if (v.isNull()) {
         sqlite3_result_null(context);
     } else if (v.isText()) {
         std::string text = trimRight(v.text());
         sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    } else if (v.isDecimal()) {
+        resultDecimal(context, v.decimal());
     } else if (v.isNumber()) {
-        bool whole = (field.type == FieldType::Numeric || field.type == FieldType::Float) &&
-                     field.decimals == 0;
-        if (whole)
-            sqlite3_result_int64(context, static_cast<sqlite3_int64>(v.number()));
-        else
-            sqlite3_result_double(context, v.number());
+        sqlite3_result_double(context, v.number());
     } else if (v.isInteger()) {
         sqlite3_result_int64(context, v.integer());
     } else if (v.isDate()) {
@@ -185,7 +215,7 @@ int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int n) {
 }
 
 int rowid(sqlite3_vtab_cursor* cursor, sqlite3_int64* out) {
-    *out = static_cast<sqlite3_int64>(reinterpret_cast<EngineCursor*>(cursor)->row);
+    *out = reinterpret_cast<EngineCursor*>(cursor)->sequence;
     return SQLITE_OK;
 }
 
@@ -220,30 +250,37 @@ std::string quoteLiteral(const std::string& text) {
 
 } // namespace
 
-void attachTables(sqlite3* db, const fs::path& dir) {
+void registerTableModule(sqlite3* db) {
     if (sqlite3_create_module(db, "engine_table", &kModule, nullptr) != SQLITE_OK)
         throw EngineError(code::SqlError,
                           std::string("Cannot register tables: ") + sqlite3_errmsg(db));
+}
+
+bool attachTable(sqlite3* db, const fs::path& dir, std::string name) {
+    if (std::size_t dot = name.find('.'); dot != std::string::npos)
+        name.erase(0, dot + 1); // main.T or temp.T
+    std::string wanted = toUpperAscii(name);
     std::error_code ec;
     if (!fs::is_directory(dir, ec))
         throw EngineError(code::BadPath, "Directory " + dir.string() + " does not exist");
-    std::set<std::string> seen;
+    fs::path found;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::string ext = toUpperAscii(it->path().extension().string());
-        if (ext != ".DBF" && ext != ".DB")
-            continue;
-        std::string name = it->path().stem().string();
-        if (!seen.insert(toUpperAscii(name)).second)
-            continue;
-        std::string sql = "CREATE VIRTUAL TABLE temp." + quoteIdentifier(name) +
-                          " USING engine_table(" + quoteLiteral(it->path().string()) + ")";
-        char* error = nullptr;
-        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-            std::string message = error ? error : "unknown error";
-            sqlite3_free(error);
-            throw EngineError(code::SqlError, "Table " + it->path().string() + ": " + message);
-        }
+        if ((ext == ".DBF" || (ext == ".DB" && found.empty())) &&
+            toUpperAscii(it->path().stem().string()) == wanted)
+            found = it->path();
     }
+    if (found.empty())
+        return false;
+    std::string sql = "CREATE VIRTUAL TABLE temp." + quoteIdentifier(name) +
+                      " USING engine_table(" + quoteLiteral(found.string()) + ")";
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::string message = error ? error : "unknown error";
+        sqlite3_free(error);
+        throw EngineError(code::SqlError, message);
+    }
+    return true;
 }
 
 std::string quoteStrings(const std::string& sql) {

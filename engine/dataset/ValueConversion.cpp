@@ -1,9 +1,7 @@
 #include "engine/dataset/ValueConversion.h"
 
+#include "engine/NumberText.h"
 #include "engine/Text.h"
-#include "engine/dataset/NumberText.h"
-
-#include <cmath>
 
 namespace engine {
 
@@ -20,7 +18,9 @@ std::string asText(const Value& value, const FieldDef* source = nullptr) {
     if (value.isNumber()) {
         bool decimal =
             source && (source->type == FieldType::Numeric || source->type == FieldType::Float);
-        return formatNumber(value.number(), decimal ? source->decimals : -1);
+        int decimals = decimal ? source->decimals : -1;
+        return value.isDecimal() ? formatDecimal(value.decimal(), decimals)
+                                 : formatNumber(value.number(), decimals);
     }
     if (value.isInteger())
         return std::to_string(value.integer());
@@ -49,7 +49,36 @@ std::string cutText(const std::string& text, int width, bool* inexact) {
     return cut;
 }
 
+// The exact decimal of a number, a logical or a text that reads as a number.
+std::optional<Decimal> asDecimal(const Value& value, bool* inexact) {
+    if (value.isDecimal())
+        return value.decimal();
+    if (value.isInteger())
+        return decimalOf(value.integer());
+    if (value.isNumber()) {
+        if (auto d = decimalOf(value.number()))
+            return d;
+    } else if (value.isBool()) {
+        lost(inexact);
+        return Decimal{value.boolean() ? "1" : "0"};
+    } else if (value.isText()) {
+        std::string text = trim(value.text());
+        if (text.empty())
+            return std::nullopt;
+        if (auto d = parseDecimal(text))
+            return d;
+    }
+    lost(inexact);
+    return std::nullopt;
+}
+
 std::optional<double> asNumber(const Value& value, bool* inexact) {
+    if (value.isDecimal()) {
+        double d = value.number();
+        if (!sameNumber(value.decimal(), d))
+            lost(inexact);
+        return d;
+    }
     if (value.isNumber() || value.isInteger())
         return value.asDouble();
     if (value.isBool()) {
@@ -68,33 +97,27 @@ std::optional<double> asNumber(const Value& value, bool* inexact) {
 }
 
 Value decimalNumber(const Value& value, const FieldDef& field, bool* inexact) {
-    auto number = asNumber(value, inexact);
-    if (!number)
+    auto exact = asDecimal(value, inexact);
+    if (!exact)
         return Value();
-    double scale = std::pow(10.0, field.decimals);
-    double rounded = std::round(*number * scale) / scale;
-    if (rounded != *number)
-        lost(inexact);
-    std::string text = formatNumber(rounded, field.decimals);
-    if (field.length > 0 && static_cast<int>(text.size()) > field.length) {
+    Decimal rounded = roundDecimal(*exact, field.decimals, inexact);
+    if (field.length > 0 && static_cast<int>(rounded.text.size()) > field.length) {
         lost(inexact);
         return Value();
     }
-    return Value(rounded);
+    return Value(std::move(rounded));
 }
 
-Value integerNumber(const Value& value, double low, double high, bool* inexact) {
-    auto number = asNumber(value, inexact);
-    if (!number)
+Value integerNumber(const Value& value, std::int64_t low, std::int64_t high, bool* inexact) {
+    auto exact = asDecimal(value, inexact);
+    if (!exact)
         return Value();
-    double rounded = std::round(*number);
-    if (rounded != *number)
-        lost(inexact);
-    if (rounded < low || rounded > high) {
+    auto whole = toInt64(roundDecimal(*exact, 0, inexact));
+    if (!whole || *whole < low || *whole > high) {
         lost(inexact);
         return Value();
     }
-    return Value(static_cast<std::int64_t>(rounded));
+    return Value(*whole);
 }
 
 Value dateValue(const Value& value, bool* inexact) {
@@ -157,13 +180,14 @@ Value convertForField(const Value& value, const FieldDef& field, bool* inexact,
         auto number = asNumber(value, inexact);
         return number ? Value(*number) : Value();
     }
+    // The lowest value of each width is a blank to Paradox.
     case FieldType::Short:
-        return integerNumber(value, -32768, 32767, inexact);
+        return integerNumber(value, -32767, 32767, inexact);
     case FieldType::Long:
     case FieldType::AutoInc:
-        return integerNumber(value, -2147483648.0, 2147483647.0, inexact);
+        return integerNumber(value, -2147483647, 2147483647, inexact);
     case FieldType::Time:
-        return integerNumber(value, 0, 86400000.0, inexact);
+        return integerNumber(value, 0, 86400000, inexact);
     case FieldType::Date:
         return dateValue(value, inexact);
     case FieldType::Logical:
@@ -184,6 +208,8 @@ Value convertForField(const Value& value, const FieldDef& field, bool* inexact,
 bool sameValue(const Value& a, const Value& b) {
     if (a.isText() && b.isText())
         return trimRight(a.text()) == trimRight(b.text());
+    if (a.isDecimal() || b.isDecimal())
+        return a == b;
     if ((a.isNumber() || a.isInteger()) && (b.isNumber() || b.isInteger()))
         return a.asDouble() == b.asDouble();
     return a == b;

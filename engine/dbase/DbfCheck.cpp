@@ -6,6 +6,7 @@
 #include "engine/dbase/FieldCodec.h"
 
 #include <cstdio>
+#include <map>
 
 namespace engine::dbase {
 
@@ -14,6 +15,8 @@ constexpr std::size_t kMaxRecordFaults = 100;
 } // namespace
 
 void DbfTable::checkRecords(std::vector<std::string>& faults) {
+    // Memo block -> the first record and field that point to it.
+    std::map<std::uint32_t, std::pair<RowId, std::size_t>> owners;
     std::size_t found = 0;
     auto fault = [&](RowId row, const std::string& what) {
         if (++found <= kMaxRecordFaults)
@@ -44,6 +47,11 @@ void DbfTable::checkRecords(std::vector<std::string>& faults) {
                                std::to_string(memo_->nextFree()));
             else if (auto why = memo_->fault(block))
                 fault(row, "field " + f.name + ": memo " + *why);
+            else if (auto [owner, fresh] = owners.try_emplace(block, row, i); !fresh)
+                fault(row, "field " + f.name + " points to memo block " + std::to_string(block) +
+                               ", which record " + std::to_string(owner->second.first) +
+                               " (field " + header_.fields[owner->second.second].name +
+                               ") uses too");
         }
     }
     if (found > kMaxRecordFaults)
@@ -68,6 +76,13 @@ std::vector<std::string> DbfTable::check() {
         faults.push_back("Table " + name() +
                          ": the byte after the last record is not the 0x1A end marker");
 
+    for (const FieldDef& f : header_.fields) {
+        bool number = f.type == FieldType::Numeric || f.type == FieldType::Float;
+        if (number && f.decimals > 0 && f.decimals > f.length - 2)
+            faults.push_back("Table " + name() + ": field " + f.name + " has " +
+                             std::to_string(f.decimals) + " decimals in a width of " +
+                             std::to_string(f.length) + ", which no value can have");
+    }
     if (memo_) {
         if (auto why = memo_->headerFault())
             faults.push_back("Table " + name() + ": " + *why);

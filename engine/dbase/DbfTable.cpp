@@ -134,6 +134,25 @@ bool DbfTable::isDeleted(RowId row) {
     return records_->raw(row)[0] == '*';
 }
 
+void DbfTable::checkValues(const Record& record) {
+    if (record.size() != header_.fields.size())
+        throw EngineError(code::InvalidParameter,
+                          "Table " + name() + " has " + std::to_string(header_.fields.size()) +
+                              " fields, the record " + std::to_string(record.size()) + " values");
+    std::string scratch(header_.recordLength, ' ');
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        const Value& v = record[i];
+        if (!blob_[i])
+            encodeField(header_.fields[i], v, scratch.data() + header_.offsets[i], codepage_,
+                        fieldContext(i));
+        else if (v.isText() && header_.fields[i].type == FieldType::Memo && !isAscii(v.text()))
+            codepage_.fromUtf8(v.text(), fieldContext(i));
+        else if (!v.isNull() && !v.isText() && !v.isBlob())
+            throw EngineError(code::BadValue,
+                              fieldContext(i) + ": a memo field needs text or bytes");
+    }
+}
+
 const std::string& DbfTable::encode(const Record& record, std::string_view before,
                                     const Record* old) {
     if (record.size() != header_.fields.size())

@@ -31,6 +31,7 @@ public:
     Value readField(RowId row, int field) override;
     bool isDeleted(RowId row) override;
     RowId append(const Record& record) override;
+    void checkValues(const Record& record) override;
     RowId update(RowId row, const Record& record) override;
     void remove(RowId row) override;
     std::optional<std::uint64_t> appendCopiesOf(TableFile& source) override;

@@ -1,9 +1,9 @@
 #include "engine/dbase/FieldCodec.h"
 
 #include "engine/EngineError.h"
+#include "engine/NumberText.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -19,102 +19,42 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// "[-]digits[.digits]" of at most 15 digits: the integer of all digits is
-// exact in a double, and one division by an exact power of ten rounds
-// correctly, so this agrees with from_chars without its cost.
-bool parseShortDecimal(std::string_view text, double& out) {
-    bool negative = text.front() == '-';
-    std::size_t i = negative ? 1 : 0;
-    std::int64_t digits = 0;
-    int count = 0, decimals = -1;
-    for (; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '.' && decimals < 0) {
-            decimals = 0;
-        } else if (c >= '0' && c <= '9') {
-            digits = digits * 10 + (c - '0');
-            decimals += decimals >= 0;
-            if (++count > 15)
-                return false;
-        } else {
-            return false;
-        }
-    }
-    if (count == 0)
-        return false;
-    double value = static_cast<double>(digits) / kPowersOfTen[decimals < 0 ? 0 : decimals];
-    out = negative ? -value : value;
-    return true;
-}
-
-bool parseNumber(std::string_view text, double& out) {
+// A stored number as its exact decimal (an exponent, which some programs
+// write into F fields, moves the point).
+bool parseStored(std::string_view text, Value& out) {
     text = trimmed(text);
-    if (text.empty())
-        return false;
-    if (text.front() == '+')
-        text.remove_prefix(1);
-    if (!text.empty() && parseShortDecimal(text, out))
+    if (auto d = parseDecimal(text)) {
+        out = Value(std::move(*d));
         return true;
-    auto r = std::from_chars(text.data(), text.data() + text.size(), out);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size();
-}
-
-// Writes `number` with `decimals` digits when it is exactly such a decimal
-// of at most 15 digits (the usual case); false leaves it to to_chars.
-bool formatShortDecimal(double number, int decimals, char* out, std::size_t& length) {
-    if (decimals > 15)
-        return false;
-    double scaled = std::fabs(number) * kPowersOfTen[decimals];
-    if (!(scaled < 1e15))
-        return false;
-    auto digits = static_cast<std::int64_t>(scaled + 0.5);
-    if (static_cast<double>(digits) / kPowersOfTen[decimals] != std::fabs(number))
-        return false;
-    const bool zero = digits == 0;
-    char buf[24];
-    int n = 0;
-    do {
-        buf[n++] = static_cast<char>('0' + digits % 10);
-        digits /= 10;
-    } while (digits > 0 || n <= decimals);
-    length = 0;
-    if (number < 0 && !zero)
-        out[length++] = '-';
-    while (n > 0) {
-        if (n == decimals)
-            out[length++] = '.';
-        out[length++] = buf[--n];
     }
-    return true;
+    return false;
 }
 
 [[noreturn]] void badValue(const std::string& context, const std::string& why) {
     throw EngineError(code::BadValue, context + ": " + why);
 }
 
-void encodeNumber(const FieldDef& field, double number, char* out, const std::string& context) {
-    if (!std::isfinite(number))
+// The decimal of a number value, exactly as given.
+Decimal decimalValue(const Value& value, const std::string& context) {
+    if (value.isDecimal())
+        return value.decimal();
+    if (value.isInteger())
+        return decimalOf(value.integer());
+    auto d = decimalOf(value.number());
+    if (!d)
         badValue(context, "a number that is not finite cannot be stored");
-    char buf[512];
-    std::size_t length = 0;
-    if (!formatShortDecimal(number, field.decimals, buf, length)) {
-        auto r =
-            std::to_chars(buf, buf + sizeof buf, number, std::chars_format::fixed, field.decimals);
-        length = r.ec == std::errc() ? static_cast<std::size_t>(r.ptr - buf) : 0;
-    }
-    std::string_view text(buf, length);
-    // -0.00 reads as zero everywhere; store it as zero.
-    if (!text.empty() && text.front() == '-' &&
-        text.find_first_not_of("-0.") == std::string_view::npos)
-        text.remove_prefix(1);
-    if (text.empty() || static_cast<int>(text.size()) > field.length)
-        badValue(context, "value " + std::string(text) + " does not fit width " +
-                              std::to_string(field.length) + " with " +
-                              std::to_string(field.decimals) + " decimals");
+    return *d;
+}
+
+void encodeNumber(const FieldDef& field, const Value& value, char* out,
+                  const std::string& context) {
+    Decimal exact = decimalValue(value, context);
+    const std::string& text = decimalPlaces(exact) == field.decimals
+                                  ? exact.text
+                                  : (exact = roundDecimal(exact, field.decimals)).text;
+    if (static_cast<int>(text.size()) > field.length)
+        badValue(context, "value " + text + " does not fit width " + std::to_string(field.length) +
+                              " with " + std::to_string(field.decimals) + " decimals");
     std::memset(out, ' ', field.length - text.size());
     std::memcpy(out + field.length - text.size(), text.data(), text.size());
 }
@@ -160,8 +100,8 @@ Value decodeField(const FieldDef& field, std::string_view raw, const Codepage& c
     }
     case FieldType::Numeric:
     case FieldType::Float: {
-        double number;
-        return parseNumber(raw, number) ? Value(number) : Value();
+        Value number;
+        return parseStored(raw, number) ? number : Value();
     }
     case FieldType::Date: {
         auto date = parseDate(raw);
@@ -214,7 +154,7 @@ void encodeField(const FieldDef& field, const Value& value, char* out, const Cod
     case FieldType::Float:
         if (!value.isNumber() && !value.isInteger())
             badValue(context, "a numeric field needs a number");
-        encodeNumber(field, value.asDouble(), out, context);
+        encodeNumber(field, value, out, context);
         return;
     case FieldType::Date: {
         if (!value.isDate())
@@ -262,9 +202,9 @@ bool isWellFormed(const FieldDef& field, std::string_view raw) {
     switch (field.type) {
     case FieldType::Numeric:
     case FieldType::Float: {
-        double number;
+        Value number;
         return t.empty() || t.find_first_not_of('*') == std::string_view::npos ||
-               parseNumber(t, number);
+               parseStored(t, number);
     }
     case FieldType::Date:
         return t.empty() || raw == "00000000" || parseDate(raw).has_value();

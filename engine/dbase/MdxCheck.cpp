@@ -2,6 +2,7 @@
 
 #include "engine/Date.h"
 #include "engine/EngineError.h"
+#include "engine/NumberText.h"
 #include "engine/dbase/MdxKeys.h"
 #include "engine/dbase/MdxNode.h"
 
@@ -41,15 +42,15 @@ private:
     }
 
     std::string show(std::string_view key) const {
-        if (h_.keyType == 'N') {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%.15g", mdx::decodeNumber(key));
-            return buf;
-        }
+        if (h_.keyType == 'N')
+            return formatNumber(mdx::decodeNumber(key), -1);
         if (h_.keyType == 'D') {
             double jd = mdx::decodeDate(key);
-            return jd > 1e9 ? "blank date"
-                            : Date::fromJulianDay(static_cast<std::int64_t>(jd)).toIso();
+            if (jd > 1e9)
+                return "blank date";
+            if (!(jd >= Date::MinJulianDay && jd <= Date::MaxJulianDay))
+                return "no date (day " + formatNumber(jd, -1) + ")";
+            return Date::fromJulianDay(static_cast<std::int64_t>(jd)).toIso();
         }
         return "\"" + std::string(key) + "\"";
     }

@@ -57,7 +57,9 @@ std::string encodeNumber(double value) {
     for (char c : s.substr(0, e))
         if (c != '.')
             digits += c;
-    int exponent = std::stoi(std::string(s.substr(e + 1))) + 1; // digits before the point
+    int exponent = 0;
+    std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
+    ++exponent; // digits before the point
     digits.erase(digits.find_last_not_of('0') + 1);
     if (exponent < -ExponentBias)
         return key; // too small for the exponent byte: zero
@@ -85,7 +87,8 @@ double decodeNumber(std::string_view key) {
         text += static_cast<char>('0' + (i % 2 == 0 ? byte >> 4 : byte & 0x0F) % 10);
     }
     text += "e" + std::to_string(static_cast<unsigned char>(key[0]) - ExponentBias);
-    double v = std::strtod(text.c_str(), nullptr);
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
     return (key[1] & 0x80) ? -v : v;
 }
 

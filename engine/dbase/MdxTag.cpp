@@ -36,7 +36,12 @@ int keyLengthOf(const expr::Expression& e, char type) {
     if (e.width() < 1)
         throw EngineError(code::BadExpression,
                           "Expression \"" + e.text() + "\": an empty text cannot be an index key");
-    return std::min(e.width(), mdx::MaxKeyLength);
+    if (e.width() > mdx::MaxKeyLength)
+        throw EngineError(code::BadExpression, "Expression \"" + e.text() + "\": its key is " +
+                                                   std::to_string(e.width()) +
+                                                   " bytes wide, an index key at most " +
+                                                   std::to_string(mdx::MaxKeyLength));
+    return e.width();
 }
 
 expr::Expression parseFilter(const std::string& text, const FieldList& fields) {

@@ -2,6 +2,7 @@
 #include "engine/expr/XbaseText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -50,13 +51,21 @@ void negate(const CallNode& n, const RecordContext& c, Scalar& out) {
     out.number = -out.number;
 }
 
+// A day moved by a number of days; blank when the result is no date.
+std::int64_t movedDay(std::int64_t day, double days) {
+    double moved = static_cast<double>(day) + days;
+    if (!(moved >= Date::MinJulianDay && moved <= Date::MaxJulianDay))
+        return 0;
+    return static_cast<std::int64_t>(moved);
+}
+
 void datePlusDays(const CallNode& n, const RecordContext& c, Scalar& out) {
     Scalar days;
     bool dateFirst = n.args[0]->type == C::Date;
     evalArg(n, dateFirst ? 0 : 1, c, out);
     evalArg(n, dateFirst ? 1 : 0, c, days);
     if (out.day != 0)
-        out.day += static_cast<std::int64_t>(days.number);
+        out.day = movedDay(out.day, std::trunc(days.number));
 }
 
 void dateMinusDays(const CallNode& n, const RecordContext& c, Scalar& out) {
@@ -64,7 +73,7 @@ void dateMinusDays(const CallNode& n, const RecordContext& c, Scalar& out) {
     evalArg(n, 0, c, out);
     evalArg(n, 1, c, days);
     if (out.day != 0)
-        out.day -= static_cast<std::int64_t>(days.number);
+        out.day = movedDay(out.day, -std::trunc(days.number));
 }
 
 void dateDifference(const CallNode& n, const RecordContext& c, Scalar& out) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace engine::expr {
 
@@ -30,6 +31,10 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Deepest nesting of operators, parentheses and calls: evaluating a
+// deeper tree could exhaust the stack.
+constexpr int kMaxDepth = 200;
+
 class Parser {
 public:
     Parser(const std::string& text, const FieldList& fields) : text_(text), fields_(fields) {
@@ -52,6 +57,41 @@ private:
         std::string where =
             pos == std::string::npos ? "" : " at position " + std::to_string(pos + 1);
         throw EngineError(code::BadExpression, "Expression \"" + text_ + "\": " + what + where);
+    }
+
+    // One level deeper in the tree while it lives: a parenthesis, a call, a
+    // prefix operator or one more operator of a chain.
+    class Level {
+    public:
+        explicit Level(Parser& parser) : parser_(parser) { parser_.deeper(); }
+        ~Level() { --parser_.depth_; }
+        Level(const Level&) = delete;
+        Level& operator=(const Level&) = delete;
+
+    private:
+        Parser& parser_;
+    };
+
+    // The operators of a left-nested chain, each a level deeper, until it ends.
+    class Chain {
+    public:
+        explicit Chain(Parser& parser) : parser_(parser) {}
+        ~Chain() { parser_.depth_ -= links_; }
+        Chain(const Chain&) = delete;
+        Chain& operator=(const Chain&) = delete;
+        void link() {
+            parser_.deeper();
+            ++links_;
+        }
+
+    private:
+        Parser& parser_;
+        int links_ = 0;
+    };
+
+    void deeper() {
+        if (++depth_ > kMaxDepth)
+            fail("it nests deeper than " + std::to_string(kMaxDepth) + " levels", current_.pos);
     }
 
     std::string describe(const Token& t) const {
@@ -111,7 +151,9 @@ private:
                 ++pos_;
         }
         current_.kind = Tok::Number;
-        current_.number = std::stod(text_.substr(start, pos_ - start));
+        auto r = std::from_chars(text_.data() + start, text_.data() + pos_, current_.number);
+        if (r.ec != std::errc())
+            fail("the number is too large", start);
     }
 
     void lexDotWord() {
@@ -182,7 +224,9 @@ private:
 
     NodePtr parseOr() {
         NodePtr left = parseAnd();
+        Chain chain(*this);
         while (isWord(".OR.")) {
+            chain.link();
             std::size_t pos = current_.pos;
             advance();
             left = binary(".OR.", std::move(left), parseAnd(), pos);
@@ -192,7 +236,9 @@ private:
 
     NodePtr parseAnd() {
         NodePtr left = parseNot();
+        Chain chain(*this);
         while (isWord(".AND.")) {
+            chain.link();
             std::size_t pos = current_.pos;
             advance();
             left = binary(".AND.", std::move(left), parseNot(), pos);
@@ -202,6 +248,7 @@ private:
 
     NodePtr parseNot() {
         if (isWord(".NOT.") || isOp("!")) {
+            Level level(*this);
             std::size_t pos = current_.pos;
             advance();
             std::vector<NodePtr> args;
@@ -214,9 +261,11 @@ private:
     NodePtr parseComparison() {
         NodePtr left = parseAdditive();
         static const char* const ops[] = {"=", "<>", "#", "!=", "<", ">", "<=", ">=", "$"};
+        Chain chain(*this);
         while (current_.kind == Tok::Op &&
                std::any_of(std::begin(ops), std::end(ops),
                            [&](const char* op) { return current_.text == op; })) {
+            chain.link();
             std::string op = current_.text;
             std::size_t pos = current_.pos;
             advance();
@@ -227,7 +276,9 @@ private:
 
     NodePtr parseAdditive() {
         NodePtr left = parseMultiplicative();
+        Chain chain(*this);
         while (isOp("+") || isOp("-")) {
+            chain.link();
             std::string op = current_.text;
             std::size_t pos = current_.pos;
             advance();
@@ -238,7 +289,9 @@ private:
 
     NodePtr parseMultiplicative() {
         NodePtr left = parseUnary();
+        Chain chain(*this);
         while (isOp("*") || isOp("/")) {
+            chain.link();
             std::string op = current_.text;
             std::size_t pos = current_.pos;
             advance();
@@ -249,6 +302,7 @@ private:
 
     NodePtr parseUnary() {
         if (isOp("-") || isOp("+")) {
+            Level level(*this);
             std::string op = current_.text;
             std::size_t pos = current_.pos;
             advance();
@@ -296,6 +350,7 @@ private:
             return field(t);
         case Tok::Op:
             if (t.text == "(") {
+                Level level(*this);
                 advance();
                 NodePtr inner = parseOr();
                 expect(")");
@@ -309,6 +364,7 @@ private:
     }
 
     NodePtr parseCall(const Token& name) {
+        Level level(*this);
         advance(); // (
         std::vector<NodePtr> args;
         if (!isOp(")")) {
@@ -344,6 +400,7 @@ private:
     std::size_t pos_ = 0;
     Token current_;
     std::vector<int> fieldsUsed_;
+    int depth_ = 0;
 };
 
 } // namespace

@@ -3,9 +3,9 @@
 #include "engine/Date.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 namespace engine::expr::text {
 
@@ -23,11 +23,17 @@ bool isDigit(char c) {
 // 1.005 rounds up as a person expects.
 std::string fixedMagnitude(double n, int dec) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(n));
+    auto end =
+        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(n), std::chars_format::scientific, 14)
+            .ptr;
+    *end = '\0';
     std::string digits;
     digits += buf[0];
     digits.append(buf + 2, 14);
-    int exponent = std::atoi(buf + 17); // position of the point after digit 0
+    int exponent = 0; // position of the point after digit 0: "d.dddddddddddddde+XX"
+    std::from_chars(buf + 18, end, exponent);
+    if (buf[17] == '-')
+        exponent = -exponent;
     int pointAt = exponent + 1;         // digits before the point
     if (pointAt < 0) {
         digits.insert(0, static_cast<std::size_t>(-pointAt), '0');
@@ -139,7 +145,20 @@ double val(std::string_view s) {
             digits = true;
         }
     }
-    return digits ? std::strtod(number.c_str(), nullptr) : 0;
+    if (!digits)
+        return 0;
+    double value = 0;
+    if (number.front() == '+')
+        number.erase(0, 1);
+    auto r = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Too many digits before the point for a double, or too many zeros after it.
+        bool huge =
+            number.substr(0, number.find('.')).find_first_of("123456789") != std::string::npos;
+        double magnitude = huge ? HUGE_VAL : 0.0;
+        return number.front() == '-' ? -magnitude : magnitude;
+    }
+    return value;
 }
 
 std::string dtoc(std::int64_t julianDay) {

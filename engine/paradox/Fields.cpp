@@ -1,6 +1,7 @@
 #include "engine/paradox/Fields.h"
 
 #include "engine/EngineError.h"
+#include "engine/NumberText.h"
 
 #include <algorithm>
 #include <bit>
@@ -106,17 +107,18 @@ double getSortableDouble(const char* in) {
 // BCD: the first byte holds the sign (0x80 = positive) and the precision;
 // 32 decimal digits follow as nibbles, the last `decimals` of them the
 // fraction. A negative value has every nibble inverted.
-void putBcd(char* out, double d, int decimals, const Where& context) {
-    if (!std::isfinite(d))
-        badValue(context, "not a finite number");
-    double scaled = std::round(std::fabs(d) * std::pow(10.0, decimals));
-    if (scaled >= 1e18)
+void putBcd(char* out, const Decimal& value, int decimals, const Where& context) {
+    std::string digits;
+    for (char c : roundDecimal(value, decimals).text)
+        if (c != '-' && c != '.')
+            digits += c;
+    if (digits.size() > 32)
         badValue(context, "value is too large for a BCD field");
-    auto digits = static_cast<std::uint64_t>(scaled);
     unsigned char nibbles[32] = {};
-    for (int i = 31; i >= 0 && digits; --i, digits /= 10)
-        nibbles[i] = static_cast<unsigned char>(digits % 10);
-    bool negative = d < 0 && scaled != 0;
+    for (std::size_t i = 0; i < digits.size(); ++i)
+        nibbles[32 - digits.size() + i] = static_cast<unsigned char>(digits[i] - '0');
+    bool negative = !value.text.empty() && value.text.front() == '-' &&
+                    digits.find_first_not_of('0') != std::string::npos;
     out[0] = static_cast<char>(negative ? (~(0x80 | 32) & 0xFF) : (0x80 | 32));
     for (int i = 0; i < 16; ++i) {
         unsigned char hi = nibbles[2 * i], lo = nibbles[2 * i + 1];
@@ -128,18 +130,33 @@ void putBcd(char* out, double d, int decimals, const Where& context) {
     }
 }
 
-double getBcd(const char* in, int decimals) {
+Decimal getBcd(const char* in, int decimals) {
     bool negative = !(static_cast<unsigned char>(in[0]) & 0x80);
-    double v = 0;
+    std::string digits = negative ? "-" : "";
     for (int i = 0; i < 32; ++i) {
         unsigned char b = static_cast<unsigned char>(in[1 + i / 2]);
         int nibble = (i % 2) ? (b & 0x0F) : (b >> 4);
         if (negative)
             nibble = 15 - nibble;
-        v = v * 10 + (nibble > 9 ? 9 : nibble);
+        if (i == 32 - decimals)
+            digits += '.';
+        digits += static_cast<char>('0' + (nibble > 9 ? 9 : nibble));
     }
-    v /= std::pow(10.0, decimals);
-    return negative ? -v : v;
+    return parseDecimal(digits).value_or(Decimal{"0"});
+}
+
+// The exact decimal of a number value.
+Decimal decimalOf(const Value& value, const Where& context) {
+    if (value.isDecimal())
+        return value.decimal();
+    if (value.isInteger())
+        return engine::decimalOf(value.integer());
+    if (value.isNumber()) {
+        if (auto d = engine::decimalOf(value.number()))
+            return *d;
+        badValue(context, "not a finite number");
+    }
+    badValue(context, "a number was expected");
 }
 
 std::int64_t integerOf(const Value& value, const Where& context) {
@@ -148,7 +165,7 @@ std::int64_t integerOf(const Value& value, const Where& context) {
     if (value.isNumber()) {
         double d = value.number();
         if (d != std::floor(d) || std::fabs(d) > 9e18)
-            badValue(context, "value " + std::to_string(d) + " is not a whole number");
+            badValue(context, "value " + formatNumber(d, -1) + " is not a whole number");
         return static_cast<std::int64_t>(d);
     }
     if (value.isBool())
@@ -362,7 +379,7 @@ void encodeValue(const PxField& f, const Value& value, const Codepage& page, cha
         out[0] = static_cast<char>(value.boolean() ? 0x81 : 0x80);
         return;
     case FieldType::Bcd:
-        putBcd(out, numberOf(value, context), f.def.decimals, context);
+        putBcd(out, decimalOf(value, context), f.def.decimals, context);
         return;
     default:
         badValue(context, "blob value outside the blob file");

@@ -189,6 +189,7 @@ public:
     Value readField(RowId row, int field) override { return table_->readField(row, field); }
     bool isDeleted(RowId) override { return false; }
     RowId append(const Record& record) override { return writing()->append(record); }
+    void checkValues(const Record& record) override { table_->checkValues(record); }
     RowId update(RowId row, const Record& record) override {
         return writing()->update(row, record);
     }

@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
+#include "engine/NumberText.h"
 #include "engine/Text.h"
 #include "engine/paradox/Bytes.h"
 #include "engine/paradox/IndexTree.h"
@@ -51,11 +52,10 @@ std::string describeValue(const Value& v) {
         return v.boolean() ? "true" : "false";
     if (v.isInteger())
         return std::to_string(v.integer());
-    if (v.isNumber()) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%.15g", v.number());
-        return buf;
-    }
+    if (v.isDecimal())
+        return v.decimal().text;
+    if (v.isNumber())
+        return formatNumber(v.number(), -1);
     return "bytes";
 }
 
@@ -225,6 +225,27 @@ std::string Table::encode(const Record& record, const std::string& action) {
         encodeValue(f, counter.isNull() ? given : counter, *page_, bytes.data() + f.offset, label_);
     }
     return bytes;
+}
+
+void Table::checkValues(const Record& record) {
+    encode(record, "check");
+    for (std::size_t i = 0; i < header_.fields.size() && i < record.size(); ++i) {
+        const PxField& f = header_.fields[i];
+        const Value& v = record[i];
+        if (!isBlobCode(f.code) || v.isNull())
+            continue;
+        std::string context = label_ + ", field " + f.def.name;
+        if (f.def.type == FieldType::Graphic)
+            throw EngineError(code::NotSupported,
+                              context + ": graphic values are read, not written");
+        if (f.def.type == FieldType::Memo || f.def.type == FieldType::FormattedMemo) {
+            if (!v.isText())
+                throw EngineError(code::BadValue, context + ": a text was expected");
+            page_->fromUtf8(v.text(), context);
+        } else if (!v.isBlob() && !v.isText()) {
+            throw EngineError(code::BadValue, context + ": bytes were expected");
+        }
+    }
 }
 
 void Table::storeBlobs(const Record& record, std::string& bytes, const std::string* old) {

@@ -42,6 +42,7 @@ public:
     Record read(RowId row);
     Value readField(RowId row, int field);
     RowId append(const Record& record);
+    void checkValues(const Record& record);
     RowId update(RowId row, const Record& record);
     void remove(RowId row);
     void beginBatch();

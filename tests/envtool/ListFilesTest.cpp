@@ -4,6 +4,8 @@
 
 #include "engine/config/Engine.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,8 +107,10 @@ TEST_F(EnvtoolTest, AWriteProtectedListIsAnErrorAndStays) {
     fs::permissions(listFile, fs::perms(0444));
     start();
     click("BtnConferma");
-    EXPECT_EQ(dialogs.texts(), QStringList{"Cannot write " + qpath(listFile) +
-                                           ": it is write-protected: Permission denied."});
+    // The system's reason, in the language of the locale the tests run in.
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"Cannot write " + qpath(listFile) + ": it is write-protected: " +
+                          QString::fromStdString(std::strerror(EACCES)) + "."});
     EXPECT_EQ(listText(), original);
     EXPECT_EQ(fileMode(listFile), 0444);
     EXPECT_TRUE(window->isVisible());

@@ -8,8 +8,14 @@ bool CsvReader::readLine() {
     if (!std::getline(in_, text_))
         return false;
     ++lineNumber_;
-    if (!text_.empty() && text_.back() == '\r')
+    lineBreak_ = in_.eof() ? "" : "\n";
+    if (!text_.empty() && text_.back() == '\r') {
         text_.pop_back();
+        lineBreak_ = "\r\n";
+    }
+    // A byte-order mark that some programs put before UTF-8 text.
+    if (lineNumber_ == 1 && text_.rfind("\xEF\xBB\xBF", 0) == 0)
+        text_.erase(0, 3);
     return true;
 }
 
@@ -28,9 +34,9 @@ bool CsvReader::next(std::vector<std::string>& row) {
             while (true) {
                 std::size_t quote = text_.find('"', pos);
                 if (quote == std::string::npos) {
-                    // A quoted field runs over the line break.
+                    // A quoted field runs over the line break, kept as written.
                     field.append(text_, pos);
-                    field += '\n';
+                    field += lineBreak_;
                     if (!readLine())
                         throw UsageError("line " + std::to_string(rowLine_) +
                                          ": a quoted field is never closed");

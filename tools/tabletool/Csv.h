@@ -8,7 +8,9 @@
 namespace tabletool {
 
 // Reads CSV rows (comma separated, double quotes around fields that hold
-// commas, quotes or line breaks, "" for a quote; CR LF or LF line ends).
+// commas, quotes or line breaks, "" for a quote; CR LF or LF line ends,
+// kept as they are inside a quoted field; a leading UTF-8 byte-order mark
+// is skipped).
 class CsvReader {
 public:
     explicit CsvReader(std::istream& in) : in_(in) {}
@@ -22,6 +24,7 @@ private:
 
     std::istream& in_;
     std::string text_;
+    std::string lineBreak_; // how the line in text_ ended
     std::size_t lineNumber_ = 0, rowLine_ = 0;
 };
 

@@ -1,11 +1,13 @@
 // tabletool import TABLE FILE.csv: append the rows of a CSV file whose
 // header names the fields. The whole file is checked before the first row is
-// written (cells, widths, primary keys), so a bad row leaves the table as it was.
+// written (every value as the table would store it, primary keys), so a bad
+// row leaves the table as it was.
 #include "Command.h"
 #include "Csv.h"
 #include "KeyGuard.h"
 #include "ValueText.h"
 
+#include "engine/EngineError.h"
 #include "engine/Tables.h"
 
 #include <cstdio>
@@ -38,7 +40,8 @@ public:
     std::string where() const { return path_ + " line " + std::to_string(reader_.line()); }
 
     // The next row as a record; throws UsageError naming the line and field.
-    bool next(engine::Record& record) {
+    // With `table` given, every value is also checked as the table stores it.
+    bool next(engine::Record& record, engine::TableFile* table = nullptr) {
         if (!reader_.next(cells_))
             return false;
         if (cells_.size() == 1 && cells_[0].empty())
@@ -56,6 +59,13 @@ public:
             }
             if (auto why = misfit(field, record[columns_[i]]))
                 fail(*why);
+        }
+        if (table) {
+            try {
+                table->checkValues(record);
+            } catch (const engine::EngineError& e) {
+                fail(e.what());
+            }
         }
         return true;
     }
@@ -77,7 +87,7 @@ int runImport(const Arguments& args) {
     {
         CsvRows check(args.at(1), table->fields());
         KeyGuard keys(*table);
-        while (check.next(record))
+        while (check.next(record, table.get()))
             if (keys.active())
                 keys.check(record, check.where());
     }

@@ -16,6 +16,7 @@ int runQuery(const Arguments& args) {
     engine::TQuery query;
     query.DatabaseName = args.at(0);
     query.SQL = {args.at(1)};
+    query.UniDirectional = true; // rows are printed as they come
     for (const std::string& param : args.values("--param")) {
         std::size_t equals = param.find('=');
         if (equals == std::string::npos || equals == 0)

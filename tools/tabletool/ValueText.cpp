@@ -2,8 +2,9 @@
 
 #include "Arguments.h"
 
-#include <charconv>
-#include <cmath>
+#include "engine/NumberText.h"
+
+#include <cstdint>
 
 namespace tabletool {
 
@@ -13,18 +14,6 @@ using engine::Value;
 namespace {
 
 const char kHex[] = "0123456789abcdef";
-
-std::string shortestNumber(double d) {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, d);
-    return std::string(buf, r.ptr);
-}
-
-std::string fixedNumber(double d, int decimals) {
-    char buf[512];
-    auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, decimals);
-    return std::string(buf, r.ec == std::errc() ? r.ptr : buf);
-}
 
 // YYYY-MM-DD without printf, which dominates an export otherwise.
 std::string isoDate(engine::Date date) {
@@ -56,6 +45,10 @@ bool isNumericType(FieldType t) {
            t == FieldType::Currency || t == FieldType::Bcd || t == FieldType::Timestamp;
 }
 
+bool isDecimalType(FieldType t) {
+    return t == FieldType::Numeric || t == FieldType::Float;
+}
+
 bool isIntegerType(FieldType t) {
     return t == FieldType::Short || t == FieldType::Long || t == FieldType::AutoInc ||
            t == FieldType::Time;
@@ -78,9 +71,10 @@ std::string valueToText(const engine::FieldDef& field, const Value& value) {
     if (value.isText())
         return value.text();
     if (value.isNumber()) {
-        bool fixed = (field.type == FieldType::Numeric || field.type == FieldType::Float) &&
-                     field.decimals > 0;
-        return fixed ? fixedNumber(value.number(), field.decimals) : shortestNumber(value.number());
+        bool fixed = field.type == FieldType::Numeric || field.type == FieldType::Float;
+        int decimals = fixed ? field.decimals : -1;
+        return value.isDecimal() ? engine::formatDecimal(value.decimal(), decimals)
+                                 : engine::formatNumber(value.number(), decimals);
     }
     if (value.isInteger())
         return std::to_string(value.integer());
@@ -105,20 +99,23 @@ Value valueFromText(const engine::FieldDef& field, const std::string& text) {
     FieldType t = field.type;
     if (isTextType(t))
         return Value(text);
-    if (isNumericType(t)) {
-        double d;
-        const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
-        auto r = std::from_chars(begin, text.data() + text.size(), d);
-        if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(d))
+    if (isDecimalType(t) || t == FieldType::Bcd) {
+        auto d = engine::parseDecimal(text);
+        if (!d || text.front() == ' ' || text.back() == ' ')
             throw bad("a number");
-        return Value(d);
+        return Value(std::move(*d));
+    }
+    if (isNumericType(t)) {
+        auto d = engine::parseNumber(text);
+        if (!d)
+            throw bad("a number");
+        return Value(*d);
     }
     if (isIntegerType(t)) {
-        std::int64_t i;
-        auto r = std::from_chars(text.data(), text.data() + text.size(), i);
-        if (r.ec != std::errc() || r.ptr != text.data() + text.size())
+        auto i = engine::parseInteger(text);
+        if (!i)
             throw bad("a whole number");
-        return Value(i);
+        return Value(*i);
     }
     if (t == FieldType::Date) {
         auto d = engine::Date::fromIso(text);
@@ -148,26 +145,29 @@ Value valueFromText(const engine::FieldDef& field, const std::string& text) {
 std::optional<std::string> misfit(const engine::FieldDef& field, const Value& value) {
     if (value.isNull())
         return std::nullopt;
+    const std::string where = "field " + field.name + ": ";
     if (field.type == FieldType::Character && value.isText() && field.length > 0 &&
         characterCount(value.text()) > static_cast<std::size_t>(field.length))
-        return "field " + field.name + ": \"" + value.text() + "\" is longer than " +
-               std::to_string(field.length) + " characters";
-    if ((field.type == FieldType::Numeric || field.type == FieldType::Float) && value.isNumber()) {
-        std::string text = fixedNumber(value.number(), field.decimals);
-        if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos)
-            text.erase(0, 1); // stored as zero
-        if (text.size() > static_cast<std::size_t>(field.length))
-            return "field " + field.name + ": " + text + " does not fit width " +
-                   std::to_string(field.length);
+        return where + "\"" + value.text() + "\" is longer than " + std::to_string(field.length) +
+               " characters";
+    if (isDecimalType(field.type) && value.isDecimal()) {
+        bool rounded = false;
+        engine::Decimal stored = engine::roundDecimal(value.decimal(), field.decimals, &rounded);
+        if (rounded)
+            return where + value.decimal().text + " has more than " +
+                   std::to_string(field.decimals) + " decimals";
+        if (stored.text.size() > static_cast<std::size_t>(field.length))
+            return where + stored.text + " does not fit width " + std::to_string(field.length);
     }
+    // The lowest value of each width is what Paradox stores for a blank.
     if (field.type == FieldType::Short && value.isInteger() &&
-        (value.integer() < -32768 || value.integer() > 32767))
-        return "field " + field.name + ": " + std::to_string(value.integer()) +
-               " does not fit a short integer";
+        (value.integer() < -32767 || value.integer() > 32767))
+        return where + std::to_string(value.integer()) +
+               " does not fit a short integer (-32767 to 32767)";
     if ((field.type == FieldType::Long || field.type == FieldType::AutoInc) && value.isInteger() &&
-        (value.integer() < INT32_MIN || value.integer() > INT32_MAX))
-        return "field " + field.name + ": " + std::to_string(value.integer()) +
-               " does not fit a long integer";
+        (value.integer() < -INT32_MAX || value.integer() > INT32_MAX))
+        return where + std::to_string(value.integer()) +
+               " does not fit a long integer (-2147483647 to 2147483647)";
     return std::nullopt;
 }
 

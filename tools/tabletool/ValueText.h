@@ -23,6 +23,7 @@ std::optional<std::string> misfit(const engine::FieldDef& field, const engine::V
 std::size_t characterCount(const std::string& utf8);
 
 bool isNumericType(engine::FieldType type);
+bool isDecimalType(engine::FieldType type); // dBase N and F: exact decimal text
 bool isIntegerType(engine::FieldType type);
 bool isTextType(engine::FieldType type);
 
