@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -95,6 +96,26 @@ public:
     // returns the number of rows, or nothing (and appends nothing) otherwise.
     virtual std::optional<std::uint64_t> appendCopiesOf(TableFile& source) {
         (void)source;
+        return std::nullopt;
+    }
+
+    // How appendPlanned makes each destination record from a source row:
+    // per destination field, the source field whose stored bytes it takes as
+    // they are (same type, width and decimals), ConvertField for a value from
+    // `convert` (source row, destination field), or BlankField.
+    static constexpr int ConvertField = -1;
+    static constexpr int BlankField = -2;
+    struct AppendPlan {
+        std::vector<int> sameBytes;
+        std::function<Value(RowId row, int field)> convert;
+        std::function<void(std::uint64_t appended)> progress; // now and then
+    };
+    // Appends every live row of `source`, a table of the same format, by the
+    // plan; returns the number of rows, or nothing (and appends nothing) when
+    // the format cannot follow the plan.
+    virtual std::optional<std::uint64_t> appendPlanned(TableFile& source, const AppendPlan& plan) {
+        (void)source;
+        (void)plan;
         return std::nullopt;
     }
 

@@ -271,13 +271,14 @@ void restoreBaseTables(TDm_Vadem& module) {
     if (auto prod = onFloppy(floppy, "T_PROD.DBF"))
         prodSound = checkFloppyTable(*prod, dictionary::prodLayout());
 
-    RestoreStaging staging(local);
+    std::optional<RestoreStaging> staging;
     try {
-        stageDictionary(module, staging, floppy, local, baseSound, prodSound);
+        staging.emplace(local);
+        stageDictionary(module, *staging, floppy, local, baseSound, prodSound);
     } catch (const EngineError& error) {
         if (std::string_view(error.what()).starts_with(NotRestored))
             throw;
         refuse(error.code(), error.what());
     }
-    staging.commit();
+    staging->commit();
 }

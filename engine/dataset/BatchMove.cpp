@@ -46,6 +46,28 @@ private:
 
 } // namespace
 
+// The plan of a move between two layouts, made once: a field whose type,
+// width and decimals did not change is copied as stored; the others are
+// converted, or left blank when the source has no such field.
+TableFile::AppendPlan TBatchMove::plan(const std::vector<int>& pairing, const FieldList& from,
+                                       const FieldList& to,
+                                       std::function<Value(RowId, int)> convert) const {
+    TableFile::AppendPlan made;
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        int j = pairing[i];
+        if (j < 0)
+            made.sameBytes.push_back(TableFile::BlankField);
+        else if (from[j].type == to[i].type && from[j].length == to[i].length &&
+                 from[j].decimals == to[i].decimals)
+            made.sameBytes.push_back(j);
+        else
+            made.sameBytes.push_back(TableFile::ConvertField);
+    }
+    made.convert = std::move(convert);
+    made.progress = OnProgress;
+    return made;
+}
+
 std::uint64_t TBatchMove::Execute() {
     if (!Source || !Destination)
         throw EngineError(code::InvalidParameter, "Batch move needs a source and a destination");
@@ -97,8 +119,23 @@ std::uint64_t TBatchMove::Execute() {
                 OnProgress(MovedCount);
         };
         auto copied = from == to ? destination->appendCopiesOf(*source) : std::nullopt;
+        if (!copied && !cursor)
+            copied = destination->appendPlanned(
+                *source, plan(pairing, from, to, [&](RowId id, int field) {
+                    bool inexact = false;
+                    Value value =
+                        convertForField(source->readField(id, pairing[field]), to[field], &inexact);
+                    if (inexact && AbortOnProblem)
+                        throw EngineError(code::BadValue,
+                                          "Batch move into " + destination->path().string() +
+                                              ": a value of row " + std::to_string(id) +
+                                              " cannot be carried over exactly");
+                    ProblemCount += inexact;
+                    fieldProblems[field] += inexact;
+                    return value;
+                }));
         if (copied) {
-            MovedCount = *copied; // one layout: rows copied as they are stored
+            MovedCount = *copied; // rows copied as stored, or by the plan
         } else if (cursor) {
             for (bool on = cursor->first(); on; on = cursor->next())
                 moveRow(cursor->row());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/TableFile.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -40,6 +42,10 @@ public:
     std::vector<std::pair<std::string, std::uint64_t>> FieldProblems;
     // Source fields that the destination does not have (their values stay behind).
     std::vector<std::string> DroppedFields;
+
+private:
+    TableFile::AppendPlan plan(const std::vector<int>& pairing, const FieldList& from,
+                               const FieldList& to, std::function<Value(RowId, int)> convert) const;
 };
 
 } // namespace engine

@@ -278,6 +278,61 @@ std::optional<std::uint64_t> DbfTable::appendCopiesOf(TableFile& other) {
     return copied;
 }
 
+// Copies the planned fields byte for byte (memo values block by block) and
+// encodes only the others. Into a table with tags only while it is empty:
+// its keys are then built once at the end rather than row by row.
+std::optional<std::uint64_t> DbfTable::appendPlanned(TableFile& other, const AppendPlan& plan) {
+    auto* source = dynamic_cast<DbfTable*>(&other);
+    if (!source || source == this || source->codepage_.number() != codepage_.number() ||
+        (index_ && rowCount() > 0) || plan.sameBytes.size() != header_.fields.size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < header_.fields.size(); ++i)
+        if (blob_[i] && plan.sameBytes[i] == ConvertField)
+            return std::nullopt; // a value turned into a memo takes the way through values
+    requireWritable();
+    std::string record;
+    std::string bytes;
+    std::uint64_t appended = 0;
+    for (RowId row = 1; row <= source->rowCount(); ++row) {
+        record.assign(source->records_->raw(row));
+        if (record[0] == '*')
+            continue;
+        bytes.assign(header_.recordLength, ' ');
+        for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+            int from = plan.sameBytes[i];
+            char* out = bytes.data() + header_.offsets[i];
+            if (from == BlankField) {
+                if (blob_[i])
+                    encodeBlockPointer(0, out);
+                else
+                    encodeField(header_.fields[i], Value(), out, codepage_, fieldContext(i));
+                continue;
+            }
+            if (from == ConvertField) {
+                encodeField(header_.fields[i], plan.convert(row, static_cast<int>(i)), out,
+                            codepage_, fieldContext(i));
+                continue;
+            }
+            const char* in = record.data() + source->header_.offsets[from];
+            if (!blob_[i]) {
+                std::copy_n(in, header_.fields[i].length, out);
+                continue;
+            }
+            std::uint32_t block = decodeBlockPointer(std::string_view(in, 10));
+            encodeBlockPointer(
+                block ? memo_->append(source->memo_->read(block, source->fieldContext(from))) : 0,
+                out);
+        }
+        records_->append(bytes);
+        if (++appended % 4096 == 0 && plan.progress)
+            plan.progress(appended);
+    }
+    if (index_)
+        reindex();
+    changes_.bump();
+    return appended;
+}
+
 void DbfTable::beginAppendBatch() {
     records_->beginBatch();
     if (memo_)

@@ -35,6 +35,7 @@ public:
     RowId update(RowId row, const Record& record) override;
     void remove(RowId row) override;
     std::optional<std::uint64_t> appendCopiesOf(TableFile& source) override;
+    std::optional<std::uint64_t> appendPlanned(TableFile& source, const AppendPlan& plan) override;
     void beginAppendBatch() override;
     void endAppendBatch() override;
 

@@ -40,26 +40,24 @@ int compareDates(std::string_view a, std::string_view b) {
 }
 } // namespace
 
-std::string encodeNumber(double value) {
+std::string encodeNumber(const Decimal& value) {
     std::string key(NumericKeyLength, '\0');
     key[0] = static_cast<char>(ExponentBias);
     key[1] = 0x01;
-    if (value == 0 || !std::isfinite(value))
-        return key;
-    // Shortest digits that give back the same double: 0.1 is "1" e-1, not
-    // the binary expansion.
-    char buf[64];
-    auto [end, ec] =
-        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
-    std::string_view s(buf, static_cast<std::size_t>(end - buf));
-    std::size_t e = s.find('e');
-    std::string digits;
-    for (char c : s.substr(0, e))
-        if (c != '.')
-            digits += c;
-    int exponent = 0;
-    std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
-    ++exponent; // digits before the point
+    bool negative = value.text.front() == '-';
+    std::string_view text = value.text;
+    if (negative)
+        text.remove_prefix(1);
+    std::size_t point = text.find('.');
+    std::string digits(text.substr(0, point));
+    int exponent = static_cast<int>(digits.size()); // digits before the point
+    if (point != std::string_view::npos)
+        digits += text.substr(point + 1);
+    std::size_t lead = digits.find_first_not_of('0');
+    if (lead == std::string::npos)
+        return key; // zero
+    digits.erase(0, lead);
+    exponent -= static_cast<int>(lead);
     digits.erase(digits.find_last_not_of('0') + 1);
     if (exponent < -ExponentBias)
         return key; // too small for the exponent byte: zero
@@ -68,13 +66,19 @@ std::string encodeNumber(double value) {
         digits.resize(MaxDigits);
     key[0] = static_cast<char>(ExponentBias + exponent);
     key[1] =
-        static_cast<char>((value < 0 ? 0x80 : 0) | (static_cast<int>(digits.size()) << 2) | 0x01);
+        static_cast<char>((negative ? 0x80 : 0) | (static_cast<int>(digits.size()) << 2) | 0x01);
     for (std::size_t i = 0; i < digits.size(); ++i) {
         int nibble = digits[i] - '0';
         char& byte = key[2 + i / 2];
         byte = static_cast<char>(byte | (i % 2 == 0 ? nibble << 4 : nibble));
     }
     return key;
+}
+
+std::string encodeNumber(double value) {
+    // Shortest digits that give back the same double: 0.1 is "1" e-1, not
+    // the binary expansion.
+    return encodeNumber(decimalOf(value).value_or(Decimal{"0"}));
 }
 
 double decodeNumber(std::string_view key) {

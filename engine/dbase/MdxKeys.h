@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/NumberText.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +15,8 @@ inline constexpr int DateKeyLength = 8;
 // 12-byte decimal key: exponent byte 0x34 + digits before the point; sign,
 // digit count and 0x01 in byte 1; up to 20 significant digits as packed BCD.
 std::string encodeNumber(double value);
+std::string encodeNumber(const Decimal& value); // every digit, up to 20
+
 double decodeNumber(std::string_view key);
 // IEEE double of the Julian day, little-endian; the blank date (0) is 1.0E100
 // so that it sorts last.

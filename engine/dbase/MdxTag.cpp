@@ -137,6 +137,13 @@ bool MdxTag::passes(const expr::RecordContext& context) const {
 }
 
 std::string MdxTag::keyOf(const expr::RecordContext& context) const {
+    if (header_.keyType == 'N' && key_.isBareField() && context.record) {
+        // A field's stored decimal keys with every digit, past a double's 17.
+        const Value& stored =
+            (*context.record)[static_cast<std::size_t>(key_.fieldsUsed().front())];
+        if (stored.isDecimal())
+            return mdx::encodeNumber(stored.decimal());
+    }
     Value v = key_.evaluate(context);
     if (header_.keyType == 'N')
         return mdx::encodeNumber(v.isNull() ? 0 : v.asDouble());

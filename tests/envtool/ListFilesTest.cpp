@@ -47,17 +47,19 @@ TEST_F(EnvtoolTest, AListThatCouldNotBeReadIsNeverWrittenOver) {
     writeList(original);
     fs::permissions(listFile, fs::perms::none);
     start();
-    EXPECT_EQ(dialogs.texts(),
-              QStringList{"Cannot read " + qpath(listFile) + ": Permission denied."});
+    // Qt's reason for the failed read, whatever the locale.
+    ASSERT_EQ(dialogs.texts().size(), 1);
+    QString readError = dialogs.texts().front();
+    EXPECT_TRUE(readError.startsWith("Cannot read " + qpath(listFile) + ": "))
+        << readError.toStdString();
+    readError.chop(1); // the full stop the box adds
     setRow(2, "Typed", qpath(dir / "acc"));
 
     for (const char* button : {"BtnConferma", "BtnAttiva"}) {
         dialogs.clear();
         selectRow(2);
         click(button);
-        EXPECT_EQ(dialogs.texts().join('|').toStdString(),
-                  "Cannot read " + listFile.string() +
-                      ": Permission denied. The list is kept as it is.")
+        EXPECT_EQ(dialogs.texts(), QStringList{readError + ". The list is kept as it is."})
             << button;
         EXPECT_TRUE(window->isVisible());
     }

@@ -3,6 +3,7 @@
 #include "SecondProgram.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace engine;
 namespace fs = std::filesystem;
@@ -205,5 +206,20 @@ TEST_F(Restore, ADamagedLocalApplicationListGivesWayToTheFloppysAndIsKeptAside) 
     Menu_Vadem->RestoreBaseTables1->trigger();
     EXPECT_TRUE(errorShown().contains("T_PROD.DBF is damaged and drive A: has no T_PROD.DBF"))
         << errorShown().toStdString();
+    EXPECT_EQ(dictionaryFiles(), before);
+}
+
+TEST_F(Restore, ADictionaryDirectoryTheUserMayNotWriteIsSaidAndStays) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes any directory; RestoreAsUser runs this case as nobody";
+    dictionary::writeSampleDictionary(system, false);
+    std::vector<std::string> before = dictionaryFiles();
+    fs::permissions(system, fs::perms(0555));
+    restore();
+    fs::permissions(system, fs::perms(0755));
+    QString error = errorShown();
+    EXPECT_TRUE(error.startsWith("The dictionary was not restored: Cannot create " +
+                                 QString::fromStdString(system.string())))
+        << error.toStdString();
     EXPECT_EQ(dictionaryFiles(), before);
 }

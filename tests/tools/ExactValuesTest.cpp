@@ -202,3 +202,17 @@ TEST_F(ExactValues, LimitsAndFaultsAreNamed) {
     EXPECT_NE(checked.out.find("field AMT has 200 decimals in a width of 10"), std::string::npos)
         << checked.out << checked.err;
 }
+
+TEST_F(ExactValues, TwentyDigitKeysStayApartInAUniqueIndex) {
+    ASSERT_EQ(tool("create " + at("K.DBF") + " 'CODE C 2, BIG N 20 0'").status, 0);
+    ASSERT_EQ(tool("index " + at("K.DBF") + " BIG BIG --unique").status, 0);
+    // One double for all three: only their digits tell them apart.
+    writeBytes(dir / "in.csv", "CODE,BIG\nc,12345678901234567892\na,12345678901234567890\n"
+                               "b,12345678901234567891\n");
+    Outcome imported = tool("import " + at("K.DBF") + " " + at("in.csv"));
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(tool("export " + at("K.DBF") + " --tag BIG").out,
+              "CODE,BIG\na,12345678901234567890\nb,12345678901234567891\n"
+              "c,12345678901234567892\n");
+    EXPECT_EQ(tool("check " + at("K.DBF")).status, 0);
+}

@@ -1,0 +1,140 @@
+// Times "Update tables" over ten dBase tables of 100,000 rows each after a
+// field was added in the middle of each, beside cp of the same files: the
+// table builder's own steps (rename, create, tags, the move of the saved
+// rows, delete, regeneration) in this process.
+//
+//   bench_update [ROWS] [TAGS] [SCRATCH_DIR]
+//
+// TAGS (0 by default) is the number of tags per table.
+#include "dictionary/Dm_Vadem.h"
+#include "dictionary/Layouts.h"
+#include "engine/Tables.h"
+#include "operations/TableBuild.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace engine;
+
+namespace {
+
+constexpr int Tables = 10;
+
+double since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void addRow(TTable& base, const std::string& kind, const std::string& table,
+            const std::string& name, const std::string& type, int number, int size,
+            int decimals, const std::string& key = "") {
+    base.Insert();
+    base.FieldByName("TMTIPO").SetAsString(kind);
+    base.FieldByName("TMNPFM").SetAsString(table);
+    base.FieldByName("TMNFLD").SetAsString(name);
+    base.FieldByName("TMTFLD").SetAsString(type);
+    base.FieldByName("TMNRIG").SetAsInteger(number);
+    base.FieldByName("TMSIZE").SetAsInteger(size);
+    base.FieldByName("TMDECS").SetAsInteger(decimals);
+    base.FieldByName("TMDESC").SetAsString(kind == "C" ? key : name);
+    base.FieldByName("TMTBAS").SetAsString("0");
+    base.FieldByName("TMBCAR").SetAsBoolean(false);
+    base.Post();
+}
+
+// The installed tables T0..T9 (CODE, NAME, AMOUNT, DAY, FLAG) with their
+// rows, and a dictionary that adds PHONE between NAME and AMOUNT.
+void prepare(const fs::path& system, const fs::path& tables, long rows, int tags) {
+    dictionary::createDictionary(system);
+    TTable base;
+    base.SetDatabaseName(system.string());
+    base.SetTableName("T_BASE");
+    base.Open();
+    const char* tagKeys[] = {"CODE", "UPPER(NAME)", "DTOS(DAY)+CODE"};
+    for (int t = 0; t < Tables; ++t) {
+        std::string name = "T" + std::to_string(t);
+        addRow(base, "A", name, "", "", 0, 0, 0);
+        addRow(base, "B", name, "CODE", "C", 10, 10, 0);
+        addRow(base, "B", name, "NAME", "C", 20, 30, 0);
+        addRow(base, "B", name, "PHONE", "C", 25, 12, 0);
+        addRow(base, "B", name, "AMOUNT", "N", 30, 12, 2);
+        addRow(base, "B", name, "DAY", "D", 40, 8, 0);
+        addRow(base, "B", name, "FLAG", "L", 50, 1, 0);
+        for (int k = 0; k < tags; ++k)
+            addRow(base, "C", name, "TAG" + std::to_string(k), "", 0, 1, 0, tagKeys[k % 3]);
+
+        auto table = createTable(tables / (name + ".DBF"),
+                                 {{"CODE", FieldType::Character, 10, 0},
+                                  {"NAME", FieldType::Character, 30, 0},
+                                  {"AMOUNT", FieldType::Numeric, 12, 2},
+                                  {"DAY", FieldType::Date, 8, 0},
+                                  {"FLAG", FieldType::Logical, 1, 0}});
+        table->beginAppendBatch();
+        unsigned seed = 12345 + t;
+        for (long i = 0; i < rows; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            table->append({Value("C" + std::to_string(i)),
+                           Value("Customer " + std::to_string(seed % 100000)),
+                           Value((seed % 9999999) / 100.0),
+                           Value(Date::fromJulianDay(2451545 + seed % 9000)),
+                           Value((seed >> 9) % 2 == 1)});
+        }
+        table->endAppendBatch();
+        for (int k = 0; k < tags; ++k)
+            table->addIndex({"TAG" + std::to_string(k), tagKeys[k % 3]});
+    }
+}
+
+double copyFiles(const fs::path& from, const fs::path& to) {
+    fs::create_directories(to);
+    std::string command = "cp " + from.string() + "/* " + to.string() + "/";
+    auto start = std::chrono::steady_clock::now();
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "bench_update: cp failed\n");
+        std::exit(1);
+    }
+    return since(start);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    long rows = argc > 1 ? std::atol(argv[1]) : 100000;
+    int tags = argc > 2 ? std::atoi(argv[2]) : 0;
+    fs::path scratch = argc > 3 ? fs::path(argv[3])
+                                : fs::temp_directory_path() /
+                                      ("bench-update-" + std::to_string(::getpid()));
+    fs::path system = scratch / "system", tables = scratch / "tables";
+    fs::path copies = scratch / "copies", config = scratch / "engine.conf";
+    fs::create_directories(system);
+    fs::create_directories(tables);
+    std::ofstream(config) << "[DBZET]\ndriver = DBASE\npath = " << tables.string() << "\n";
+    setenv("SCHEDAX_SYSTEM_DIR", system.c_str(), 1);
+    setenv("SCHEDAX_ENGINE_CONFIG", config.c_str(), 1);
+
+    prepare(system, tables, rows, tags);
+    copyFiles(tables, scratch / "warm"); // the files in the page cache for both
+    double cp = copyFiles(tables, copies);
+
+    TDm_Vadem dataModule;
+    operations::TableBuild build(dataModule, dataModule.tmDBase.WorkingDirectory());
+    operations::TableType dbase;
+    dbase.setFromCode("0");
+    auto start = std::chrono::steady_clock::now();
+    for (int t = 0; t < Tables; ++t)
+        build.run("T" + std::to_string(t), dbase);
+    double update = since(start);
+
+    std::printf("%d tables of %ld rows, %d tags each\n", Tables, rows, tags);
+    std::printf("cp of the files          %8.3f s\n", cp);
+    std::printf("Update tables            %8.3f s  (%.1fx cp)\n", update, update / cp);
+    std::error_code ignored;
+    if (argc <= 3)
+        fs::remove_all(scratch, ignored);
+    return 0;
+}
