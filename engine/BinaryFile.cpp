@@ -1,6 +1,8 @@
 #include "engine/BinaryFile.h"
 
 #include "engine/EngineError.h"
+#include "engine/FaultSeam.h"
+#include "engine/UndoJournal.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,7 +18,8 @@ namespace {
 [[noreturn]] void fail(const std::filesystem::path& path, const char* what) {
     int err = errno;
     std::uint16_t c = (err == ENOENT) ? code::FileNotFound : code::IoError;
-    throw EngineError(c, std::string("Cannot ") + what + " " + path.string() + ": " + std::strerror(err));
+    throw EngineError(c, std::string("Cannot ") + what + " " + path.string() + ": " +
+                             std::strerror(err));
 }
 
 } // namespace
@@ -24,10 +27,18 @@ namespace {
 BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode, LockMode lock) : path_(path) {
     int flags = O_CLOEXEC;
     switch (mode) {
-    case Mode::Read: flags |= O_RDONLY; break;
-    case Mode::ReadWrite: flags |= O_RDWR; break;
-    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-    case Mode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
+    case Mode::Read:
+        flags |= O_RDONLY;
+        break;
+    case Mode::ReadWrite:
+        flags |= O_RDWR;
+        break;
+    case Mode::Create:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
+    case Mode::CreateNew:
+        flags |= O_RDWR | O_CREAT | O_EXCL;
+        break;
     }
     writable_ = mode != Mode::Read;
     // Take the lock before truncating, so a file in use elsewhere is never emptied.
@@ -48,6 +59,14 @@ BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode, LockMode lo
         }
     }
     if (flags & O_TRUNC) {
+        try {
+            faults::beforeWrite(path_.string());
+            if (UndoJournal* journal = UndoJournal::claiming(path_))
+                journal->beforeTruncate(fd_, 0);
+        } catch (...) {
+            close();
+            throw;
+        }
         if (::ftruncate(fd_, 0) != 0) {
             int err = errno;
             close();
@@ -57,7 +76,9 @@ BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode, LockMode lo
     }
 }
 
-BinaryFile::~BinaryFile() { close(); }
+BinaryFile::~BinaryFile() {
+    close();
+}
 
 BinaryFile::BinaryFile(BinaryFile&& other) noexcept
     : path_(std::move(other.path_)), fd_(other.fd_), writable_(other.writable_) {
@@ -115,6 +136,9 @@ void BinaryFile::readAt(std::uint64_t offset, void* data, std::size_t size) cons
 void BinaryFile::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
     if (!writable_)
         throw EngineError(code::ReadOnly, "File " + path_.string() + " is open read-only");
+    faults::beforeWrite(path_.string());
+    if (UndoJournal* journal = UndoJournal::claiming(path_))
+        journal->beforeWrite(fd_, offset, size);
     std::size_t done = 0;
     const auto* in = static_cast<const char*>(data);
     while (done < size) {
@@ -128,7 +152,18 @@ void BinaryFile::writeAt(std::uint64_t offset, const void* data, std::size_t siz
     }
 }
 
+bool BinaryFile::replacedOnDisk() const {
+    struct stat open {
+    }, named{};
+    if (::fstat(fd_, &open) != 0 || ::stat(path_.c_str(), &named) != 0)
+        return true;
+    return open.st_dev != named.st_dev || open.st_ino != named.st_ino;
+}
+
 void BinaryFile::truncate(std::uint64_t size) {
+    faults::beforeWrite(path_.string());
+    if (UndoJournal* journal = UndoJournal::claiming(path_))
+        journal->beforeTruncate(fd_, size);
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
         fail(path_, "truncate");
 }
@@ -136,6 +171,29 @@ void BinaryFile::truncate(std::uint64_t size) {
 void BinaryFile::sync() {
     if (::fdatasync(fd_) != 0)
         fail(path_, "sync");
+}
+
+void renameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    BinaryFile(from, BinaryFile::Mode::ReadWrite).sync();
+    faults::beforeWrite(to.string());
+    if (UndoJournal* journal = UndoJournal::claiming(to))
+        journal->beforeReplace(to);
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        fail(to, "replace");
+    syncDirectory(to.parent_path());
+}
+
+void syncDirectory(const std::filesystem::path& dir) {
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        fail(dir, "open directory");
+    int rc = ::fsync(fd);
+    int err = errno;
+    ::close(fd);
+    if (rc != 0) {
+        errno = err;
+        fail(dir, "flush directory");
+    }
 }
 
 } // namespace engine

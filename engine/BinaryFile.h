@@ -13,7 +13,12 @@ enum class LockMode { None, Shared, Exclusive };
 // a second program cannot open the file against it.
 class BinaryFile {
 public:
-    enum class Mode { Read, ReadWrite, Create /* create or truncate */, CreateNew /* fail if exists */ };
+    enum class Mode {
+        Read,
+        ReadWrite,
+        Create /* create or truncate */,
+        CreateNew /* fail if exists */
+    };
 
     BinaryFile(const std::filesystem::path& path, Mode mode, LockMode lock = LockMode::None);
     ~BinaryFile();
@@ -32,6 +37,9 @@ public:
     std::size_t readSome(std::uint64_t offset, void* data, std::size_t size) const;
     void writeAt(std::uint64_t offset, const void* data, std::size_t size);
     void truncate(std::uint64_t size);
+    // True when the path no longer names this file (renamed over, or gone).
+    bool replacedOnDisk() const;
+    // Flushes the file's data to the disk (fdatasync).
     void sync();
 
 private:
@@ -41,5 +49,15 @@ private:
     int fd_ = -1;
     bool writable_ = false;
 };
+
+// Renames `from` over `to` once `from` is on disk, and flushes the
+// directory: a crash leaves the old file or the new one. Inside a write
+// session the old file is kept until the session ends, so that a failure
+// puts it back.
+void renameOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Flushes a directory's entries to the disk, so that a rename or a new file
+// in it survives a crash (after the files themselves are flushed).
+void syncDirectory(const std::filesystem::path& dir);
 
 } // namespace engine

@@ -11,15 +11,23 @@ namespace {
 
 const char16_t* tableFor(int number) {
     switch (number) {
-    case 437: return detail::kCp437;
-    case 850: return detail::kCp850;
-    case 852: return detail::kCp852;
-    case 866: return detail::kCp866;
-    case 1250: return detail::kCp1250;
-    case 1251: return detail::kCp1251;
-    case 1252: return detail::kCp1252;
+    case 437:
+        return detail::kCp437;
+    case 850:
+        return detail::kCp850;
+    case 852:
+        return detail::kCp852;
+    case 866:
+        return detail::kCp866;
+    case 1250:
+        return detail::kCp1250;
+    case 1251:
+        return detail::kCp1251;
+    case 1252:
+        return detail::kCp1252;
     default:
-        throw EngineError(code::NotSupported, "Code page " + std::to_string(number) + " is not supported");
+        throw EngineError(code::NotSupported,
+                          "Code page " + std::to_string(number) + " is not supported");
     }
 }
 
@@ -100,13 +108,20 @@ std::string Codepage::fromUtf8(std::string_view utf8, std::string_view context) 
 
 std::uint8_t Codepage::dbaseDriverId() const {
     switch (number_) {
-    case 437: return 0x01;
-    case 850: return 0x02;
-    case 852: return 0x64;
-    case 866: return 0x65;
-    case 1250: return 0xC8;
-    case 1251: return 0xC9;
-    default: return 0x57;
+    case 437:
+        return 0x01;
+    case 850:
+        return 0x02;
+    case 852:
+        return 0x64;
+    case 866:
+        return 0x65;
+    case 1250:
+        return 0xC8;
+    case 1251:
+        return 0xC9;
+    default:
+        return 0x57;
     }
 }
 
@@ -118,11 +133,16 @@ Codepage Codepage::fromDbaseDriverId(std::uint8_t id) {
     case 0x02:
     case 0x37:
         return Codepage(850);
-    case 0x64: return Codepage(852);
-    case 0x65: return Codepage(866);
-    case 0xC8: return Codepage(1250);
-    case 0xC9: return Codepage(1251);
-    default: return Codepage(1252);
+    case 0x64:
+        return Codepage(852);
+    case 0x65:
+        return Codepage(866);
+    case 0xC8:
+        return Codepage(1250);
+    case 0xC9:
+        return Codepage(1251);
+    default:
+        return Codepage(1252);
     }
 }
 

@@ -26,25 +26,44 @@ bool isBlobType(FieldType type) {
 
 const char* fieldTypeName(FieldType type) {
     switch (type) {
-    case FieldType::Character: return "Character";
-    case FieldType::Numeric: return "Numeric";
-    case FieldType::Float: return "Float";
-    case FieldType::Date: return "Date";
-    case FieldType::Logical: return "Logical";
-    case FieldType::Memo: return "Memo";
-    case FieldType::Binary: return "Binary";
-    case FieldType::Ole: return "OLE";
-    case FieldType::Double: return "Number";
-    case FieldType::Short: return "Short";
-    case FieldType::Long: return "Long";
-    case FieldType::AutoInc: return "AutoInc";
-    case FieldType::Currency: return "Currency";
-    case FieldType::Time: return "Time";
-    case FieldType::Timestamp: return "Timestamp";
-    case FieldType::Bcd: return "BCD";
-    case FieldType::Bytes: return "Bytes";
-    case FieldType::FormattedMemo: return "FormattedMemo";
-    case FieldType::Graphic: return "Graphic";
+    case FieldType::Character:
+        return "Character";
+    case FieldType::Numeric:
+        return "Numeric";
+    case FieldType::Float:
+        return "Float";
+    case FieldType::Date:
+        return "Date";
+    case FieldType::Logical:
+        return "Logical";
+    case FieldType::Memo:
+        return "Memo";
+    case FieldType::Binary:
+        return "Binary";
+    case FieldType::Ole:
+        return "OLE";
+    case FieldType::Double:
+        return "Number";
+    case FieldType::Short:
+        return "Short";
+    case FieldType::Long:
+        return "Long";
+    case FieldType::AutoInc:
+        return "AutoInc";
+    case FieldType::Currency:
+        return "Currency";
+    case FieldType::Time:
+        return "Time";
+    case FieldType::Timestamp:
+        return "Timestamp";
+    case FieldType::Bcd:
+        return "BCD";
+    case FieldType::Bytes:
+        return "Bytes";
+    case FieldType::FormattedMemo:
+        return "FormattedMemo";
+    case FieldType::Graphic:
+        return "Graphic";
     }
     return "?";
 }

@@ -9,23 +9,23 @@ namespace engine {
 // to Ole; Paradox tables use Character (alpha), Double (number), Date,
 // Logical, Memo, Ole, Binary and the Paradox-only types.
 enum class FieldType {
-    Character, // dBase C, Paradox A: text of a fixed width
-    Numeric,   // dBase N: decimal text with a width and decimals
-    Float,     // dBase F: as N
-    Date,      // dBase D, Paradox D
-    Logical,   // dBase L, Paradox L
-    Memo,      // dBase M, Paradox M: text in the memo/blob file
-    Binary,    // dBase B, Paradox B: bytes in the memo/blob file
-    Ole,       // dBase G, Paradox O: OLE object bytes in the memo/blob file
-    Double,    // Paradox N: 8-byte floating point
-    Short,     // Paradox S: 16-bit integer
-    Long,      // Paradox I: 32-bit integer
-    AutoInc,   // Paradox +: 32-bit counter
-    Currency,  // Paradox $: 8-byte floating point shown as money
-    Time,      // Paradox T: milliseconds since midnight (read as an integer)
-    Timestamp, // Paradox @: milliseconds since 0001-01-01 (read as a number)
-    Bcd,       // Paradox #: packed decimal (read as a number)
-    Bytes,     // Paradox Y: fixed-size bytes in the record
+    Character,     // dBase C, Paradox A: text of a fixed width
+    Numeric,       // dBase N: decimal text with a width and decimals
+    Float,         // dBase F: as N
+    Date,          // dBase D, Paradox D
+    Logical,       // dBase L, Paradox L
+    Memo,          // dBase M, Paradox M: text in the memo/blob file
+    Binary,        // dBase B, Paradox B: bytes in the memo/blob file
+    Ole,           // dBase G, Paradox O: OLE object bytes in the memo/blob file
+    Double,        // Paradox N: 8-byte floating point
+    Short,         // Paradox S: 16-bit integer
+    Long,          // Paradox I: 32-bit integer
+    AutoInc,       // Paradox +: 32-bit counter
+    Currency,      // Paradox $: 8-byte floating point shown as money
+    Time,          // Paradox T: milliseconds since midnight (read as an integer)
+    Timestamp,     // Paradox @: milliseconds since 0001-01-01 (read as a number)
+    Bcd,           // Paradox #: packed decimal (read as a number)
+    Bytes,         // Paradox Y: fixed-size bytes in the record
     FormattedMemo, // Paradox F
     Graphic,       // Paradox G
 };

@@ -123,6 +123,9 @@ public:
     // endAppendBatch returns the files are complete, counts and indexes right.
     virtual void beginAppendBatch() {}
     virtual void endAppendBatch() {}
+    // Ends a batch dropping its rows: the files are as they were before it.
+    // A write that fails inside a batch does the same by itself.
+    virtual void cancelAppendBatch() {}
 
     // Moves on with every write through any handle of this process.
     virtual std::uint64_t changeCount() const = 0;

@@ -23,7 +23,8 @@ void requirePlainTableName(const fs::path& path) {
 } // namespace
 
 TableKind tableKindOf(const fs::path& path) {
-    return equalsIgnoreCase(path.extension().string(), ".DB") ? TableKind::Paradox : TableKind::DBase;
+    return equalsIgnoreCase(path.extension().string(), ".DB") ? TableKind::Paradox
+                                                              : TableKind::DBase;
 }
 
 std::unique_ptr<TableFile> openTable(const fs::path& path, const OpenOptions& options) {
@@ -34,7 +35,8 @@ std::unique_ptr<TableFile> openTable(const fs::path& path, const OpenOptions& op
     return dbase::openTable(file, options);
 }
 
-std::unique_ptr<TableFile> createTable(const fs::path& path, const FieldList& fields, bool overwrite) {
+std::unique_ptr<TableFile> createTable(const fs::path& path, const FieldList& fields,
+                                       bool overwrite) {
     requirePlainTableName(path);
     for (const FieldDef& field : fields)
         requirePlainName(field.name, "Field name");

@@ -11,7 +11,8 @@ namespace engine {
 TableKind tableKindOf(const std::filesystem::path& path);
 
 // Opens a table file, found case-insensitively in its directory.
-std::unique_ptr<TableFile> openTable(const std::filesystem::path& path, const OpenOptions& options = {});
+std::unique_ptr<TableFile> openTable(const std::filesystem::path& path,
+                                     const OpenOptions& options = {});
 // Creates an empty table; with `overwrite` an existing table and its
 // companions are replaced, otherwise an existing table is an error.
 std::unique_ptr<TableFile> createTable(const std::filesystem::path& path, const FieldList& fields,

@@ -3,8 +3,12 @@
 namespace engine {
 
 namespace {
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 } // namespace
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
@@ -40,6 +44,15 @@ std::string trimLeft(std::string_view s) {
     return start == std::string_view::npos ? std::string() : std::string(s.substr(start));
 }
 
-std::string trim(std::string_view s) { return trimLeft(trimRight(s)); }
+std::string trim(std::string_view s) {
+    return trimLeft(trimRight(s));
+}
+
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
 
 } // namespace engine

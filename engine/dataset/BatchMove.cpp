@@ -1,5 +1,6 @@
 #include "engine/dataset/BatchMove.h"
 
+#include "engine/AppendBatch.h"
 #include "engine/EngineError.h"
 #include "engine/dataset/OpenTables.h"
 #include "engine/dataset/Table.h"
@@ -20,29 +21,6 @@ std::shared_ptr<TableFile> fileOf(TTable& table, bool write) {
     }
     return openShared(table.TablePath(), OpenOptions{false, !write});
 }
-
-// Ends an append batch on every way out, so counts and indexes are right.
-class AppendBatch {
-public:
-    explicit AppendBatch(TableFile& file) : file_(file) { file_.beginAppendBatch(); }
-    ~AppendBatch() {
-        if (finished_)
-            return;
-        try {
-            file_.endAppendBatch();
-        } catch (...) {
-            // The error that ended the move is the one to report.
-        }
-    }
-    void finish() {
-        finished_ = true;
-        file_.endAppendBatch();
-    }
-
-private:
-    TableFile& file_;
-    bool finished_ = false;
-};
 
 } // namespace
 

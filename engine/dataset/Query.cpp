@@ -205,8 +205,11 @@ void TQuery::internalOpen() {
     columns_.clear();
     rows_.clear();
     first_ = index_ = 0;
-    // The first row types the columns that an expression makes.
-    step();
+    // The first row types the columns that an expression makes. A scrolling
+    // result is read whole, so that no table stays open behind a window.
+    if (step() && !UniDirectional)
+        while (step()) {
+        }
 }
 
 bool TQuery::step() {

@@ -32,8 +32,10 @@ private:
 // of a directory (DatabaseName) that the text names, in the order its ORDER
 // BY gives. The text follows the engine's dialect: double quotes delimit
 // strings, LIKE and comparisons are case-sensitive, named parameters are
-// ":name". Rows are read from the query as the dataset moves on; with
-// UniDirectional only the current row is kept (Next only, no Prior or Last).
+// ":name". The result is read whole at Open and its tables closed again;
+// with UniDirectional it is read row by row as the dataset moves on and only
+// the current row is kept (Next only, no Prior or Last), the tables open
+// until the last row is read or the query closed.
 class TQuery : public TDataSet {
 public:
     TQuery();
@@ -44,7 +46,7 @@ public:
     bool UniDirectional = false;
 
     TParam& ParamByName(const std::string& name);
-    // Reads the rest of the result to count it (not with UniDirectional).
+    // Rows of the result (not with UniDirectional).
     std::size_t RecordCount();
     // The number (from 1) of the current row in the result; NoRow when none.
     RowId RecNo() const { return hasRow_ ? index_ + 1 : NoRow; }

@@ -93,7 +93,7 @@ std::vector<std::string> DbfTable::check() {
         faults.push_back("Table " + name() + ": " + indexProblem_);
     } else if (index_) {
         try {
-            for (std::string& line : index_->check(recordSource()))
+            for (std::string& line : index_->check(recordSource(index_->fieldsUsed())))
                 faults.push_back(std::move(line));
         } catch (const EngineError& e) {
             faults.push_back(e.what());

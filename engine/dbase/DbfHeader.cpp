@@ -1,5 +1,6 @@
 #include "engine/dbase/DbfHeader.h"
 
+#include "engine/Bytes.h"
 #include "engine/EngineError.h"
 #include "engine/Text.h"
 
@@ -10,21 +11,6 @@
 namespace engine::dbase {
 
 namespace {
-
-std::uint16_t get16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-std::uint32_t get32(const unsigned char* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-void put16(char* p, std::uint16_t v) {
-    p[0] = static_cast<char>(v & 0xFF);
-    p[1] = static_cast<char>(v >> 8);
-}
-void put32(char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
 
 std::string hexByte(unsigned value) {
     char buf[8];
@@ -115,9 +101,9 @@ DbfHeader readDbfHeader(const BinaryFile& file) {
     h.year = yearFromByte(fixed[1]);
     h.month = fixed[2];
     h.day = fixed[3];
-    h.recordCount = get32(fixed + 4);
-    h.headerLength = get16(fixed + 8);
-    h.recordLength = get16(fixed + 10);
+    h.recordCount = getU32(fixed + 4);
+    h.headerLength = getU16(fixed + 8);
+    h.recordLength = getU16(fixed + 10);
     h.productionIndex = fixed[28] == 0x01;
     h.languageDriver = fixed[29];
 
@@ -277,7 +263,7 @@ std::string encodeDateAndCount(Date date, std::uint32_t count) {
     out[0] = static_cast<char>(date.year() - 1900);
     out[1] = static_cast<char>(date.month());
     out[2] = static_cast<char>(date.day());
-    put32(out.data() + 3, count);
+    putU32(out.data() + 3, count);
     return out;
 }
 
@@ -287,9 +273,9 @@ std::string encodeDbfHeader(const DbfHeader& h) {
     out[1] = static_cast<char>(h.year - 1900);
     out[2] = static_cast<char>(h.month);
     out[3] = static_cast<char>(h.day);
-    put32(out.data() + 4, h.recordCount);
-    put16(out.data() + 8, h.headerLength);
-    put16(out.data() + 10, h.recordLength);
+    putU32(out.data() + 4, h.recordCount);
+    putU16(out.data() + 8, h.headerLength);
+    putU16(out.data() + 10, h.recordLength);
     out[28] = h.productionIndex ? 1 : 0;
     out[29] = static_cast<char>(h.languageDriver);
     std::size_t pos = kFixedHeaderSize;

@@ -17,6 +17,8 @@ inline constexpr std::size_t kFixedHeaderSize = 32;
 inline constexpr std::size_t kDescriptorSize = 32;
 inline constexpr std::uint64_t kCountOffset = 4;
 inline constexpr std::uint64_t kMdxFlagOffset = 28;
+// Non-zero while a writer is in the middle of a write session.
+inline constexpr std::uint64_t kIncompleteOffset = 14;
 inline constexpr char kEndMarker = 0x1A;
 
 // The 32-byte header and the field descriptors of a DBF file.

@@ -1,5 +1,6 @@
 #include "engine/dbase/DbfRecords.h"
 
+#include "engine/Bytes.h"
 #include "engine/Date.h"
 #include "engine/dbase/DbfHeader.h"
 
@@ -52,7 +53,7 @@ void DbfRecords::syncCount() {
     unsigned char b[4];
     if (file_.readSome(kCountOffset, b, sizeof b) != sizeof b)
         return;
-    std::uint32_t onDisk = b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+    std::uint32_t onDisk = getU32(b);
     if (onDisk > count_ &&
         headerLength_ + static_cast<std::uint64_t>(onDisk) * recordLength_ <= file_.size())
         count_ = onDisk;
@@ -102,6 +103,7 @@ void DbfRecords::writeHeaderCount() {
 void DbfRecords::reset(std::uint32_t count) {
     pending_.clear();
     pendingCount_ = 0;
+    batch_ = false;
     count_ = count;
     windowFirst_ = 0;
     windowRows_ = 0;

@@ -36,7 +36,8 @@ public:
     void beginBatch();
     void endBatch();
     void flush();
-    // After another program changed the file: forget the window, take the new count.
+    // After another program changed the file, or to drop a failed batch:
+    // forget the window, the buffered records and the batch; take the new count.
     void reset(std::uint32_t count);
 
 private:

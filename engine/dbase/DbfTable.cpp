@@ -1,5 +1,6 @@
 #include "engine/dbase/DbfTable.h"
 
+#include "engine/DroppedWork.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
 #include "engine/Text.h"
@@ -22,13 +23,6 @@ std::string tableNameOf(const fs::path& path) {
     return toUpperAscii(path.stem().string());
 }
 
-bool isAscii(const std::string& s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
-
 bool isEmptyMemo(const Value& v) {
     return v.isNull() || (v.isText() && v.text().empty()) || (v.isBlob() && v.blob().bytes.empty());
 }
@@ -39,7 +33,10 @@ DbfTable::DbfTable(const fs::path& path, const OpenOptions& options)
     : path_(path), options_(options),
       lock_(options.exclusive ? LockMode::Exclusive : LockMode::Shared),
       file_(path, modeOf(options), lock_), header_(readDbfHeader(file_)),
-      codepage_(Codepage::fromDbaseDriverId(header_.languageDriver)), changes_(path) {
+      codepage_(Codepage::fromDbaseDriverId(header_.languageDriver)), changes_(path),
+      session_(path, WriteSession::Hooks{[this] { takeInChanges(); }, [this] { return marked(); },
+                                         [this](bool open) { mark(open); },
+                                         [this] { flushBuffers(); }, [this] { reloadFiles(); }}) {
     for (const FieldDef& f : header_.fields) {
         contexts_.push_back("Table " + name() + ", field " + f.name);
         blob_.push_back(isBlobType(f.type));
@@ -60,7 +57,19 @@ DbfTable::DbfTable(const fs::path& path, const OpenOptions& options)
         openIndexFile();
 }
 
+DbfTable::~DbfTable() {
+    if (!session_.active())
+        return;
+    session_.rollback();
+    reportDroppedWork(EngineError(code::IoError, "Table " + name() +
+                                                     " was closed in the middle of a batch; "
+                                                     "the batch's rows were not stored"));
+}
+
 void DbfTable::openIndexFile() {
+    index_.reset();
+    indexProblem_.clear();
+    indexProblemCode_ = 0;
     fs::path mdx = companionFile(path_, ".MDX");
     if (!fs::exists(mdx)) {
         indexProblem_ = "production index " + mdx.string() + " is missing";
@@ -209,40 +218,46 @@ Record DbfTable::stored(std::string_view bytes, const Record& given) const {
 
 RowId DbfTable::append(const Record& record) {
     requireWritable();
-    const std::string& bytes = encode(record, {}, nullptr);
-    RowId row = records_->append(bytes);
-    if (index_)
-        index_->onAppend(row, stored(bytes, record), false);
-    changes_.bump();
-    return row;
+    return session_.run([&] {
+        const std::string& bytes = encode(record, {}, nullptr);
+        RowId row = records_->append(bytes);
+        if (index_)
+            index_->onAppend(row, stored(bytes, record), false);
+        changes_.bump();
+        return row;
+    });
 }
 
 RowId DbfTable::update(RowId row, const Record& record) {
     requireWritable();
-    requireRow(row);
-    std::string before(records_->raw(row));
-    Record old = read(row);
-    std::string bytes = encode(record, before, &old);
-    bytes[0] = before[0];
-    records_->write(row, bytes);
-    if (index_) {
-        bool deleted = before[0] == '*';
-        index_->onUpdate(row, old, deleted, stored(bytes, record), deleted);
-    }
-    changes_.bump();
-    return row;
+    return session_.run([&] {
+        requireRow(row);
+        std::string before(records_->raw(row));
+        Record old = read(row);
+        std::string bytes = encode(record, before, &old);
+        bytes[0] = before[0];
+        records_->write(row, bytes);
+        if (index_) {
+            bool deleted = before[0] == '*';
+            index_->onUpdate(row, old, deleted, stored(bytes, record), deleted);
+        }
+        changes_.bump();
+        return row;
+    });
 }
 
 void DbfTable::remove(RowId row) {
     requireWritable();
-    requireRow(row);
-    if (records_->raw(row)[0] == '*')
-        return;
-    Record old = index_ ? read(row) : Record();
-    records_->writeFlag(row, '*');
-    if (index_)
-        index_->onUpdate(row, old, false, old, true);
-    changes_.bump();
+    session_.run([&] {
+        requireRow(row);
+        if (records_->raw(row)[0] == '*')
+            return;
+        Record old = index_ ? read(row) : Record();
+        records_->writeFlag(row, '*');
+        if (index_)
+            index_->onUpdate(row, old, false, old, true);
+        changes_.bump();
+    });
 }
 
 // Copies records as bytes, and memo values block by block, when the source
@@ -254,28 +269,30 @@ std::optional<std::uint64_t> DbfTable::appendCopiesOf(TableFile& other) {
         source->codepage_.number() != codepage_.number() || (memo_ && !source->memo_))
         return std::nullopt;
     requireWritable();
-    std::string bytes;
-    std::uint64_t copied = 0;
-    for (RowId row = 1; row <= source->rowCount(); ++row) {
-        std::string_view raw = source->records_->raw(row);
-        if (raw[0] == '*')
-            continue;
-        bytes.assign(raw);
-        for (std::size_t i = 0; i < header_.fields.size(); ++i) {
-            if (!blob_[i])
+    return session_.run([&] {
+        std::string bytes;
+        std::uint64_t copied = 0;
+        for (RowId row = 1; row <= source->rowCount(); ++row) {
+            std::string_view raw = source->records_->raw(row);
+            if (raw[0] == '*')
                 continue;
-            char* pointer = bytes.data() + header_.offsets[i];
-            std::uint32_t block = decodeBlockPointer(std::string_view(pointer, 10));
-            if (block != 0) {
-                std::string value = source->memo_->read(block, source->fieldContext(i));
-                encodeBlockPointer(memo_->append(value), pointer);
+            bytes.assign(raw);
+            for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+                if (!blob_[i])
+                    continue;
+                char* pointer = bytes.data() + header_.offsets[i];
+                std::uint32_t block = decodeBlockPointer(std::string_view(pointer, 10));
+                if (block != 0) {
+                    std::string value = source->memo_->read(block, source->fieldContext(i));
+                    encodeBlockPointer(memo_->append(value), pointer);
+                }
             }
+            records_->append(bytes);
+            ++copied;
         }
-        records_->append(bytes);
-        ++copied;
-    }
-    changes_.bump();
-    return copied;
+        changes_.bump();
+        return std::optional<std::uint64_t>(copied);
+    });
 }
 
 // Copies the planned fields byte for byte (memo values block by block) and
@@ -286,66 +303,107 @@ std::optional<std::uint64_t> DbfTable::appendPlanned(TableFile& other, const App
     if (!source || source == this || source->codepage_.number() != codepage_.number() ||
         (index_ && rowCount() > 0) || plan.sameBytes.size() != header_.fields.size())
         return std::nullopt;
-    for (std::size_t i = 0; i < header_.fields.size(); ++i)
-        if (blob_[i] && plan.sameBytes[i] == ConvertField)
+    // Made once: a record with every field blank, the runs of bytes that
+    // are copied as they are (neighbouring fields in both layouts make one
+    // run), the memo fields copied block by block and the fields converted.
+    struct Run {
+        std::size_t from, to, length;
+    };
+    std::vector<Run> runs;
+    std::vector<std::size_t> memos, converted;
+    std::string blank(header_.recordLength, ' ');
+    for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+        int from = plan.sameBytes[i];
+        if (blob_[i] && from == ConvertField)
             return std::nullopt; // a value turned into a memo takes the way through values
-    requireWritable();
-    std::string record;
-    std::string bytes;
-    std::uint64_t appended = 0;
-    for (RowId row = 1; row <= source->rowCount(); ++row) {
-        record.assign(source->records_->raw(row));
-        if (record[0] == '*')
-            continue;
-        bytes.assign(header_.recordLength, ' ');
-        for (std::size_t i = 0; i < header_.fields.size(); ++i) {
-            int from = plan.sameBytes[i];
-            char* out = bytes.data() + header_.offsets[i];
-            if (from == BlankField) {
-                if (blob_[i])
-                    encodeBlockPointer(0, out);
-                else
-                    encodeField(header_.fields[i], Value(), out, codepage_, fieldContext(i));
-                continue;
-            }
-            if (from == ConvertField) {
-                encodeField(header_.fields[i], plan.convert(row, static_cast<int>(i)), out,
-                            codepage_, fieldContext(i));
-                continue;
-            }
-            const char* in = record.data() + source->header_.offsets[from];
-            if (!blob_[i]) {
-                std::copy_n(in, header_.fields[i].length, out);
-                continue;
-            }
-            std::uint32_t block = decodeBlockPointer(std::string_view(in, 10));
-            encodeBlockPointer(
-                block ? memo_->append(source->memo_->read(block, source->fieldContext(from))) : 0,
-                out);
+        if (blob_[i])
+            encodeBlockPointer(0, blank.data() + header_.offsets[i]);
+        else
+            encodeField(header_.fields[i], Value(), blank.data() + header_.offsets[i], codepage_,
+                        fieldContext(i));
+        if (from == ConvertField) {
+            converted.push_back(i);
+        } else if (from >= 0 && blob_[i]) {
+            memos.push_back(i);
+        } else if (from >= 0) {
+            Run run{source->header_.offsets[from], header_.offsets[i], header_.fields[i].length};
+            if (!runs.empty() && runs.back().from + runs.back().length == run.from &&
+                runs.back().to + runs.back().length == run.to)
+                runs.back().length += run.length;
+            else
+                runs.push_back(run);
         }
-        records_->append(bytes);
-        if (++appended % 4096 == 0 && plan.progress)
-            plan.progress(appended);
     }
-    if (index_)
-        reindex();
-    changes_.bump();
-    return appended;
+    requireWritable();
+    return session_.run([&] {
+        std::string record;
+        std::string bytes;
+        std::uint64_t appended = 0;
+        for (RowId row = 1; row <= source->rowCount(); ++row) {
+            // A copy: converting a field reads the source again.
+            record.assign(source->records_->raw(row));
+            if (record[0] == '*')
+                continue;
+            bytes = blank;
+            for (const Run& run : runs)
+                std::copy_n(record.data() + run.from, run.length, bytes.data() + run.to);
+            for (std::size_t i : converted)
+                encodeField(header_.fields[i], plan.convert(row, static_cast<int>(i)),
+                            bytes.data() + header_.offsets[i], codepage_, fieldContext(i));
+            for (std::size_t i : memos) {
+                int from = plan.sameBytes[i];
+                std::uint32_t block = decodeBlockPointer(
+                    std::string_view(record.data() + source->header_.offsets[from], 10));
+                if (block)
+                    encodeBlockPointer(
+                        memo_->append(source->memo_->read(block, source->fieldContext(from))),
+                        bytes.data() + header_.offsets[i]);
+            }
+            records_->append(bytes);
+            if (++appended % 4096 == 0 && plan.progress)
+                plan.progress(appended);
+        }
+        if (index_)
+            reindex();
+        changes_.bump();
+        return std::optional<std::uint64_t>(appended);
+    });
 }
 
 void DbfTable::beginAppendBatch() {
+    requireWritable();
+    session_.begin();
     records_->beginBatch();
     if (memo_)
         memo_->beginBatch();
 }
 
 void DbfTable::endAppendBatch() {
-    if (memo_)
-        memo_->endBatch();
-    records_->endBatch();
+    // A batch whose write failed was rolled back then: nothing is left to end.
+    if (!session_.active())
+        return;
+    try {
+        if (memo_)
+            memo_->endBatch();
+        records_->endBatch();
+    } catch (...) {
+        session_.rollback();
+        throw;
+    }
+    session_.commit();
+}
+
+void DbfTable::cancelAppendBatch() {
+    session_.rollback();
 }
 
 void DbfTable::refresh() {
+    // Inside a session the write lock keeps other writers out.
+    if (!session_.active())
+        takeInChanges();
+}
+
+void DbfTable::takeInChanges() {
     records_->flush();
     DbfHeader fresh = readDbfHeader(file_);
     if (fresh.fields != header_.fields || fresh.headerLength != header_.headerLength)
@@ -356,8 +414,37 @@ void DbfTable::refresh() {
     records_->reset(header_.recordCount);
     if (memo_)
         memo_->refresh();
-    if (index_)
+    // Another program may have built the production index anew (beside, then renamed).
+    if (index_ && index_->replacedOnDisk())
+        openIndexFile();
+    else if (!index_ && header_.productionIndex)
+        openIndexFile();
+    else if (index_)
         index_->refresh();
+}
+
+bool DbfTable::marked() const {
+    char flag = 0;
+    file_.readSome(kIncompleteOffset, &flag, 1);
+    return flag != 0;
+}
+
+void DbfTable::mark(bool open) {
+    char flag = open ? 1 : 0;
+    file_.writeAt(kIncompleteOffset, &flag, 1);
+}
+
+void DbfTable::flushBuffers() {
+    if (memo_)
+        memo_->flush();
+    records_->flush();
+}
+
+void DbfTable::reloadFiles() {
+    records_->reset(0); // drops buffered rows and the batch
+    if (memo_)
+        memo_->discard();
+    takeInChanges();
 }
 
 Date DbfTable::lastUpdate() const {
@@ -394,12 +481,21 @@ int DbfTable::compareKeys(const std::string& tag, const std::string& a, const st
     return requireIndex(tag).compareKeys(tag, a, b);
 }
 
-ProductionIndex::RecordSource DbfTable::recordSource() {
-    return [this](const ProductionIndex::RecordVisitor& visit) {
+ProductionIndex::RecordSource DbfTable::recordSource(std::vector<int> fields) {
+    std::sort(fields.begin(), fields.end());
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    return [this, fields](const ProductionIndex::RecordVisitor& visit) {
+        Record record(header_.fields.size());
         std::uint64_t n = rowCount();
         for (RowId row = 1; row <= n; ++row) {
-            Record record = read(row);
-            visit(row, record, isDeleted(row));
+            std::string_view raw = records_->raw(row);
+            bool deleted = raw[0] == '*';
+            for (int f : fields) {
+                std::string_view bytes = raw.substr(header_.offsets[f], header_.fields[f].length);
+                record[f] = blob_[f] ? readMemo(f, bytes)
+                                     : decodeField(header_.fields[f], bytes, codepage_);
+            }
+            visit(row, record, deleted);
         }
     };
 }
@@ -424,66 +520,77 @@ void DbfTable::addIndex(const IndexDef& index) {
         throw EngineError(code::InvalidParameter,
                           "Table " + name() +
                               ": dBase tags have no primary or case-insensitive option");
-    if (!index_ && indexProblemCode_ != 0 && indexProblemCode_ != code::FileNotFound)
-        throw EngineError(indexProblemCode_, "Table " + name() +
-                                                 ": rebuild its production index (reindex) "
-                                                 "before adding a tag: " +
-                                                 indexProblem_);
-    if (memo_)
-        memo_->flush();
-    records_->flush();
-    fs::path mdx = companionFile(path_, ".MDX");
-    bool created = !index_;
-    if (created)
-        index_ = ProductionIndex::create(mdx, tableNameOf(path_), header_.fields,
-                                         header_.languageDriver, lock_);
-    try {
-        index_->addTag(index, recordSource());
-    } catch (...) {
-        if (created) {
-            index_.reset();
-            fs::remove(mdx);
-        }
-        throw;
-    }
-    indexProblem_.clear();
-    indexProblemCode_ = 0;
-    writeIndexFlags();
-    changes_.bump();
+    session_.run([&] {
+        if (!index_ && indexProblemCode_ != 0 && indexProblemCode_ != code::FileNotFound)
+            throw EngineError(indexProblemCode_, "Table " + name() +
+                                                     ": rebuild its production index (reindex) "
+                                                     "before adding a tag: " +
+                                                     indexProblem_);
+        buildIndexBeside({index}, index_ != nullptr);
+        writeIndexFlags();
+        changes_.bump();
+    });
 }
 
-void DbfTable::recreateIndex(const std::vector<IndexDef>& tags) {
+void DbfTable::buildIndexBeside(const std::vector<IndexDef>& tags, bool copyCurrent) {
+    flushBuffers();
     fs::path mdx = companionFile(path_, ".MDX");
-    index_.reset();
-    fs::remove(mdx);
-    index_ = ProductionIndex::create(mdx, tableNameOf(path_), header_.fields,
-                                     header_.languageDriver, lock_);
-    for (const IndexDef& tag : tags)
-        index_->addTag(tag, recordSource());
-    indexProblem_.clear();
-    indexProblemCode_ = 0;
+    // A name of its own: no other program takes it for the table's index.
+    fs::path beside = mdx.parent_path() / ("." + mdx.filename().string() + ".new");
+    std::vector<int> fields;
+    for (const IndexDef& tag : tags) {
+        std::vector<int> used = ProductionIndex::fieldsUsed(tag, header_.fields);
+        fields.insert(fields.end(), used.begin(), used.end());
+    }
+    try {
+        {
+            std::unique_ptr<ProductionIndex> built;
+            if (copyCurrent) {
+                fs::copy_file(mdx, beside, fs::copy_options::overwrite_existing);
+                built = ProductionIndex::open(beside, tableNameOf(path_), header_.fields,
+                                              BinaryFile::Mode::ReadWrite, LockMode::Exclusive,
+                                              header_.languageDriver);
+            } else {
+                built = ProductionIndex::create(beside, tableNameOf(path_), header_.fields,
+                                                header_.languageDriver, LockMode::Exclusive);
+            }
+            built->addTags(tags, recordSource(fields));
+        }
+        index_.reset();
+        renameOver(beside, mdx);
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove(beside, ignored);
+        throw;
+    }
+    openIndexFile();
 }
 
 void DbfTable::reindex() {
     if (options_.readOnly)
         throw EngineError(code::ReadOnly, "Table " + name() + " is open read-only");
-    if (memo_)
-        memo_->flush();
-    records_->flush();
-    if (index_) {
-        index_->rebuild(recordSource());
-    } else if (header_.productionIndex) {
-        fs::path mdx = companionFile(path_, ".MDX");
-        if (!fs::exists(mdx))
-            throw EngineError(code::FileNotFound,
-                              "Table " + name() + ": its production index " + mdx.string() +
-                                  " is missing, so the tags it held are unknown; add them again");
-        recreateIndex(ProductionIndex::readDeclaredTags(mdx));
-    } else {
-        return;
-    }
-    writeIndexFlags();
-    changes_.bump();
+    session_.run(
+        [&] {
+            std::vector<IndexDef> tags;
+            if (index_) {
+                for (const IndexInfo& info : index_->tags())
+                    tags.push_back(info.def);
+            } else if (header_.productionIndex) {
+                fs::path mdx = companionFile(path_, ".MDX");
+                if (!fs::exists(mdx))
+                    throw EngineError(code::FileNotFound,
+                                      "Table " + name() + ": its production index " + mdx.string() +
+                                          " is missing, so the tags it held are unknown; add "
+                                          "them again");
+                tags = ProductionIndex::readDeclaredTags(mdx);
+            } else {
+                return;
+            }
+            buildIndexBeside(tags, false);
+            writeIndexFlags();
+            changes_.bump();
+        },
+        WriteSession::Purpose::Repair);
 }
 
 } // namespace engine::dbase

@@ -3,6 +3,7 @@
 #include "engine/BinaryFile.h"
 #include "engine/Codepage.h"
 #include "engine/TableFile.h"
+#include "engine/WriteSession.h"
 #include "engine/dbase/ChangeCounter.h"
 #include "engine/dbase/DbaseDetails.h"
 #include "engine/dbase/DbfHeader.h"
@@ -21,6 +22,8 @@ namespace engine::dbase {
 class DbfTable : public TableFile, public DbaseDetails {
 public:
     DbfTable(const std::filesystem::path& path, const OpenOptions& options);
+    // A batch still open is rolled back and reported (reportDroppedWork).
+    ~DbfTable() override;
 
     TableKind kind() const override { return TableKind::DBase; }
     const std::filesystem::path& path() const override { return path_; }
@@ -38,6 +41,7 @@ public:
     std::optional<std::uint64_t> appendPlanned(TableFile& source, const AppendPlan& plan) override;
     void beginAppendBatch() override;
     void endAppendBatch() override;
+    void cancelAppendBatch() override;
 
     std::uint64_t changeCount() const override { return changes_.value(); }
     bool stableRowIds() const override { return true; }
@@ -71,10 +75,20 @@ private:
     const std::string& encode(const Record& record, std::string_view before, const Record* old);
     // The record as it reads back after encoding (what index keys are computed from).
     Record stored(std::string_view bytes, const Record& given) const;
-    ProductionIndex::RecordSource recordSource();
+    // Every record with only `fields` read (the others null).
+    ProductionIndex::RecordSource recordSource(std::vector<int> fields);
     void openIndexFile();
     void writeIndexFlags();
-    void recreateIndex(const std::vector<IndexDef>& tags);
+    // Builds a production index beside the table's (a copy of it with
+    // `copyCurrent`, else an empty one), adds `tags` to it and, once it is
+    // complete and on disk, renames it over the table's.
+    void buildIndexBeside(const std::vector<IndexDef>& tags, bool copyCurrent);
+    // The edges of a write session (WriteSession::Hooks).
+    void takeInChanges();
+    bool marked() const;
+    void mark(bool open);
+    void flushBuffers();
+    void reloadFiles();
     void checkRecords(std::vector<std::string>& faults);
 
     std::filesystem::path path_;
@@ -95,6 +109,7 @@ private:
     std::string indexProblem_;
     std::uint16_t indexProblemCode_ = 0;
     ChangeCounter changes_;
+    WriteSession session_;
 };
 
 } // namespace engine::dbase

@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/NumberText.h"
+#include "engine/Text.h"
 
 #include <charconv>
 #include <cstring>
@@ -78,13 +79,6 @@ std::optional<Date> parseDate(std::string_view raw) {
 void putDigits(char* out, int value, int count) {
     for (int i = count - 1; i >= 0; --i, value /= 10)
         out[i] = static_cast<char>('0' + value % 10);
-}
-
-bool isAscii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
 }
 
 } // namespace

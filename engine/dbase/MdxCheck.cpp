@@ -70,7 +70,7 @@ private:
             broken_ = true;
             return {};
         }
-        std::uint32_t n = mdx::get32(block.data());
+        std::uint32_t n = getU32(block.data());
         if (static_cast<int>(n) > tag_.tree().capacity() ||
             8 + static_cast<std::uint64_t>(n) * h_.itemLength + 4 > block.size()) {
             fault("node page " + std::to_string(page) + " claims " + std::to_string(n) +

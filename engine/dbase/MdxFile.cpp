@@ -46,14 +46,14 @@ void MdxFile::clear() {
     h[header::Version] = 2;
     putToday(h + header::Created);
     putText(h + header::TableName, 16, tableName_.substr(0, 16));
-    put16(h + header::PagesPerBlock, pagesPerBlock_);
-    put16(h + header::BlockBytes, blockSize_);
+    putU16(h + header::PagesPerBlock, pagesPerBlock_);
+    putU16(h + header::BlockBytes, blockSize_);
     h[header::Production] = 1;
     h[header::SlotCount] = TagSlots;
     h[header::SlotLength] = SlotSize;
     h[header::TagCounter] = 1;
     h[header::LanguageDriver] = static_cast<char>(languageDriver_);
-    put32(h + header::PageCount, FirstDataPage);
+    putU32(h + header::PageCount, FirstDataPage);
     putToday(h + header::Updated);
     h[header::Marker529] = 1;
     file_.truncate(0);
@@ -84,8 +84,8 @@ void MdxFile::readHeader(Strictness strictness) {
                               " slots of " +
                               std::to_string(static_cast<unsigned char>(h[header::SlotLength])) +
                               " bytes is not the dBase IV layout");
-    pagesPerBlock_ = get16(h + header::PagesPerBlock);
-    blockSize_ = get16(h + header::BlockBytes);
+    pagesPerBlock_ = getU16(h + header::PagesPerBlock);
+    blockSize_ = getU16(h + header::BlockBytes);
     if (blockSize_ == 0)
         blockSize_ = pagesPerBlock_ * PageSize;
     if (pagesPerBlock_ == 0 || blockSize_ != pagesPerBlock_ * PageSize)
@@ -94,14 +94,14 @@ void MdxFile::readHeader(Strictness strictness) {
                                                  std::to_string(pagesPerBlock_) + " pages)");
     tableName_ = getText(h + header::TableName, 16);
     languageDriver_ = static_cast<std::uint8_t>(h[header::LanguageDriver]);
-    tagsInUse_ = get16(h + header::TagsInUse);
+    tagsInUse_ = getU16(h + header::TagsInUse);
     if (tagsInUse_ > MaxTags)
         throw EngineError(code::FileCorrupt, describe() + " declares " +
                                                  std::to_string(tagsInUse_) +
                                                  " tags; at most 47 are possible");
     if (size < TagTableOffset + static_cast<std::uint64_t>(tagsInUse_) * SlotSize)
         throw EngineError(code::FileCorrupt, describe() + " is truncated inside its tag table");
-    std::uint32_t declared = get32(h + header::PageCount);
+    std::uint32_t declared = getU32(h + header::PageCount);
     std::uint64_t actual = (size + PageSize - 1) / PageSize;
     if (declared > actual && strictness == Strictness::Strict)
         throw EngineError(code::FileCorrupt, describe() + " is truncated: its header counts " +
@@ -109,8 +109,8 @@ void MdxFile::readHeader(Strictness strictness) {
                                                  " pages, the file holds " +
                                                  std::to_string(actual));
     pageCount_ = static_cast<std::uint32_t>(actual);
-    freeHead_ = get32(h + header::FreeHead);
-    freeCount_ = get32(h + header::FreeCount);
+    freeHead_ = getU32(h + header::FreeHead);
+    freeCount_ = getU32(h + header::FreeCount);
     if (freeHead_ != 0 && !isBlockInFile(freeHead_)) {
         freeHead_ = 0; // a broken free chain only costs space
         freeCount_ = 0;
@@ -133,7 +133,7 @@ std::vector<MdxTagHeader> MdxFile::readTagHeaders() const {
     for (int i = 0; i < tagsInUse_; ++i) {
         const char* s = table.data() + i * SlotSize;
         MdxTagHeader t;
-        t.headerPage = get32(s + slot::HeaderPage);
+        t.headerPage = getU32(s + slot::HeaderPage);
         t.name = toUpperAscii(getText(s + slot::Name, 11));
         std::string where = describe() + ", tag " + std::to_string(i + 1) + " (" + t.name + ")";
         if (t.headerPage < FirstDataPage ||
@@ -143,22 +143,22 @@ std::vector<MdxTagHeader> MdxFile::readTagHeaders() const {
                                                      " lies outside the file");
         std::string b(TagHeaderSize, '\0');
         file_.readSome(static_cast<std::uint64_t>(t.headerPage) * PageSize, b.data(), b.size());
-        t.root = get32(&b[tag::Root]);
-        t.pagesUsed = get32(&b[tag::PagesUsed]);
+        t.root = getU32(&b[tag::Root]);
+        t.pagesUsed = getU32(&b[tag::PagesUsed]);
         auto flags = static_cast<std::uint8_t>(b[tag::Flags]);
         t.descending = flags & tag::FlagDescending;
         t.unique = (flags & tag::FlagUnique) || b[tag::Unique] != 0;
         t.keyType = b[tag::KeyType];
-        t.keyLength = get16(&b[tag::KeyLength]);
-        t.maxKeys = get16(&b[tag::MaxKeys]);
-        t.itemLength = get16(&b[tag::ItemLength]);
+        t.keyLength = getU16(&b[tag::KeyLength]);
+        t.maxKeys = getU16(&b[tag::MaxKeys]);
+        t.itemLength = getU16(&b[tag::ItemLength]);
         t.serial = static_cast<std::uint8_t>(b[tag::Serial]);
         t.expression = getText(&b[tag::Expression], MaxTextLength + 1);
         if (b[tag::HasFor])
             t.forCondition = getText(&b[tag::ForExpression], MaxTextLength + 1);
         t.hasKeys = b[tag::HasKeys] != 0;
-        t.firstLeaf = get32(&b[tag::FirstLeaf]);
-        t.lastLeaf = get32(&b[tag::LastLeaf]);
+        t.firstLeaf = getU32(&b[tag::FirstLeaf]);
+        t.lastLeaf = getU32(&b[tag::LastLeaf]);
         t.bareField = b[tag::BareField] == 1;
         int expected = t.keyType == 'N' ? 12 : t.keyType == 'D' ? 8 : -1;
         if (t.keyType != 'C' && expected < 0)
@@ -180,22 +180,22 @@ std::vector<MdxTagHeader> MdxFile::readTagHeaders() const {
 
 void MdxFile::writeTagHeader(const MdxTagHeader& t) {
     std::string b(std::max(TagHeaderSize, blockSize_), '\0');
-    put32(&b[tag::Root], t.root);
-    put32(&b[tag::PagesUsed], t.pagesUsed);
+    putU32(&b[tag::Root], t.root);
+    putU32(&b[tag::PagesUsed], t.pagesUsed);
     b[tag::Flags] = static_cast<char>(tag::FlagAlways | (t.descending ? tag::FlagDescending : 0) |
                                       (t.unique ? tag::FlagUnique : 0));
     b[tag::KeyType] = t.keyType;
-    put16(&b[tag::KeyLength], static_cast<std::uint32_t>(t.keyLength));
-    put16(&b[tag::MaxKeys], static_cast<std::uint32_t>(t.maxKeys));
-    put16(&b[tag::SecondaryType], t.keyType == 'D' ? 1 : 0);
-    put16(&b[tag::ItemLength], static_cast<std::uint32_t>(t.itemLength));
+    putU16(&b[tag::KeyLength], static_cast<std::uint32_t>(t.keyLength));
+    putU16(&b[tag::MaxKeys], static_cast<std::uint32_t>(t.maxKeys));
+    putU16(&b[tag::SecondaryType], t.keyType == 'D' ? 1 : 0);
+    putU16(&b[tag::ItemLength], static_cast<std::uint32_t>(t.itemLength));
     b[tag::Serial] = static_cast<char>(t.serial);
     b[tag::Unique] = t.unique ? 1 : 0;
     putText(&b[tag::Expression], MaxTextLength + 1, t.expression);
     b[tag::HasFor] = t.forCondition.empty() ? 0 : 1;
     b[tag::HasKeys] = t.hasKeys ? 1 : 0;
-    put32(&b[tag::FirstLeaf], t.firstLeaf);
-    put32(&b[tag::LastLeaf], t.lastLeaf);
+    putU32(&b[tag::FirstLeaf], t.firstLeaf);
+    putU32(&b[tag::LastLeaf], t.lastLeaf);
     putToday(&b[tag::Date]);
     b[tag::BareField] = t.bareField ? 1 : 0;
     putText(&b[tag::ForExpression], MaxTextLength + 1, t.forCondition);
@@ -205,14 +205,14 @@ void MdxFile::writeTagHeader(const MdxTagHeader& t) {
 void MdxFile::writeRootAndLeaves(const MdxTagHeader& t) {
     std::uint64_t at = static_cast<std::uint64_t>(t.headerPage) * PageSize;
     char head[8];
-    put32(head, t.root);
-    put32(head + 4, t.pagesUsed);
+    putU32(head, t.root);
+    putU32(head + 4, t.pagesUsed);
     file_.writeAt(at, head, sizeof head);
     char leaves[10];
     leaves[0] = t.hasKeys ? 1 : 0;
     leaves[1] = 0;
-    put32(leaves + 2, t.firstLeaf);
-    put32(leaves + 6, t.lastLeaf);
+    putU32(leaves + 2, t.firstLeaf);
+    putU32(leaves + 6, t.lastLeaf);
     file_.writeAt(at + tag::HasKeys, leaves, sizeof leaves);
 }
 
@@ -241,7 +241,7 @@ void MdxFile::writeTagTable(const std::vector<MdxTagHeader>& tags) {
     }
     for (std::size_t i = 0; i < tags.size(); ++i) {
         char* s = table.data() + i * SlotSize;
-        put32(s + slot::HeaderPage, tags[i].headerPage);
+        putU32(s + slot::HeaderPage, tags[i].headerPage);
         putText(s + slot::Name, 11, tags[i].name);
         s[slot::KeyFormat] = 0x10;
         s[slot::ThreadLess] = static_cast<char>(less[i]);
@@ -253,7 +253,7 @@ void MdxFile::writeTagTable(const std::vector<MdxTagHeader>& tags) {
     file_.writeAt(TagTableOffset, table.data(), table.size());
     tagsInUse_ = static_cast<int>(tags.size());
     char counts[3];
-    put16(counts, static_cast<std::uint32_t>(tagsInUse_));
+    putU16(counts, static_cast<std::uint32_t>(tagsInUse_));
     counts[2] = static_cast<char>(tagsInUse_ + 1);
     file_.writeAt(header::TagsInUse, counts, sizeof counts);
 }
@@ -282,14 +282,14 @@ std::uint32_t MdxFile::allocateBlock() {
     file_.readAt(static_cast<std::uint64_t>(page) * PageSize, block.data(), block.size());
     // Only a block that looks freed (no keys, nothing but the link) is taken:
     // another writer may keep these header words differently.
-    bool looksFree = get32(block.data()) == 0 &&
+    bool looksFree = getU32(block.data()) == 0 &&
                      block.find_first_not_of('\0', node::Entries) == std::string::npos;
     if (!looksFree) {
         freeHead_ = 0;
         freeCount_ = 0;
         return appendBlocks(1);
     }
-    freeHead_ = get32(block.data() + node::Link);
+    freeHead_ = getU32(block.data() + node::Link);
     freeCount_ = freeCount_ > 0 ? freeCount_ - 1 : 0;
     writeCounts();
     return page;
@@ -297,7 +297,7 @@ std::uint32_t MdxFile::allocateBlock() {
 
 void MdxFile::releaseBlock(std::uint32_t page) {
     std::string block(blockSize_, '\0');
-    put32(&block[node::Link], freeHead_);
+    putU32(&block[node::Link], freeHead_);
     writeBlock(page, block);
     freeHead_ = page;
     ++freeCount_;
@@ -314,9 +314,9 @@ std::uint32_t MdxFile::appendBlocks(std::uint32_t count) {
 
 void MdxFile::writeCounts() {
     char counts[12];
-    put32(counts, pageCount_);
-    put32(counts + 4, freeHead_);
-    put32(counts + 8, freeCount_);
+    putU32(counts, pageCount_);
+    putU32(counts + 4, freeHead_);
+    putU32(counts + 8, freeCount_);
     file_.writeAt(header::PageCount, counts, sizeof counts);
 }
 

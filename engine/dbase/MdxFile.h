@@ -76,6 +76,7 @@ public:
     // Drops every tag and block: the file is an empty index again.
     void clear();
 
+    bool replacedOnDisk() const { return file_.replacedOnDisk(); }
     // Re-reads the header after another program may have written the file.
     void reload();
     void markUpdated();

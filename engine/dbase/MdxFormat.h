@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Bytes.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -89,23 +91,6 @@ inline constexpr int Link = 4;
 inline constexpr int Entries = 8;
 } // namespace node
 
-inline std::uint16_t get16(const char* p) {
-    auto* b = reinterpret_cast<const unsigned char*>(p);
-    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-}
-inline std::uint32_t get32(const char* p) {
-    auto* b = reinterpret_cast<const unsigned char*>(p);
-    return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-           (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-}
-inline void put16(char* p, std::uint32_t v) {
-    p[0] = static_cast<char>(v & 0xFF);
-    p[1] = static_cast<char>((v >> 8) & 0xFF);
-}
-inline void put32(char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
 // A NUL-terminated text of at most `size` bytes.
 inline std::string getText(const char* p, std::size_t size) {
     return std::string(p, strnlen(p, size));

@@ -17,10 +17,10 @@ public:
     MdxNode(std::string& block, int itemLength, int keyLength)
         : b_(block), item_(itemLength), keyLength_(keyLength) {}
 
-    std::uint32_t count() const { return mdx::get32(&b_[mdx::node::Count]); }
-    void setCount(std::uint32_t n) { mdx::put32(&b_[mdx::node::Count], n); }
-    std::uint32_t pointer(std::size_t i) const { return mdx::get32(&b_[entry(i)]); }
-    void setPointer(std::size_t i, std::uint32_t p) { mdx::put32(&b_[entry(i)], p); }
+    std::uint32_t count() const { return getU32(&b_[mdx::node::Count]); }
+    void setCount(std::uint32_t n) { putU32(&b_[mdx::node::Count], n); }
+    std::uint32_t pointer(std::size_t i) const { return getU32(&b_[entry(i)]); }
+    void setPointer(std::size_t i, std::uint32_t p) { putU32(&b_[entry(i)], p); }
     std::string_view key(std::size_t i) const {
         return std::string_view(&b_[entry(i) + 4], static_cast<std::size_t>(keyLength_));
     }

@@ -128,6 +128,13 @@ bool MdxTag::isBareField(int field) const {
     return !filter_ && key_.isBareField() && key_.fieldsUsed().front() == field;
 }
 
+std::vector<int> MdxTag::fieldsUsed() const {
+    std::vector<int> used = key_.fieldsUsed();
+    if (filter_)
+        used.insert(used.end(), filter_->fieldsUsed().begin(), filter_->fieldsUsed().end());
+    return used;
+}
+
 std::string MdxTag::where() const {
     return file_->describe() + ", tag " + header_.name;
 }

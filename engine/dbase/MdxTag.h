@@ -36,6 +36,8 @@ public:
     MdxFile& file() { return *file_; }
     IndexInfo info() const;
     bool isBareField(int field) const;
+    // The fields the key and the FOR condition name.
+    std::vector<int> fieldsUsed() const;
     std::string where() const; // "Index <path>, tag NAME" for messages
 
     bool passes(const expr::RecordContext& context) const;

@@ -32,7 +32,7 @@ int MdxTree::comparePair(std::string_view a, std::uint32_t ra, std::string_view 
 
 void MdxTree::load(std::uint32_t page, std::string& block) const {
     file_.readBlock(page, block);
-    std::uint32_t n = mdx::get32(block.data());
+    std::uint32_t n = getU32(block.data());
     if (8 + static_cast<std::uint64_t>(n) * header_.itemLength + 4 > file_.blockSize())
         throw EngineError(code::IndexCorrupt, file_.describe() + ", tag " + header_.name +
                                                   ": node at page " + std::to_string(page) +
@@ -402,7 +402,7 @@ bool MdxTree::next(Path& path) {
 bool MdxTree::settleForward(Path& path) {
     for (;;) {
         Level& leaf = path.back();
-        if (leaf.index < mdx::get32(leaf.block.data()))
+        if (leaf.index < getU32(leaf.block.data()))
             return true;
         path.pop_back();
         for (;;) {
@@ -423,7 +423,7 @@ bool MdxTree::settleForward(Path& path) {
 bool MdxTree::prior(Path& path) {
     for (;;) {
         Level& leaf = path.back();
-        std::size_t count = mdx::get32(leaf.block.data());
+        std::size_t count = getU32(leaf.block.data());
         if (leaf.index > 0 && count > 0) {
             leaf.index = std::min(leaf.index, count) - 1;
             return true;
@@ -463,8 +463,8 @@ std::string_view MdxTree::keyAt(const Path& path) const {
 
 std::uint32_t MdxTree::recnoAt(const Path& path) const {
     const Level& leaf = path.back();
-    return mdx::get32(leaf.block.data() + mdx::node::Entries +
-                      leaf.index * static_cast<std::size_t>(header_.itemLength));
+    return getU32(leaf.block.data() + mdx::node::Entries +
+                       leaf.index * static_cast<std::size_t>(header_.itemLength));
 }
 
 } // namespace engine::dbase

@@ -1,5 +1,6 @@
 #include "engine/dbase/MemoFile.h"
 
+#include "engine/Bytes.h"
 #include "engine/EngineError.h"
 
 #include <algorithm>
@@ -14,14 +15,6 @@ constexpr std::size_t kFlushBytes = 1 << 20;
 constexpr std::size_t kWindowBytes = 64 * 1024;
 constexpr std::uint32_t kDbase3Block = 512;
 
-std::uint32_t get32(const unsigned char* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-void put32(char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
 } // namespace
 
 MemoFile::MemoFile(const std::filesystem::path& path, BinaryFile::Mode mode, LockMode lock,
@@ -32,7 +25,7 @@ MemoFile::MemoFile(const std::filesystem::path& path, BinaryFile::Mode mode, Loc
 
 void MemoFile::create(const std::filesystem::path& path, const std::string& tableName) {
     std::string header(kNewBlockSize, '\0');
-    put32(header.data(), 1);
+    putU32(header.data(), 1);
     std::memcpy(header.data() + 8, tableName.data(), std::min<std::size_t>(tableName.size(), 8));
     header[20] = static_cast<char>(kNewBlockSize & 0xFF);
     header[21] = static_cast<char>(kNewBlockSize >> 8);
@@ -44,12 +37,12 @@ void MemoFile::readHeader() {
     unsigned char h[24];
     if (file_.readSome(0, h, sizeof h) != sizeof h)
         throw EngineError(code::FileCorrupt, "Memo file " + path().string() + " has no header");
-    nextFree_ = get32(h);
+    nextFree_ = getU32(h);
     if (dbase3_) {
         blockSize_ = kDbase3Block;
         return;
     }
-    blockSize_ = static_cast<std::uint32_t>(h[20] | h[21] << 8);
+    blockSize_ = getU16(h + 20);
     if (blockSize_ == 0)
         blockSize_ = kNewBlockSize;
     if (blockSize_ < 32)
@@ -62,6 +55,12 @@ void MemoFile::refresh() {
     window_.clear();
     if (pending_.empty())
         readHeader();
+}
+
+void MemoFile::discard() {
+    pending_.clear();
+    batch_ = false;
+    refresh();
 }
 
 std::optional<std::string> MemoFile::headerFault() const {
@@ -123,7 +122,7 @@ std::string MemoFile::readValue(std::uint32_t block) const {
     if (h[0] != 0xFF || h[1] != 0xFF || h[2] != 0x08 || h[3] != 0x00)
         throw corrupt("block " + std::to_string(block) + " of " + path().string() +
                       " does not start a memo value");
-    std::uint32_t total = get32(h + 4);
+    std::uint32_t total = getU32(h + 4);
     auto tooLong = [&] {
         return corrupt("the value at block " + std::to_string(block) + " of " + path().string() +
                        " claims " + std::to_string(total) + " bytes, past the end of the file");
@@ -164,7 +163,7 @@ std::uint32_t MemoFile::append(std::string_view data) {
     } else {
         value.resize(kHeaderBytes);
         std::memcpy(value.data(), "\xFF\xFF\x08\x00", 4);
-        put32(value.data() + 4, static_cast<std::uint32_t>(data.size() + kHeaderBytes));
+        putU32(value.data() + 4, static_cast<std::uint32_t>(data.size() + kHeaderBytes));
         value.append(data);
     }
     std::size_t blocks = (value.size() + blockSize_ - 1) / blockSize_;
@@ -192,7 +191,7 @@ void MemoFile::flush() {
                   pending_.size());
     pending_.clear();
     char next[4];
-    put32(next, nextFree_);
+    putU32(next, nextFree_);
     file_.writeAt(0, next, sizeof next);
 }
 

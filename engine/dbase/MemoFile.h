@@ -41,6 +41,8 @@ public:
     void flush();
     // Re-reads the header after another program changed the file.
     void refresh();
+    // Drops the buffered blocks and the batch, and re-reads the header.
+    void discard();
     // Faults of the header against the file's size.
     std::optional<std::string> headerFault() const;
 

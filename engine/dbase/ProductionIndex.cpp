@@ -115,6 +115,24 @@ bool ProductionIndex::fieldHasOwnTag(int field) const {
                        [&](const auto& tag) { return tag->isBareField(field); });
 }
 
+std::vector<int> ProductionIndex::fieldsUsed() const {
+    std::vector<int> used;
+    for (const auto& tag : tags_->list) {
+        std::vector<int> own = tag->fieldsUsed();
+        used.insert(used.end(), own.begin(), own.end());
+    }
+    return used;
+}
+
+std::vector<int> ProductionIndex::fieldsUsed(const IndexDef& tag, const FieldList& fields) {
+    std::vector<int> used = expr::Expression::parse(tag.expression, fields).fieldsUsed();
+    if (!tag.forCondition.empty()) {
+        std::vector<int> more = expr::Expression::parse(tag.forCondition, fields).fieldsUsed();
+        used.insert(used.end(), more.begin(), more.end());
+    }
+    return used;
+}
+
 void ProductionIndex::onAppend(RowId recno, const Record& record, bool deleted) {
     if (tags_->list.empty())
         return;
@@ -157,24 +175,33 @@ void ProductionIndex::onUpdate(RowId recno, const Record& before, bool deletedBe
     file_->markUpdated();
 }
 
-void ProductionIndex::addTag(const IndexDef& def, const RecordSource& records) {
+void ProductionIndex::addTags(const std::vector<IndexDef>& defs, const RecordSource& records) {
     requireWritable(*file_);
-    if (tags_->list.size() >= static_cast<std::size_t>(mdx::MaxTags))
+    if (tags_->list.size() + defs.size() > static_cast<std::size_t>(mdx::MaxTags))
         throw EngineError(code::InvalidParameter,
-                          file_->describe() +
-                              " already holds 47 tags, the most a production "
-                              "index can hold; tag " +
-                              def.name + " is not added");
-    MdxTagHeader header = MdxTag::declare(def, tags_->fields, file_->blockSize());
-    for (const auto& tag : tags_->list)
-        if (tag->name() == header.name)
-            throw EngineError(code::InvalidParameter,
-                              file_->describe() + " already has a tag " + header.name);
-    header.headerPage = file_->appendBlocks(file_->tagHeaderBlocks());
-    auto tag = std::make_shared<MdxTag>(file_, std::move(header), tags_->fields, tags_->codepage);
-    std::vector<MdxTag*> one{tag.get()};
-    buildTags(one, records);
-    tags_->list.push_back(tag);
+                          file_->describe() + " already holds " +
+                              std::to_string(tags_->list.size()) +
+                              " tags and 47 are the most a production index can hold; tag " +
+                              defs.back().name + " is not added");
+    std::vector<std::shared_ptr<MdxTag>> added;
+    std::vector<MdxTag*> build;
+    for (const IndexDef& def : defs) {
+        MdxTagHeader header = MdxTag::declare(def, tags_->fields, file_->blockSize());
+        for (const auto& tag : tags_->list)
+            if (tag->name() == header.name)
+                throw EngineError(code::InvalidParameter,
+                                  file_->describe() + " already has a tag " + header.name);
+        for (const auto& tag : added)
+            if (tag->name() == header.name)
+                throw EngineError(code::InvalidParameter,
+                                  file_->describe() + ": tag " + header.name + " is given twice");
+        header.headerPage = file_->appendBlocks(file_->tagHeaderBlocks());
+        added.push_back(
+            std::make_shared<MdxTag>(file_, std::move(header), tags_->fields, tags_->codepage));
+        build.push_back(added.back().get());
+    }
+    buildTags(build, records);
+    tags_->list.insert(tags_->list.end(), added.begin(), added.end());
     file_->writeTagTable(tags_->headers());
     file_->markUpdated();
 }
@@ -232,6 +259,10 @@ std::vector<std::string> ProductionIndex::check(const RecordSource& records) {
         for (std::string& line : checkTag(*tags_->list[t], expected[t]))
             faults.push_back(std::move(line));
     return faults;
+}
+
+bool ProductionIndex::replacedOnDisk() const {
+    return file_->replacedOnDisk();
 }
 
 void ProductionIndex::refresh() {

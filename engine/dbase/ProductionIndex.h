@@ -49,12 +49,19 @@ public:
     // the DBF descriptor's production-index flag.
     bool fieldHasOwnTag(int field) const;
 
+    // The fields that the tags' keys and FOR conditions name: all that a
+    // RecordSource must fill in (the others may stay null).
+    std::vector<int> fieldsUsed() const;
+    // The same for a tag not yet added.
+    static std::vector<int> fieldsUsed(const IndexDef& tag, const FieldList& fields);
+
     void onAppend(RowId recno, const Record& record, bool deleted);
     void onUpdate(RowId recno, const Record& before, bool deletedBefore, const Record& after,
                   bool deletedAfter);
 
-    // Adds a tag and fills it from the table (up to 47 tags).
-    void addTag(const IndexDef& tag, const RecordSource& records);
+    // Adds tags and fills them from the table in one pass (up to 47 tags).
+    void addTags(const std::vector<IndexDef>& tags, const RecordSource& records);
+    void addTag(const IndexDef& tag, const RecordSource& records) { addTags({tag}, records); }
     // Rebuilds every tag from the table, keeping the tags it declares.
     void rebuild(const RecordSource& records);
 
@@ -65,6 +72,8 @@ public:
     // Structural faults of the file and entries that disagree with the table.
     std::vector<std::string> check(const RecordSource& records);
 
+    // True when another writer renamed a new index over this one.
+    bool replacedOnDisk() const;
     // Re-reads the header and tag headers after another program may have
     // written the file.
     void refresh();

@@ -1,7 +1,7 @@
 #include "engine/paradox/BlockFile.h"
 
+#include "engine/Bytes.h"
 #include "engine/EngineError.h"
-#include "engine/paradox/Bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -421,6 +421,11 @@ void BlockFile::clear() {
     records_ = 0;
     cached_ = 0;
     file_.truncate(header_.size());
+}
+
+void BlockFile::setModified(bool on) {
+    header_[hdr::Modified] = on ? 1 : 0;
+    file_.writeAt(hdr::Modified, header_.data() + hdr::Modified, 1);
 }
 
 void BlockFile::writeHeader() {

@@ -16,13 +16,13 @@ namespace engine::paradox {
 namespace hdr {
 inline constexpr int RecordSize = 0x00, HeaderSize = 0x02, FileType = 0x04, BlockKiB = 0x05,
                      NumRecords = 0x06, UsedBlocks = 0x0A, FileBlocks = 0x0C, FirstBlock = 0x0E,
-                     LastBlock = 0x10, IndexFieldNumber = 0x15, IndexRoot = 0x1E, Levels = 0x20,
-                     NumFields = 0x21, KeyFields = 0x23, Encryption1 = 0x25, SortOrder = 0x29,
-                     IndexValid = 0x2C, ChangeCount1 = 0x2D, ChangeCount2 = 0x2E, Version = 0x39,
-                     MaxBlocks = 0x3A, DbMarker = 0x3E, AutoInc = 0x49, FirstFreeBlock = 0x4D,
-                     RealHeaderSize = 0x51, CaseInsensitive = 0x57, DataHeader = 0x58,
-                     Encryption2 = 0x5C, HiFieldId = 0x64, CodePage = 0x6A, WriteCounter = 0x70,
-                     DataHeaderEnd = 0x78;
+                     LastBlock = 0x10, IndexFieldNumber = 0x15, IndexRoot = 0x1E, Modified = 0x14,
+                     Levels = 0x20, NumFields = 0x21, KeyFields = 0x23, Encryption1 = 0x25,
+                     SortOrder = 0x29, IndexValid = 0x2C, ChangeCount1 = 0x2D, ChangeCount2 = 0x2E,
+                     Version = 0x39, MaxBlocks = 0x3A, DbMarker = 0x3E, AutoInc = 0x49,
+                     FirstFreeBlock = 0x4D, RealHeaderSize = 0x51, CaseInsensitive = 0x57,
+                     DataHeader = 0x58, Encryption2 = 0x5C, HiFieldId = 0x64, CodePage = 0x6A,
+                     WriteCounter = 0x70, DataHeaderEnd = 0x78;
 }
 // File types of the header byte at 0x04.
 namespace ftype {
@@ -105,6 +105,10 @@ public:
     // Drops every block.
     void clear();
 
+    // The header's "modified" byte: non-zero while a writer is in the middle
+    // of a write session (other readers take it as "indexes need a rebuild").
+    bool modified() const { return header_[hdr::Modified] != 0; }
+    void setModified(bool on);
     // Writes the fixed part of the header (counts, chain ends).
     void writeHeader();
     void writeWholeHeader();

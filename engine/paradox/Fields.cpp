@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/NumberText.h"
+#include "engine/Text.h"
 
 #include <algorithm>
 #include <bit>
@@ -333,9 +334,7 @@ void encodeValue(const PxField& f, const Value& value, const Codepage& page, cha
         if (!value.isText())
             badValue(context, "a text was expected");
         const std::string& text = value.text();
-        bool ascii = std::all_of(text.begin(), text.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        if (ascii && text.size() <= static_cast<std::size_t>(f.width)) {
+        if (isAscii(text) && text.size() <= static_cast<std::size_t>(f.width)) {
             std::memcpy(out, text.data(), text.size());
             return;
         }

@@ -1,8 +1,8 @@
 #include "engine/paradox/Header.h"
 
+#include "engine/Bytes.h"
 #include "engine/EngineError.h"
 #include "engine/paradox/BlockFile.h"
-#include "engine/paradox/Bytes.h"
 
 #include <cstring>
 

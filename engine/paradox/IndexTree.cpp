@@ -1,8 +1,9 @@
 #include "engine/paradox/IndexTree.h"
 
+#include "engine/Bytes.h"
 #include "engine/EngineError.h"
-#include "engine/paradox/Bytes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -51,6 +52,7 @@ struct Layout {
     std::size_t blockSize, keyLength, entrySize, perBlock, headerSize;
     std::vector<std::size_t> levelBlocks; // bottom up
     std::vector<std::size_t> levelFirst;  // first block number of each level
+    std::size_t total = 0;                // blocks of every level
 };
 
 Layout layoutOf(const TreeHeader& h, const BlockFile& data, std::size_t headerSize) {
@@ -60,13 +62,20 @@ Layout layoutOf(const TreeHeader& h, const BlockFile& data, std::size_t headerSi
     l.entrySize = l.keyLength + 6;
     l.perBlock = (l.blockSize - 6) / l.entrySize;
     l.headerSize = headerSize;
-    std::size_t below = data.chain().size(), first = 1;
+    std::size_t below = data.chain().size();
     do {
         l.levelBlocks.push_back(below == 0 ? 1 : (below + l.perBlock - 1) / l.perBlock);
-        l.levelFirst.push_back(first);
-        first += l.levelBlocks.back();
         below = l.levelBlocks.back();
     } while (below > 1);
+    // Numbered from the top, as other readers expect: the root is block 1,
+    // then each level in turn, level 1 last.
+    l.levelFirst.resize(l.levelBlocks.size());
+    std::size_t first = 1;
+    for (std::size_t level = l.levelBlocks.size(); level-- > 0;) {
+        l.levelFirst[level] = first;
+        first += l.levelBlocks[level];
+    }
+    l.total = first - 1;
     return l;
 }
 
@@ -74,14 +83,15 @@ Layout layoutOf(const TreeHeader& h, const BlockFile& data, std::size_t headerSi
 // file's chain for level 0) and records its sum.
 void buildBlock(const Layout& l, const BlockFile& data, TreeCache& cache, std::size_t level,
                 std::size_t b) {
-    std::size_t nBlocks = l.levelBlocks[level];
     std::size_t entriesBelow = level == 0 ? data.chain().size() : l.levelBlocks[level - 1];
     std::size_t from = b * l.perBlock, to = std::min(entriesBelow, from + l.perBlock);
     std::size_t number = l.levelFirst[level] + b;
     char* block = cache.image.data() + l.headerSize + (number - 1) * l.blockSize;
     std::memset(block, 0, l.blockSize);
-    putU16(block, b + 1 < nBlocks ? number + 1 : 0);
-    putU16(block + 2, b > 0 ? number - 1 : 0);
+    // One chain through every block from the root down to level 1: other
+    // readers read the index as a table of NumRecords entries along it.
+    putU16(block, number < l.total ? number + 1 : 0);
+    putU16(block + 2, number - 1);
     putU16(block + 4, static_cast<std::uint16_t>((static_cast<int>(to - from) - 1) *
                                                  static_cast<int>(l.entrySize)));
     std::uint32_t sum = 0;
@@ -122,7 +132,7 @@ void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, Bloc
         return;
     std::string header = treeHeader(h, data.blockSize());
     Layout l = layoutOf(h, data, header.size());
-    std::size_t total = l.levelFirst.back() + l.levelBlocks.back() - 1;
+    std::size_t total = l.total;
     if (total > 0xFFFF)
         throw EngineError(code::InvalidParameter,
                           "Index " + path.string() + " would need more than 65535 blocks");
@@ -160,7 +170,7 @@ void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, Bloc
     putU16(p + hdr::FirstBlock, 1);
     putU16(p + hdr::LastBlock, blocks);
     putU16(p + hdr::MaxBlocks, blocks);
-    putU16(p + hdr::IndexRoot, blocks);
+    putU16(p + hdr::IndexRoot, 1);
     p[hdr::Levels] = static_cast<char>(l.levelBlocks.size());
     out.writeAt(0, cache.image.data(), cache.image.size());
     if (out.size() > cache.image.size())
@@ -263,6 +273,40 @@ std::vector<std::string> checkIndexTree(const std::filesystem::path& path, Block
     Entry top;
     if (!walk(walk, root, levels, top))
         return faults;
+    // Other readers take the index as a table: NumRecords entries along the
+    // chain from the first block to the last, every block once.
+    std::uint32_t entries = 0, blocks = 0;
+    std::uint16_t previous = 0, number = getU16(h + hdr::FirstBlock);
+    if (levels > 1 && number != root)
+        fault("the chain starts at block " + std::to_string(number) + ", not at the root block " +
+              std::to_string(root));
+    std::set<std::uint16_t> chained;
+    while (number != 0 && number <= fileBlocks && chained.insert(number).second) {
+        char links[6];
+        file.readAt(static_cast<std::uint64_t>(headerSize) + std::uint64_t(number - 1) * blockSize,
+                    links, sizeof links);
+        if (getU16(links + 2) != previous)
+            fault("block " + std::to_string(number) + " names block " +
+                  std::to_string(getU16(links + 2)) + " as its predecessor, not " +
+                  std::to_string(previous));
+        entries += static_cast<std::uint32_t>(getI16(links + 4) / entrySize + 1);
+        ++blocks;
+        previous = number;
+        number = getU16(links);
+    }
+    if (number != 0)
+        fault("the block chain runs into block " + std::to_string(number) +
+              " again or past the end");
+    if (previous != getU16(h + hdr::LastBlock))
+        fault("the block chain ends at block " + std::to_string(previous) + ", the header says " +
+              std::to_string(getU16(h + hdr::LastBlock)));
+    if (blocks != seen.size() ||
+        !std::includes(chained.begin(), chained.end(), seen.begin(), seen.end()))
+        fault("the block chain holds " + std::to_string(blocks) + " blocks, the tree " +
+              std::to_string(seen.size()));
+    if (entries != getU32(h + hdr::NumRecords))
+        fault("the block chain holds " + std::to_string(entries) + " entries, the header says " +
+              std::to_string(getU32(h + hdr::NumRecords)));
     const auto& chain = data.chain();
     if (leaves.size() != chain.size())
         fault("the tree has " + std::to_string(leaves.size()) + " entries for " +

@@ -1,3 +1,4 @@
+#include "engine/DroppedWork.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
 #include "engine/TableDrivers.h"
@@ -143,42 +144,31 @@ private:
     RowId row_ = NoRow;
 };
 
-// Holds the table's write lock for one write. Outside a batch it first takes
-// in what another program may have written since, so that blocks are never
-// laid out over a stale picture of the file.
-class Writing {
-public:
-    Writing(Table& table, bool refresh) : table_(table) {
-        table_.writeLock().acquire();
-        try {
-            if (refresh)
-                table_.refresh();
-        } catch (...) {
-            table_.writeLock().release();
-            throw;
-        }
-    }
-    ~Writing() { table_.writeLock().release(); }
-    Writing(const Writing&) = delete;
-    Writing& operator=(const Writing&) = delete;
-    Table* operator->() { return &table_; }
-
-private:
-    Table& table_;
-};
-
 class ParadoxTableFile : public TableFile {
+    // Every write of the table is a write session (or part of the open one).
+    void requireWritable() const {
+        if (readOnly_)
+            throw EngineError(code::ReadOnly, "Table " + path().string() + " is open read-only");
+    }
+    template <class Write> auto writing(Write&& write) {
+        requireWritable();
+        return table_->session().run(std::forward<Write>(write));
+    }
+
 public:
     ParadoxTableFile(const fs::path& path, const OpenOptions& options)
         : lock_(path, BinaryFile::Mode::Read,
                 options.exclusive ? LockMode::Exclusive : LockMode::Shared),
           readOnly_(options.readOnly), table_(sharedTable(path)) {}
+    // A batch still open is dropped, and said so.
     ~ParadoxTableFile() override {
-        try {
-            endAppendBatch();
-        } catch (const EngineError&) {
-            // A destructor cannot report; the rows of an unfinished batch are lost.
-        }
+        // A write that failed inside the batch rolled it back and said so.
+        if (batches_ == 0 || !table_->session().active())
+            return;
+        cancelAppendBatch();
+        reportDroppedWork(EngineError(code::IoError, "Table " + path().string() +
+                                                         " was closed in the middle of a batch; "
+                                                         "the batch's rows were not stored"));
     }
 
     TableKind kind() const override { return TableKind::Paradox; }
@@ -188,26 +178,44 @@ public:
     Record read(RowId row) override { return table_->read(row); }
     Value readField(RowId row, int field) override { return table_->readField(row, field); }
     bool isDeleted(RowId) override { return false; }
-    RowId append(const Record& record) override { return writing()->append(record); }
+    RowId append(const Record& record) override {
+        return writing([&] { return table_->append(record); });
+    }
     void checkValues(const Record& record) override { table_->checkValues(record); }
     RowId update(RowId row, const Record& record) override {
-        return writing()->update(row, record);
+        return writing([&] { return table_->update(row, record); });
     }
-    void remove(RowId row) override { writing()->remove(row); }
-    // A batch holds the write lock from its start to its end.
+    void remove(RowId row) override {
+        writing([&] { table_->remove(row); });
+    }
+    // A batch is one write session from its start to its end.
     void beginAppendBatch() override {
-        Writing w = writing();
-        table_->writeLock().acquire();
-        w->beginBatch();
+        requireWritable();
+        table_->session().begin();
+        table_->beginBatch();
         ++batches_;
     }
     void endAppendBatch() override {
         while (batches_ > 0) {
             --batches_;
-            Writing held(*table_, false);
-            table_->writeLock().release();
-            table_->endBatch();
+            // A write that failed inside the batch rolled it back already.
+            if (!table_->session().active())
+                continue;
+            try {
+                table_->endBatch();
+            } catch (...) {
+                batches_ = 0;
+                table_->session().rollback();
+                throw;
+            }
+            table_->session().commit();
         }
+    }
+    void cancelAppendBatch() override {
+        if (batches_ == 0)
+            return;
+        batches_ = 0;
+        table_->session().rollback();
     }
     std::uint64_t changeCount() const override { return table_->changes(); }
     bool stableRowIds() const override { return false; }
@@ -232,17 +240,16 @@ public:
         int c = a.compare(b); // the key encodings sort bytewise
         return c < 0 ? -1 : c > 0 ? 1 : 0;
     }
-    void addIndex(const IndexDef& index) override { writing()->addIndex(index); }
-    void reindex() override { writing()->reindex(); }
+    void addIndex(const IndexDef& index) override {
+        writing([&] { table_->addIndex(index); });
+    }
+    void reindex() override {
+        requireWritable();
+        table_->session().run([&] { table_->reindex(); }, WriteSession::Purpose::Repair);
+    }
     std::vector<std::string> check() override { return table_->check(); }
 
 private:
-    Writing writing() {
-        if (readOnly_)
-            throw EngineError(code::ReadOnly, "Table " + path().string() + " is open read-only");
-        return Writing(*table_, batches_ == 0);
-    }
-
     BinaryFile lock_;
     bool readOnly_;
     std::shared_ptr<Table> table_;

@@ -1,7 +1,7 @@
 #include "engine/paradox/SecondaryIndex.h"
 
+#include "engine/Bytes.h"
 #include "engine/EngineError.h"
-#include "engine/paradox/Bytes.h"
 #include "engine/paradox/IndexTree.h"
 
 #include <algorithm>

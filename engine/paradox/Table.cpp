@@ -1,10 +1,10 @@
 #include "engine/paradox/Table.h"
 
+#include "engine/Bytes.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
 #include "engine/NumberText.h"
 #include "engine/Text.h"
-#include "engine/paradox/Bytes.h"
 #include "engine/paradox/IndexTree.h"
 
 #include <algorithm>
@@ -112,7 +112,15 @@ fs::path Table::create(const fs::path& path, const FieldList& fields, int blockK
 }
 
 Table::Table(const fs::path& path, bool writable)
-    : path_(path), label_("Table " + path.string()), writable_(writable), writeLock_(path) {
+    : path_(path), label_("Table " + path.string()), writable_(writable),
+      session_(path, WriteSession::Hooks{[this] { refresh(); }, [this] { return db_->modified(); },
+                                         [this](bool open) { db_->setModified(open); }, [] {},
+                                         [this] {
+                                             batchDepth_ = 0;
+                                             pending_.clear();
+                                             load();
+                                             ++changes_;
+                                         }}) {
     load();
 }
 

@@ -2,13 +2,13 @@
 
 #include "engine/Codepage.h"
 #include "engine/TableFile.h"
+#include "engine/WriteSession.h"
 #include "engine/paradox/BlobFile.h"
 #include "engine/paradox/BlockFile.h"
 #include "engine/paradox/Header.h"
 #include "engine/paradox/IndexTree.h"
 #include "engine/paradox/PendingRows.h"
 #include "engine/paradox/SecondaryIndex.h"
-#include "engine/paradox/WriteLock.h"
 
 #include <filesystem>
 #include <memory>
@@ -33,7 +33,8 @@ public:
     const FieldList& fields() const { return fieldList_; }
     bool keyed() const { return header_.keyFields > 0; }
     bool writable() const { return writable_; }
-    WriteLock& writeLock() { return writeLock_; }
+    // Every write runs in this session (shared by the handles of this process).
+    WriteSession& session() { return session_; }
     std::uint64_t rowCount() const { return db_->recordCount() + pending_.size(); }
     std::uint64_t changes() const { return changes_; }
     BlockFile& db() { return *db_; }
@@ -74,7 +75,6 @@ private:
     std::filesystem::path path_;
     std::string label_; // "Table <path>", the start of messages
     bool writable_;
-    WriteLock writeLock_;
     DataHeader header_;
     FieldList fieldList_;
     std::optional<Codepage> page_;
@@ -87,6 +87,7 @@ private:
     std::uint64_t changes_ = 0;
     int batchDepth_ = 0;
     PendingRows pending_;
+    WriteSession session_;
 };
 
 } // namespace engine::paradox

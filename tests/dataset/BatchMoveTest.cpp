@@ -141,3 +141,68 @@ TEST_F(BatchMoves, DatabaseOperationsAndLocks) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BatchMoves, MovesBetweenLayoutsSkipDeletedRowsCarryMemosAndKeepTagsRight) {
+    create(
+        "OLD",
+        {{1, "CODE", 0x201, 0, 6, 0}, {2, "NOTE", 0x203, 0, 10, 0}, {3, "PRICE", 0x202, 0, 8, 2}});
+    TTable old;
+    open(old, "OLD");
+    old.Open();
+    for (const char* code : {"C3", "C1", "GONE", "C2"}) {
+        old.Insert();
+        old.FieldByName("CODE").SetAsString(code);
+        old.FieldByName("NOTE").SetAsString(std::string("memo of ") + code);
+        old.FieldByName("PRICE").SetAsFloat(12.25);
+        old.Post();
+    }
+    for (old.First(); old.FieldByName("CODE").AsString() != "GONE"; old.Next())
+        ASSERT_FALSE(old.Eof());
+    old.Delete();
+    old.Close();
+
+    // An empty table with a tag, and one that already holds a row.
+    for (const char* name : {"EMPTY", "FILLED"}) {
+        create(name, {{1, "CODE", 0x201, 0, 6, 0},
+                      {2, "ADDED", 0x201, 0, 4, 0},
+                      {3, "NOTE", 0x203, 0, 10, 0},
+                      {4, "PRICE", 0x202, 0, 8, 1}});
+        TTable table;
+        open(table, name);
+        table.Open();
+        db.AddIndex(table, IndexDescriptor{"BYCODE", "CODE"});
+        if (std::string(name) == "FILLED") {
+            table.Insert();
+            table.FieldByName("CODE").SetAsString("C0");
+            table.Post();
+        }
+        table.Close();
+
+        TTable source, destination;
+        open(source, "OLD");
+        open(destination, name);
+        TBatchMove move;
+        move.Source = &source;
+        move.Destination = &destination;
+        move.AbortOnProblem = false;
+        EXPECT_EQ(move.Execute(), 3u) << name;
+        EXPECT_EQ(move.FieldProblems,
+                  (std::vector<std::pair<std::string, std::uint64_t>>{{"PRICE", 3}}))
+            << name;
+
+        destination.SetIndexName("BYCODE");
+        destination.Open();
+        std::string seen;
+        for (; !destination.Eof(); destination.Next())
+            seen += destination.FieldByName("CODE").AsString() + ":" +
+                    destination.FieldByName("NOTE").AsString() + ";";
+        std::string expected = "C1:memo of C1;C2:memo of C2;C3:memo of C3;";
+        EXPECT_EQ(seen, std::string(name) == "FILLED" ? "C0:;" + expected : expected) << name;
+        destination.Close();
+        EXPECT_TRUE(openTable(dir / (std::string(name) + ".DBF"))->check().empty()) << name;
+    }
+}
+
+} // namespace

@@ -129,9 +129,9 @@ TEST_F(ParadoxDataSets, BatchMoveStopsAtAKeyViolation) {
     } catch (const EngineError& e) {
         EXPECT_EQ(e.code(), code::KeyViolation);
     }
-    EXPECT_EQ(move.MovedCount, 2u);
+    // The move stores none of its rows: the table is as it was.
     table.Open();
-    EXPECT_EQ(walk("CODE"), (std::vector<std::string>{"K1", "K2"}));
+    EXPECT_EQ(walk("CODE"), std::vector<std::string>{});
     EXPECT_TRUE(openTable(dir / "CODES.DB")->check().empty());
 }
 

@@ -3,6 +3,7 @@
 #include "engine/EngineError.h"
 #include "engine/dataset/Query.h"
 
+#include <fstream>
 #include <vector>
 
 using namespace engine;
@@ -94,6 +95,24 @@ TEST_F(Queries, ErrorsCarrySqliteMessages) {
     q.SQL = {"SELECT * FROM T_BASE WHERE TMTIPO = :missing"};
     EXPECT_THROW(run(q, "X"), EngineError);
     EXPECT_FALSE(q.Active());
+}
+
+TEST_F(Queries, AUniDirectionalResultIsReadRowByRowAndOnlyForward) {
+    TQuery q;
+    q.UniDirectional = true;
+    q.SQL = {"SELECT TMNPFM FROM T_BASE WHERE TMTIPO=\"A\" ORDER BY TMNPFM"};
+    EXPECT_EQ(run(q, "TMNPFM"),
+              (std::vector<std::string>{"CLIENTS", "CLIMATE", "ORDERS", "TMDESC"}));
+    q.Close();
+    q.Open();
+    q.Next();
+    EXPECT_EQ(q.FieldByName("TMNPFM").AsString(), "CLIMATE");
+    EXPECT_THROW(q.Prior(), EngineError);
+    EXPECT_THROW(q.Last(), EngineError);
+    EXPECT_THROW(q.RecordCount(), EngineError);
+    // The tables it names are all it opens: a foreign file beside them is no matter.
+    std::ofstream(dir / "FOREIGN.DBF") << "not a table";
+    EXPECT_EQ(run(q, "TMNPFM").size(), 4u);
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
+#include "tests/helpers/SecondProgram.h"
 
 #include <cstdlib>
 #include <fstream>
+
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/wait.h>
@@ -128,28 +130,21 @@ TEST(ParadoxFiles, WritesOfAnotherProgramAreTakenIn) {
     EXPECT_EQ(t->check(), std::vector<std::string>{});
 }
 
-// The other program of AnotherProgramWaitsForABatch: this test binary run
-// again for this test alone, with a shared open of its own.
-TEST(ParadoxFiles, DISABLED_OtherProgramAppends) {
-    auto t = openTable(std::getenv("PARADOX_OTHER_TABLE"));
-    t->append({90, "other"});
-}
-
 TEST(ParadoxFiles, AnotherProgramWaitsForABatch) {
     TempDir dir;
     auto path = dir / "W.DB";
     auto t =
         createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});
     t->addIndex({"", "ID", "", false, false, true, false});
-    std::string other = "PARADOX_OTHER_TABLE='" + path.string() + "' '" +
-                        std::filesystem::read_symlink("/proc/self/exe").string() +
-                        "' --gtest_also_run_disabled_tests "
-                        "--gtest_filter=ParadoxFiles.DISABLED_OtherProgramAppends >/dev/null 2>&1";
+    SecondProgram other(path);
+    ASSERT_EQ(other.opened(), "ok");
     t->beginAppendBatch();
     t->append({1, "batch"});
-    EXPECT_NE(std::system(other.c_str()), 0); // refused: a batch is being written
+    // Refused after waiting: a batch is being written.
+    EXPECT_EQ(other.send("append 90|other").rfind("error " + std::to_string(code::Locked) + " ", 0),
+              0u);
     t->endAppendBatch();
-    EXPECT_EQ(std::system(other.c_str()), 0);
+    EXPECT_EQ(other.send("append 90|other").substr(0, 2), "ok");
     t->refresh();
     EXPECT_EQ(t->rowCount(), 2u);
     EXPECT_EQ(t->check(), std::vector<std::string>{});

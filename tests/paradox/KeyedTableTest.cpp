@@ -179,19 +179,30 @@ TEST(ParadoxKeyed, BatchLoadsSortAndRefuseDuplicates) {
     std::vector<int> ids(3000);
     std::iota(ids.begin(), ids.end(), 1);
     std::shuffle(ids.begin(), ids.end(), rng);
+    // A key already in the batch is refused at once, and the whole batch with it.
     t->beginAppendBatch();
     for (int id : ids)
         t->append({id, (id % 2 ? "name" : "NAME") + std::to_string(id % 100)});
-    // A key already in the batch is refused at once.
     EXPECT_EQ(codeOf([&] { t->append({ids[5], "dup"}); }), code::KeyViolation);
+    t->endAppendBatch();
+    EXPECT_EQ(t->rowCount(), 0u);
+    t->beginAppendBatch();
+    for (int id : ids)
+        t->append({id, (id % 2 ? "name" : "NAME") + std::to_string(id % 100)});
     t->endAppendBatch();
     EXPECT_EQ(t->rowCount(), 3000u);
     EXPECT_EQ(t->check(), std::vector<std::string>{});
-    // A second batch into the filled table, and one key already stored.
+    // A second batch into the filled table with a key already stored leaves it as it was.
     t->beginAppendBatch();
     for (int id = 3001; id <= 3100; ++id)
         t->append({id, "late"});
     EXPECT_EQ(codeOf([&] { t->append({17, "dup"}); }), code::KeyViolation);
+    t->endAppendBatch();
+    EXPECT_EQ(t->rowCount(), 3000u);
+    EXPECT_EQ(t->check(), std::vector<std::string>{});
+    t->beginAppendBatch();
+    for (int id = 3001; id <= 3100; ++id)
+        t->append({id, "late"});
     t->endAppendBatch();
     EXPECT_EQ(t->rowCount(), 3100u);
     EXPECT_EQ(t->check(), std::vector<std::string>{});

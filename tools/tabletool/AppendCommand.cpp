@@ -4,6 +4,7 @@
 #include "Command.h"
 #include "KeyGuard.h"
 
+#include "engine/AppendBatch.h"
 #include "engine/Tables.h"
 #include "engine/dataset/ValueConversion.h"
 
@@ -68,7 +69,7 @@ int runAppend(const Arguments& args) {
         std::fill(inexact.begin(), inexact.end(), 0);
     }
     std::uint64_t rows = 0;
-    dest->beginAppendBatch();
+    engine::AppendBatch batch(*dest); // a row that fails stores none of them
     if (auto copied = dest->appendCopiesOf(*source)) {
         rows = *copied; // same layout: copied as it is stored
     } else {
@@ -77,7 +78,7 @@ int runAppend(const Arguments& args) {
             ++rows;
         });
     }
-    dest->endAppendBatch();
+    batch.finish();
 
     for (const engine::FieldDef& f : from)
         if (engine::findField(to, f.name) < 0)

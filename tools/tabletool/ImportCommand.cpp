@@ -7,6 +7,7 @@
 #include "KeyGuard.h"
 #include "ValueText.h"
 
+#include "engine/AppendBatch.h"
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
 
@@ -93,12 +94,12 @@ int runImport(const Arguments& args) {
     }
     CsvRows rows(args.at(1), table->fields());
     std::uint64_t count = 0;
-    table->beginAppendBatch();
+    engine::AppendBatch batch(*table); // a row that fails stores none of them
     while (rows.next(record)) {
         table->append(record);
         ++count;
     }
-    table->endAppendBatch();
+    batch.finish();
     std::printf("%s: %llu rows imported\n", args.at(0).c_str(),
                 static_cast<unsigned long long>(count));
     return 0;

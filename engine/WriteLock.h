@@ -2,12 +2,13 @@
 
 #include <filesystem>
 
-namespace engine::paradox {
+namespace engine {
 
-// Lets one program at a time write a table that several have open (shared
-// opens hold only a shared lock on the .DB). It is a lock on one byte far
-// past the end of the .DB, owned by its own open file, so that closing
-// other handles on the file does not drop it. Nested holds count.
+// Lets one writer at a time write a table that several have open (shared
+// opens hold only a shared lock on the table file). It is a lock on one
+// byte far past the end of the table file (.DBF, .DB), owned by its own
+// open file, so that closing other handles on the file does not drop it,
+// and two handles of one program exclude each other. Nested holds count.
 class WriteLock {
 public:
     explicit WriteLock(const std::filesystem::path& table);
@@ -28,4 +29,4 @@ private:
     int depth_ = 0;
 };
 
-} // namespace engine::paradox
+} // namespace engine

@@ -1,4 +1,4 @@
-#include "engine/paradox/WriteLock.h"
+#include "engine/WriteLock.h"
 
 #include "engine/EngineError.h"
 
@@ -8,7 +8,7 @@
 #include <thread>
 #include <unistd.h>
 
-namespace engine::paradox {
+namespace engine {
 
 namespace {
 
@@ -59,4 +59,4 @@ void WriteLock::release() {
     set(F_UNLCK);
 }
 
-} // namespace engine::paradox
+} // namespace engine

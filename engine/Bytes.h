@@ -4,8 +4,10 @@
 #include <cstring>
 #include <string>
 
-// Little-endian header integers of the Paradox files.
-namespace engine::paradox {
+// The byte order of the table files: little-endian integers in headers and
+// records (dBase and Paradox alike), and the sortable big-endian encoding of
+// Paradox index entries.
+namespace engine {
 
 inline std::uint16_t getU16(const void* p) {
     const auto* b = static_cast<const unsigned char*>(p);
@@ -42,4 +44,4 @@ inline std::uint16_t getSortableU16(const void* p) {
     return static_cast<std::uint16_t>(((b[0] << 8) | b[1]) ^ 0x8000);
 }
 
-} // namespace engine::paradox
+} // namespace engine

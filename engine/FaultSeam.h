@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A seam for tests in the file layer: every write of BinaryFile passes it,
+// so a test can make the Nth write from now fail (an I/O error or a full
+// disk) or end the program on the spot (a crash at a chosen point).
+namespace engine::faults {
+
+enum class Fault { IoError, DiskFull, Kill };
+
+// The `n`th write from now (1 = the next one) fails as `fault`; 0 turns the
+// seam off. Only that one write fails.
+void failWrite(std::uint64_t n, Fault fault = Fault::IoError);
+// Writes made since the program started (to count the writes of an operation).
+std::uint64_t writesSoFar();
+// Called before each write to `file`; throws EngineError or ends the program
+// when this is the write chosen to fail.
+void beforeWrite(const std::string& file);
+
+} // namespace engine::faults

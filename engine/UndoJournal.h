@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// Keeps what the writes to one table's files overwrite, so that a failed
+// write session can put every byte back. A journal claims the files of its
+// table: the same directory and the same name before the first dot (T.DBF,
+// T.DBT, T.MDX, T.PX, T.X02, ...). While it is open, BinaryFile tells it of
+// every write to such a file made on this thread before making it. Bytes
+// past a file's size at its first write are not kept: a rollback cuts the
+// file back to that size.
+class UndoJournal {
+public:
+    explicit UndoJournal(const std::filesystem::path& table);
+    ~UndoJournal();
+    UndoJournal(const UndoJournal&) = delete;
+    UndoJournal& operator=(const UndoJournal&) = delete;
+
+    // The innermost open journal of this thread that claims `file`, or null.
+    static UndoJournal* claiming(const std::filesystem::path& file);
+
+    void beforeWrite(int fd, std::uint64_t offset, std::size_t size);
+    void beforeTruncate(int fd, std::uint64_t size);
+    // Before `target` is replaced by a rename: keeps the file it names now
+    // (a second link to it) so that a rollback can put it back.
+    void beforeReplace(const std::filesystem::path& target);
+    // Puts back every byte written, and every file replaced, since the
+    // journal was opened.
+    void rollback();
+    // The session succeeded: lets go of the replaced files.
+    void commit();
+    // Flushes every file written to the disk (fdatasync).
+    void sync();
+
+private:
+    struct Saved {
+        std::uint64_t offset;
+        std::string bytes;
+    };
+    struct File {
+        int fd = -1; // our own duplicate: valid when the writer has closed its own
+        std::string name;
+        std::uint64_t size = 0;                      // at the first write
+        std::map<std::uint64_t, std::uint64_t> kept; // ranges saved: start -> end
+        std::vector<Saved> saved;
+    };
+    File& fileOf(int fd);
+    void keep(File& file, std::uint64_t from, std::uint64_t to);
+
+    std::filesystem::path dir_;
+    std::string stem_;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, File> files_; // by (device, inode)
+    struct Replaced {
+        std::filesystem::path target;
+        std::filesystem::path kept; // empty when there was no file
+    };
+    std::vector<Replaced> replaced_;
+};
+
+} // namespace engine
