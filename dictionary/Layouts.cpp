@@ -1,7 +1,10 @@
 #include "dictionary/Layouts.h"
 
+#include "engine/NumberText.h"
 #include "engine/Tables.h"
 #include "engine/Text.h"
+
+#include <optional>
 
 namespace dictionary {
 
@@ -67,32 +70,53 @@ std::string typeText(const engine::FieldDef& field) {
 } // namespace
 
 std::string layoutProblem(const engine::FieldList& layout, const engine::FieldList& expected) {
-    if (layout.size() != expected.size())
-        return "it has " + std::to_string(layout.size()) + " fields, the dictionary table has " +
-               std::to_string(expected.size());
-    for (std::size_t i = 0; i < layout.size(); ++i) {
-        const engine::FieldDef& a = layout[i];
-        const engine::FieldDef& b = expected[i];
-        bool numeric = b.type == FieldType::Numeric;
-        bool sameType = engine::equalsIgnoreCase(a.name, b.name) && a.type == b.type;
-        bool sameSize = numeric ? a.decimals == 0 : a.length == b.length;
-        if (!sameType || !sameSize)
-            return "field " + std::to_string(i + 1) + " is " + a.name + " " + typeText(a) +
-                   " where the dictionary has " + b.name + " " + typeText(b);
+    for (const engine::FieldDef& field : expected) {
+        int at = engine::findField(layout, field.name);
+        if (at < 0)
+            return "it has no field " + field.name;
+        if (layout[at].type != field.type)
+            return "its field " + layout[at].name + " is " + typeText(layout[at]) +
+                   " where the dictionary has " + field.name + " " + typeText(field);
     }
+    for (const engine::FieldDef& field : layout)
+        if (engine::findField(expected, field.name) < 0)
+            return "it has a field " + field.name + " that the dictionary table does not have";
     return {};
 }
 
-std::string valueProblem(const engine::FieldList& layout, const engine::Record& record) {
-    for (std::size_t i = 0; i < layout.size() && i < record.size(); ++i) {
+engine::Record inLayout(const engine::FieldList& layout, const engine::Record& record,
+                        const engine::FieldList& expected) {
+    engine::Record carried;
+    for (const engine::FieldDef& field : expected)
+        carried.push_back(record.at(engine::findField(layout, field.name)));
+    return carried;
+}
+
+std::string valueProblem(const engine::FieldList& expected, const engine::Record& record) {
+    for (std::size_t i = 0; i < expected.size() && i < record.size(); ++i) {
+        const engine::FieldDef& field = expected[i];
         const engine::Value& value = record[i];
-        if (layout[i].type != FieldType::Numeric || value.isNull())
+        if (value.isNull())
             continue;
-        double number = value.asDouble();
-        if (number != static_cast<double>(static_cast<long long>(number)) || number < -32768 ||
-            number > 32767)
-            return layout[i].name + " holds " + std::to_string(static_cast<long long>(number)) +
-                   ", which is not a 16-bit whole number";
+        // Every character of the dictionary's code page is one byte.
+        if (field.type == FieldType::Character && value.isText() &&
+            engine::utf8Length(value.text()) > static_cast<std::size_t>(field.length))
+            return field.name + " holds \"" + value.text() + "\", which does not fit " +
+                   typeText(field);
+        if (field.type != FieldType::Numeric || !(value.isNumber() || value.isInteger()))
+            continue;
+        std::optional<engine::Decimal> exact = value.isDecimal() ? value.decimal()
+                                               : value.isInteger()
+                                                   ? engine::decimalOf(value.integer())
+                                                   : engine::decimalOf(value.number());
+        if (!exact)
+            return field.name + " holds a value that is not a number";
+        bool inexact = false;
+        engine::Decimal stored = engine::roundDecimal(*exact, field.decimals, &inexact);
+        if (inexact || engine::formatDecimal(stored, field.decimals).size() >
+                           static_cast<std::size_t>(field.length))
+            return field.name + " holds " + engine::formatDecimal(*exact, -1) +
+                   ", which does not fit " + typeText(field);
     }
     return {};
 }

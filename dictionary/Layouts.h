@@ -27,14 +27,19 @@ std::vector<engine::IndexDef> prodTags();
 void createDictionary(const std::filesystem::path& dir);
 
 // What keeps a table of `layout` from serving as the dictionary table of
-// layout `expected`, or "" when it can: the same field names and types in
-// the same order, the same widths of character, date and logical fields;
-// numeric fields of any width without decimals (other engines write the
-// 16-bit numbers wider), whose values valueProblem() checks.
+// layout `expected`, or "" when it can: the same field names with the same
+// types, in any order and of any widths (other engines write the dictionary
+// with their own widths); valueProblem() checks that its values fit.
 std::string layoutProblem(const engine::FieldList& layout, const engine::FieldList& expected);
 
-// What the dictionary cannot read in a row of a table that layoutProblem()
-// accepted, or "": a numeric value that is not a whole 16-bit number.
-std::string valueProblem(const engine::FieldList& layout, const engine::Record& record);
+// A record of a table that layoutProblem() accepted, its values carried by
+// field name into the layout `expected`.
+engine::Record inLayout(const engine::FieldList& layout, const engine::Record& record,
+                        const engine::FieldList& expected);
+
+// What keeps a record of layout `expected` (see inLayout) from being stored
+// as it is in that layout, or "": a text longer than its field, a number
+// that needs more digits or decimals than its field has.
+std::string valueProblem(const engine::FieldList& expected, const engine::Record& record);
 
 } // namespace dictionary

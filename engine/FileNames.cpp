@@ -1,5 +1,6 @@
 #include "engine/FileNames.h"
 
+#include "engine/BinaryFile.h"
 #include "engine/EngineError.h"
 #include "engine/Text.h"
 
@@ -70,15 +71,6 @@ fs::path linkTarget(fs::path path) {
     return path;
 }
 
-// Flushes a directory's entries, so that a rename in it survives a crash.
-void flushDirectory(const fs::path& dir) {
-    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return; // the rename is done; only its durability is left to the system
-    ::fsync(fd);
-    ::close(fd);
-}
-
 } // namespace
 
 void writeFileAtomically(const fs::path& path, std::string_view bytes) {
@@ -129,7 +121,7 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
     ::close(fd);
     if (::rename(temp.c_str(), target.c_str()) != 0)
         fail("rename", errno);
-    flushDirectory(target.parent_path());
+    syncDirectory(target.parent_path());
 }
 
 } // namespace engine

@@ -32,22 +32,30 @@ std::optional<fs::path> onFloppy(const fs::path& floppy, const std::string& name
     return std::nullopt;
 }
 
+// What the check of a floppy table found.
+struct FloppyTable {
+    bool sound = true;     // its files agree with each other
+    bool ourLayout = true; // its fields are ours, in our order and widths
+};
+
 // Reads a floppy table whole, read-only and shared (a floppy may be write
 // protected, another program may read it too), and refuses it unless the
-// dictionary can use it. Returns whether its files agree with each other.
-bool checkFloppyTable(const fs::path& file, const engine::FieldList& layout) {
+// dictionary can use it: our field names and types in any order and widths,
+// every value fitting our field.
+FloppyTable checkFloppyTable(const fs::path& file, const engine::FieldList& layout) {
     try {
         auto table = engine::openTable(file, {false, true});
-        if (std::string why = dictionary::layoutProblem(table->fields(), layout); !why.empty())
+        const engine::FieldList& fields = table->fields();
+        if (std::string why = dictionary::layoutProblem(fields, layout); !why.empty())
             throw EngineError(engine::code::FileCorrupt,
                               "does not have the layout of the dictionary table: " + why);
         for (engine::RowId row = 1; row <= table->rowCount(); ++row) {
-            engine::Record record = table->read(row);
+            engine::Record record = dictionary::inLayout(fields, table->read(row), layout);
             if (std::string why = dictionary::valueProblem(layout, record); !why.empty())
                 throw EngineError(engine::code::BadValue,
                                   "record " + std::to_string(row) + ": " + why);
         }
-        return table->check().empty();
+        return {table->check().empty(), fields == layout};
     } catch (const EngineError& error) {
         if (error.code() == engine::code::IoError)
             refuse(error.code(), error.what());
@@ -101,28 +109,49 @@ void checkStaged(const fs::path& staged, const fs::path& source) {
                source.string() + " is not a usable dictionary table (" + faults.front() + ")");
 }
 
+// Stages the live rows of a floppy table of another layout in ours, values
+// carried by field name, with a new index of `tags`.
+void stageInOurLayout(RestoreStaging& staging, const fs::path& dbf, const std::string& name,
+                      const engine::FieldList& layout, const std::vector<engine::IndexDef>& tags) {
+    auto source = engine::openTable(dbf, {false, true});
+    auto table = engine::createTable(staging.directory() / (name + ".DBF"), layout, true);
+    for (engine::RowId row = 1; row <= source->rowCount(); ++row)
+        if (!source->isDeleted(row))
+            table->append(dictionary::inLayout(source->fields(), source->read(row), layout));
+    for (const engine::IndexDef& tag : tags)
+        table->addIndex(tag);
+    staging.adoptMode(name + ".DBF");
+    staging.adoptMode(name + ".MDX");
+}
+
 // Stages one floppy table (DBF and MDX, each when present) so that the pair
-// agrees: the index is rebuilt when only one of the two came, or when the
-// floppy's index is missing, unreadable or does not agree with its table.
+// agrees and has our layout: a table of another layout is rewritten in ours;
+// the index is rebuilt when only one of the two came, or when the floppy's
+// index is missing, unreadable or does not agree with its table.
 void stageFloppyPair(RestoreStaging& staging, const fs::path& floppy, const fs::path& local,
-                     const std::string& name, const std::vector<engine::IndexDef>& tags,
-                     bool floppySound) {
+                     const std::string& name, const engine::FieldList& layout,
+                     const std::vector<engine::IndexDef>& tags, FloppyTable checked) {
     auto dbf = onFloppy(floppy, name + ".DBF");
     auto mdx = onFloppy(floppy, name + ".MDX");
     if (!dbf && !mdx)
         return;
+    fs::path staged = staging.directory() / (name + ".DBF");
+    if (dbf && !checked.ourLayout) {
+        stageInOurLayout(staging, *dbf, name, layout, tags);
+        checkStaged(staged, *dbf);
+        return;
+    }
     fs::path localDbf = engine::findFile(local, name + ".DBF");
     std::optional<fs::path> table = dbf;
     if (!table && fs::exists(localDbf))
         table = localDbf;
     if (table)
         staging.copyIn(*table, name + ".DBF");
-    bool keepIndex = dbf && mdx && floppySound;
+    bool keepIndex = dbf && mdx && checked.sound;
     if (mdx && (keepIndex || !dbf))
         staging.copyIn(*mdx, name + ".MDX");
     if (!table)
         return;
-    fs::path staged = staging.directory() / (name + ".DBF");
     if (!keepIndex)
         rebuildIndex(staged, tags);
     checkStaged(staged, *table);
@@ -222,11 +251,12 @@ void mergeApplications(TDm_Vadem& module, RestoreStaging& staging, bool floppySo
 
 // Makes every new file of the dictionary ready in `staging`.
 void stageDictionary(TDm_Vadem& module, RestoreStaging& staging, const fs::path& floppy,
-                     const fs::path& local, bool baseSound, bool prodSound) {
-    stageFloppyPair(staging, floppy, local, "T_BASE", dictionary::baseTags(), baseSound);
+                     const fs::path& local, FloppyTable base, FloppyTable prod) {
+    stageFloppyPair(staging, floppy, local, "T_BASE", dictionary::baseLayout(),
+                    dictionary::baseTags(), base);
     bool localProd = anyLocalProd(local);
     if (localProd && stageLocalApplications(staging, local)) {
-        mergeApplications(module, staging, prodSound);
+        mergeApplications(module, staging, prod.sound);
     } else {
         if (localProd) {
             // A damaged local list gives way to the floppy's and is kept aside.
@@ -237,7 +267,8 @@ void stageDictionary(TDm_Vadem& module, RestoreStaging& staging, const fs::path&
             staging.keepAside("T_PROD.DBF");
             staging.keepAside("T_PROD.MDX");
         }
-        stageFloppyPair(staging, floppy, local, "T_PROD", dictionary::prodTags(), prodSound);
+        stageFloppyPair(staging, floppy, local, "T_PROD", dictionary::prodLayout(),
+                        dictionary::prodTags(), prod);
     }
 }
 
@@ -265,16 +296,16 @@ void restoreBaseTables(TDm_Vadem& module) {
 
     // Everything is read and checked, and the new files are made ready,
     // before the first file of the dictionary is replaced.
-    bool baseSound = true, prodSound = true;
-    if (auto base = onFloppy(floppy, "T_BASE.DBF"))
-        baseSound = checkFloppyTable(*base, dictionary::baseLayout());
-    if (auto prod = onFloppy(floppy, "T_PROD.DBF"))
-        prodSound = checkFloppyTable(*prod, dictionary::prodLayout());
+    FloppyTable base, prod;
+    if (auto file = onFloppy(floppy, "T_BASE.DBF"))
+        base = checkFloppyTable(*file, dictionary::baseLayout());
+    if (auto file = onFloppy(floppy, "T_PROD.DBF"))
+        prod = checkFloppyTable(*file, dictionary::prodLayout());
 
     std::optional<RestoreStaging> staging;
     try {
         staging.emplace(local);
-        stageDictionary(module, *staging, floppy, local, baseSound, prodSound);
+        stageDictionary(module, *staging, floppy, local, base, prod);
     } catch (const EngineError& error) {
         if (std::string_view(error.what()).starts_with(NotRestored))
             throw;

@@ -10,8 +10,9 @@
 //  - The local T_BASE.DBF and T_PROD.DBF are held exclusively for the whole
 //    run; a program that has one open is named and nothing changes.
 //  - Every floppy table is read whole, read-only and shared, and refused
-//    unless it has the dictionary's field names and types (numbers of any
-//    width) and values the dictionary can read.
+//    unless it has the dictionary's field names and types (in any order and
+//    widths: other engines write their own) and every value fits the
+//    dictionary's field. One of another layout is restored in ours.
 //  - The new files are made in a staging directory beside the dictionary:
 //    copies with the local files' modes, indexes rebuilt where a table came
 //    without its index (or the reverse, or they did not agree), the merge of

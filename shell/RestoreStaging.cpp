@@ -1,11 +1,11 @@
 #include "shell/RestoreStaging.h"
 
+#include "engine/BinaryFile.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,26 +20,6 @@ namespace {
 }
 
 } // namespace
-
-namespace {
-
-// Flushes a file or a directory (read-only opens may be flushed too).
-void flush(const fs::path& path, int flags) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
-    if (fd < 0)
-        fail("open", path, errno);
-    int result = ::fsync(fd);
-    int err = errno;
-    ::close(fd);
-    if (result != 0)
-        fail("flush", path, err);
-}
-
-} // namespace
-
-void syncDirectory(const fs::path& dir) {
-    flush(dir, O_DIRECTORY);
-}
 
 RestoreStaging::RestoreStaging(const fs::path& dictionary)
     : dictionary_(dictionary), dir_(dictionary / (".restoring-" + std::to_string(::getpid()))) {
@@ -67,6 +47,11 @@ void RestoreStaging::copyIn(const fs::path& from, const std::string& name) {
         if (!out || in.bad())
             fail("copy " + from.string() + " to", to, errno);
     }
+    adoptMode(name);
+}
+
+void RestoreStaging::adoptMode(const std::string& name) {
+    fs::path to = dir_ / name;
     struct stat local {};
     fs::path existing = engine::findFile(dictionary_, name);
     if (::stat(existing.c_str(), &local) == 0) {
@@ -86,8 +71,8 @@ void RestoreStaging::commit() {
     for (const auto& entry : fs::directory_iterator(dir_))
         staged.push_back(entry.path());
     for (const fs::path& file : staged)
-        flush(file, 0);
-    syncDirectory(dir_);
+        engine::BinaryFile(file, engine::BinaryFile::Mode::Read).sync();
+    engine::syncDirectory(dir_);
     for (const std::string& name : keptAside_) {
         fs::path old = engine::findFile(dictionary_, name);
         fs::path aside = old;
@@ -102,5 +87,5 @@ void RestoreStaging::commit() {
         if (::rename(file.c_str(), target.c_str()) != 0)
             fail("replace", target, errno);
     }
-    syncDirectory(dictionary_);
+    engine::syncDirectory(dictionary_);
 }

@@ -23,6 +23,10 @@ public:
     // or the user's default for a new file; never the mode of `from`.
     void copyIn(const std::filesystem::path& from, const std::string& name);
 
+    // Gives the file `name`, made in directory() by the engine, the mode and
+    // owner of the dictionary's own file of that name (when it is there).
+    void adoptMode(const std::string& name);
+
     // At commit, the dictionary's own file `name` is kept beside its
     // replacement as `name` + ".damaged" (when it is there).
     void keepAside(const std::string& name);
@@ -37,7 +41,3 @@ private:
     std::filesystem::path dir_;
     std::vector<std::string> keptAside_;
 };
-
-// Flushes a directory's entries to the disk, so that the files created or
-// renamed in it survive a crash.
-void syncDirectory(const std::filesystem::path& dir);

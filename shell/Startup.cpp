@@ -6,6 +6,7 @@
 #include "editors/Man_Installato.h"
 #include "editors/Man_Prodotti.h"
 #include "editors/Ric_Gen.h"
+#include "engine/DroppedWork.h"
 #include "engine/config/Engine.h"
 #include "operations/Cpy_Archivi.h"
 #include "operations/Crt_Archivi.h"
@@ -19,6 +20,9 @@
 #include "ui/ModalWindows.h"
 
 #include <QApplication>
+#include <QThread>
+
+#include <cstdio>
 
 #include <memory>
 
@@ -35,10 +39,22 @@ void reportConfigProblems() {
         ui::dialogs().error(problems.join('\n'));
 }
 
+// Work the engine had to drop (a batch left open when its table closed) is
+// shown as every engine error is. Off the user-interface thread no box can
+// be shown: there it goes to the standard error stream.
+void showDroppedWork(const engine::EngineError& error) {
+    if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return;
+    }
+    ui::dialogs().error(QString::fromStdString(error.what()));
+}
+
 } // namespace
 
 void createProgram() {
     ui::createdWindows().clear();
+    engine::setDroppedWorkHandler(showDroppedWork);
     Dm_Vadem = new TDm_Vadem;
     ui::createdWindows() << QStringLiteral("Dm_Vadem");
     reportConfigProblems();
@@ -73,6 +89,8 @@ void destroyProgram() {
     Man_Prodotti = nullptr;
     delete Dm_Vadem;
     Dm_Vadem = nullptr;
+    // Reports after this go to the standard error stream, not to boxes.
+    engine::setDroppedWorkHandler(nullptr);
 }
 
 int runDicttool(int argc, char* argv[]) {

@@ -404,6 +404,11 @@ void DbfTable::refresh() {
 }
 
 void DbfTable::takeInChanges() {
+    // Another program put a new table in this one's place (a restore, say):
+    // what this handle would write would reach no file anyone reads.
+    if (file_.replacedOnDisk())
+        throw EngineError(code::FileCorrupt,
+                          "Table " + name() + " was replaced by another program; open it again");
     records_->flush();
     DbfHeader fresh = readDbfHeader(file_);
     if (fresh.fields != header_.fields || fresh.headerLength != header_.headerLength)

@@ -464,7 +464,7 @@ std::string_view MdxTree::keyAt(const Path& path) const {
 std::uint32_t MdxTree::recnoAt(const Path& path) const {
     const Level& leaf = path.back();
     return getU32(leaf.block.data() + mdx::node::Entries +
-                       leaf.index * static_cast<std::size_t>(header_.itemLength));
+                  leaf.index * static_cast<std::size_t>(header_.itemLength));
 }
 
 } // namespace engine::dbase

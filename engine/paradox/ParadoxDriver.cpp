@@ -247,7 +247,12 @@ public:
         requireWritable();
         table_->session().run([&] { table_->reindex(); }, WriteSession::Purpose::Repair);
     }
-    std::vector<std::string> check() override { return table_->check(); }
+    // Checks the files as they are now, with what other programs wrote since.
+    std::vector<std::string> check() override {
+        if (!table_->session().active())
+            table_->refresh();
+        return table_->check();
+    }
 
 private:
     BinaryFile lock_;

@@ -149,3 +149,49 @@ TEST(ParadoxFiles, AnotherProgramWaitsForABatch) {
     EXPECT_EQ(t->rowCount(), 2u);
     EXPECT_EQ(t->check(), std::vector<std::string>{});
 }
+
+// Two programs and two handles of this one write a keyed table with a
+// secondary index in turns: every row arrives once, in key order, the
+// changes hold, and the table checks sound.
+TEST(ParadoxFiles, TwoProgramsAndTwoHandlesInterleave) {
+    TempDir dir;
+    auto path = dir / "TWO.DB";
+    auto mine =
+        createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});
+    mine->addIndex({"", "ID", "", false, false, true, false});
+    mine->addIndex({"NAME", "NAME", "", false, false, false, false});
+    auto second = openTable(path);
+    SecondProgram other(path);
+    ASSERT_EQ(other.opened(), "ok");
+    for (int round = 0; round < 5; ++round) {
+        for (int i = 0; i < 40; ++i)
+            ASSERT_EQ(other
+                          .send("append " + std::to_string(1000 + round * 40 + i) + "|o" +
+                                std::to_string(i))
+                          .rfind("ok", 0),
+                      0u);
+        mine->append({round, "mine"});
+        second->append({100 + round, "second"});
+        // Change one of the other program's rows through its key.
+        auto cursor = mine->openIndex("");
+        ASSERT_TRUE(cursor->seek(mine->indexKey("", {1000 + round * 40})));
+        mine->update(cursor->row(), {1000 + round * 40, "changed"});
+    }
+    mine->refresh();
+    EXPECT_EQ(mine->rowCount(), 5u * 42u);
+    EXPECT_EQ(mine->check(), std::vector<std::string>{});
+    EXPECT_EQ(other.send("check"), "ok");
+    std::set<std::int64_t> ids;
+    std::int64_t last = -1;
+    int changed = 0;
+    auto cursor = mine->openIndex("");
+    for (bool on = cursor->first(); on; on = cursor->next()) {
+        Record row = mine->read(cursor->row());
+        EXPECT_GT(row[0].integer(), last);
+        last = row[0].integer();
+        ids.insert(last);
+        changed += row[1].text() == "changed";
+    }
+    EXPECT_EQ(ids.size(), 5u * 42u);
+    EXPECT_EQ(changed, 5);
+}

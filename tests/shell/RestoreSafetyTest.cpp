@@ -10,19 +10,44 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A T_BASE as another engine writes it: the numbers five digits wide (or
-// `width`), the sample floppy's rows in it, and the dictionary's tags.
-void writeWideBase(const fs::path& dir, const fs::path& rowsFrom, int width) {
-    FieldList wide = dictionary::baseLayout();
-    for (FieldDef& field : wide)
+// A dictionary table as another engine writes it: our fields in reverse
+// order, the numbers `numberWidth` digits wide, every character field
+// `wider` characters wider, the rows of `rowsFrom`'s table of that name and
+// the dictionary's tags.
+void writeForeign(const fs::path& dir, const fs::path& rowsFrom, const std::string& name,
+                  int numberWidth, int wider) {
+    bool base = name == "T_BASE";
+    FieldList ours = base ? dictionary::baseLayout() : dictionary::prodLayout();
+    FieldList foreign(ours.rbegin(), ours.rend());
+    for (FieldDef& field : foreign) {
         if (field.type == FieldType::Numeric)
-            field.length = width;
-    auto source = openTable(rowsFrom / "T_BASE.DBF");
-    auto table = createTable(dir / "T_BASE.DBF", wide, true);
-    for (RowId row = 1; row <= source->rowCount(); ++row)
-        table->append(source->read(row));
-    for (const IndexDef& tag : dictionary::baseTags())
+            field.length = numberWidth;
+        if (field.type == FieldType::Character)
+            field.length += wider;
+    }
+    auto source = openTable(rowsFrom / (name + ".DBF"));
+    auto table = createTable(dir / (name + ".DBF"), foreign, true);
+    for (RowId row = 1; row <= source->rowCount(); ++row) {
+        Record record = source->read(row);
+        table->append(Record(record.rbegin(), record.rend()));
+    }
+    for (const IndexDef& tag : base ? dictionary::baseTags() : dictionary::prodTags())
         table->addIndex(tag);
+}
+
+// The live records of a table as dbfread reads them, by our field names.
+std::string readByDbfread(const fs::path& dbf, const FieldList& layout) {
+    std::string names;
+    for (const FieldDef& field : layout)
+        names += (names.empty() ? "" : ",") + field.name;
+    std::string command = "/usr/bin/python3 " SCHEDAX_SOURCE_DIR "/tests/operations/dbf_rows.py '" +
+                          dbf.string() + "' " + names + " 2>&1";
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+        out += static_cast<char>(c);
+    EXPECT_EQ(pipe ? ::pclose(pipe) : -1, 0) << out;
+    return out;
 }
 
 // Writes `text` over one field of one record, as a damaged disk shows it.
@@ -74,60 +99,105 @@ TEST_F(Restore, AProgramHoldingTheDictionaryIsNamedAndNothingChanges) {
     EXPECT_TRUE(hasBaseTable(system, "ORDPROD"));
 }
 
-TEST_F(Restore, ADictionaryOfAnotherEngineWithWiderNumbersIsTaken) {
-    dictionary::writeSampleDictionary(system, false);
-    dictionary::writeSampleDictionary(root / "sample", true);
-    writeWideBase(floppy, root / "sample", 5);
+// Drive A: holds the sample dictionary with one application more, as
+// another engine writes it: fields in another order, wider.
+class ForeignRestore : public Restore {
+protected:
+    void SetUp() override {
+        Restore::SetUp();
+        dictionary::writeSampleDictionary(root / "sample", true);
+        writeForeign(floppy, root / "sample", "T_BASE", 5, 20);
+        writeForeign(floppy, root / "sample", "T_PROD", 6, 3);
+        // A value filling our width whole, in a field wider than ours.
+        TTable base;
+        base.SetDatabaseName(floppy.string());
+        base.SetTableName("T_BASE");
+        base.Open();
+        base.Edit();
+        base.FieldByName("TMDESC").SetAsString(std::string(75, 'x'));
+        base.Post();
+        base.Close();
+        baseRows = readByDbfread(floppy / "T_BASE.DBF", dictionary::baseLayout());
+        ASSERT_NE(baseRows.find(std::string(75, 'x')), std::string::npos);
+    }
+    // The local files have our layout and the floppy's values.
+    void expectTakenInOurLayout() {
+        EXPECT_EQ(errorShown(), "");
+        EXPECT_EQ(openTable(system / "T_BASE.DBF")->fields(), dictionary::baseLayout());
+        EXPECT_EQ(openTable(system / "T_PROD.DBF")->fields(), dictionary::prodLayout());
+        EXPECT_EQ(readByDbfread(system / "T_BASE.DBF", dictionary::baseLayout()), baseRows);
+        EXPECT_TRUE(openTable(system / "T_BASE.DBF")->check().empty());
+        EXPECT_TRUE(openTable(system / "T_PROD.DBF")->check().empty());
+        EXPECT_TRUE(hasBaseTable(system, "ORDPROD"));
+        EXPECT_EQ(applications(system).size(), applications(root / "sample").size());
+        expectWorkTablesPointedBack();
+    }
+    std::string baseRows;
+};
+
+TEST_F(ForeignRestore, WithoutALocalListTheFloppysIsTakenInOurLayout) {
     restore();
-    EXPECT_EQ(errorShown(), "");
-    EXPECT_EQ(bytes(system / "T_BASE.DBF"), bytes(floppy / "T_BASE.DBF"));
-    EXPECT_TRUE(hasBaseTable(system, "ORDPROD"));
-    // The field rows read back in position order, numbers and all.
-    TTable fields;
-    fields.SetDatabaseName(system.string());
-    fields.SetTableName("T_BASE");
-    fields.SetIndexName("BASE02");
-    fields.Open();
-    int numbered = 0;
-    for (; !fields.Eof(); fields.Next())
-        if (fields.FieldByName("TMTIPO").AsString() == "B")
-            numbered += fields.FieldByName("TMNRIG").AsInteger() > 0;
-    EXPECT_GT(numbered, 5);
+    expectTakenInOurLayout();
+    EXPECT_EQ(readByDbfread(system / "T_PROD.DBF", dictionary::prodLayout()),
+              readByDbfread(floppy / "T_PROD.DBF", dictionary::prodLayout()));
+}
+
+TEST_F(ForeignRestore, WithALocalListTheFloppysApplicationsAreMergedIn) {
+    dictionary::writeSampleDictionary(system, false);
+    restore();
+    expectTakenInOurLayout();
 }
 
 TEST_F(Restore, ValuesTheDictionaryCannotReadAreRefused) {
     dictionary::writeSampleDictionary(system, false);
     dictionary::writeSampleDictionary(root / "sample", true);
     std::vector<std::string> before = dictionaryFiles();
+    auto refusedFor = [&](const std::string& why) {
+        QString error = errorShown();
+        EXPECT_TRUE(error.contains("T_BASE.DBF is not a usable dictionary table") &&
+                    error.contains(QString::fromStdString(why)))
+            << error.toStdString();
+        EXPECT_EQ(dictionaryFiles(), before);
+        boxes.clear();
+    };
 
     patchField(floppy / "T_BASE.DBF", 2, "TMNRIG", "ab!x");
     restore();
-    QString error = errorShown();
-    EXPECT_TRUE(error.contains("T_BASE.DBF is not a usable dictionary table") &&
-                error.contains("record 2"))
-        << error.toStdString();
-    EXPECT_EQ(dictionaryFiles(), before);
+    refusedFor("record 2");
 
-    // Wide numbers are taken, but only with values of 16 bits.
-    boxes.clear();
-    writeWideBase(floppy, root / "sample", 6);
-    patchField(floppy / "T_BASE.DBF", 3, "TMSIZE", " 40000");
+    // Wider fields are taken, but only with values that fit ours.
+    writeForeign(floppy, root / "sample", "T_BASE", 6, 5);
+    patchField(floppy / "T_BASE.DBF", 3, "TMSIZE", " 10000");
     restore();
-    error = errorShown();
-    EXPECT_TRUE(error.contains("record 3: TMSIZE holds 40000, which is not a 16-bit whole number"))
-        << error.toStdString();
-    EXPECT_EQ(dictionaryFiles(), before);
+    refusedFor("record 3: TMSIZE holds 10000, which does not fit N 4");
 
-    // Another layout is named field by field.
-    boxes.clear();
+    writeForeign(floppy, root / "sample", "T_BASE", 5, 5);
+    patchField(floppy / "T_BASE.DBF", 4, "TMNPFM", "ABCDEFGHIJK");
+    restore();
+    refusedFor("record 4: TMNPFM holds \"ABCDEFGHIJK\", which does not fit C 10");
+
+    // Decimals are taken only where the values have none.
     FieldList decimals = dictionary::baseLayout();
+    decimals[2].length = 6;
     decimals[2].decimals = 1;
-    createTable(floppy / "T_BASE.DBF", decimals, true);
+    Record halves(decimals.size());
+    halves[2] = 2.5;
+    createTable(floppy / "T_BASE.DBF", decimals, true)->append(halves);
     restore();
-    error = errorShown();
-    EXPECT_TRUE(error.contains("field 3 is TMNRIG N 4 1 where the dictionary has TMNRIG N 4"))
-        << error.toStdString();
-    EXPECT_EQ(dictionaryFiles(), before);
+    refusedFor("record 1: TMNRIG holds 2.5, which does not fit N 4");
+
+    // Fields are matched by name and type.
+    FieldList dated = dictionary::baseLayout();
+    dated[0] = {"TMTIPO", FieldType::Date, 8, 0};
+    createTable(floppy / "T_BASE.DBF", dated, true);
+    restore();
+    refusedFor("its field TMTIPO is D 8 where the dictionary has TMTIPO C 1");
+
+    FieldList extra = dictionary::baseLayout();
+    extra.push_back({"TMXTRA", FieldType::Character, 5, 0});
+    createTable(floppy / "T_BASE.DBF", extra, true);
+    restore();
+    refusedFor("it has a field TMXTRA that the dictionary table does not have");
 }
 
 TEST_F(Restore, FloppyTablesWithoutIndexesAreMergedAndADamagedLocalIndexIsMended) {
@@ -222,4 +292,18 @@ TEST_F(Restore, ADictionaryDirectoryTheUserMayNotWriteIsSaidAndStays) {
                                  QString::fromStdString(system.string())))
         << error.toStdString();
     EXPECT_EQ(dictionaryFiles(), before);
+}
+
+TEST_F(Restore, AProgramWhoseTableWasReplacedUnderItGetsAnErrorOnItsNextWrite) {
+    dictionary::writeSampleDictionary(system, false);
+    SecondProgram other(system / "T_PROD.DBF");
+    EXPECT_EQ(other.append(), "appended");
+    // A tool that takes no lock puts another list in its place.
+    fs::copy_file(floppy / "T_PROD.DBF", system / "T_PROD.new");
+    fs::rename(system / "T_PROD.new", system / "T_PROD.DBF");
+    std::string replaced = bytes(system / "T_PROD.DBF");
+    std::string said = other.append();
+    EXPECT_EQ(said.rfind("refused: ", 0), 0u) << said;
+    EXPECT_NE(said.find("replaced"), std::string::npos) << said;
+    EXPECT_EQ(bytes(system / "T_PROD.DBF"), replaced);
 }

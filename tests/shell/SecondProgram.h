@@ -5,11 +5,14 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Another program holding a table open (tests/helpers/hold_table.cpp), as a
-// window of a second dicttool does, until this object goes.
+// window of a second dicttool does, until this object goes; it appends rows
+// when asked.
 class SecondProgram {
 public:
     explicit SecondProgram(const std::filesystem::path& table)
@@ -23,6 +26,17 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         EXPECT_TRUE(std::filesystem::exists(ready_)) << "hold-table did not open " << table;
     }
+    // Has it append a copy of the table's first row; returns what it said:
+    // "appended" or "refused: WHY".
+    std::string append() {
+        std::size_t said = lines().size();
+        std::fputs("append\n", pipe_);
+        std::fflush(pipe_);
+        for (int tries = 0; tries < 1000 && lines().size() == said; ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::vector<std::string> all = lines();
+        return all.size() > said ? all.back() : "no answer";
+    }
     ~SecondProgram() {
         if (pipe_)
             ::pclose(pipe_); // its input ends: it closes the table and exits
@@ -32,6 +46,14 @@ public:
     SecondProgram& operator=(const SecondProgram&) = delete;
 
 private:
+    std::vector<std::string> lines() const {
+        std::ifstream in(ready_);
+        std::vector<std::string> all;
+        for (std::string line; std::getline(in, line);)
+            all.push_back(line);
+        return all;
+    }
+
     std::filesystem::path ready_;
     std::FILE* pipe_ = nullptr;
 };

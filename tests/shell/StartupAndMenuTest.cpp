@@ -5,6 +5,7 @@
 #include "editors/Man_Archivi.h"
 #include "editors/Man_Prodotti.h"
 #include "engine/EngineError.h"
+#include "engine/Tables.h"
 #include "shell/Brevon_Logo.h"
 #include "shell/Menu_Vadem.h"
 #include "shell/Pgm_Logo.h"
@@ -20,9 +21,54 @@
 #include <QToolButton>
 
 #include <fstream>
+#include <thread>
 
 using StartUp = ShellWorkspace;
 using MenuWiring = ShellWorkspace;
+
+namespace {
+
+// Closes a table in the middle of an append batch: the engine drops the
+// batch's row and reports it. Returns the rows the table kept.
+std::uint64_t dropABatch(const std::filesystem::path& file) {
+    {
+        auto table =
+            engine::createTable(file, {{"NAME", engine::FieldType::Character, 10, 0}}, true);
+        table->beginAppendBatch();
+        table->append({engine::Value("dropped")});
+    }
+    return engine::openTable(file)->rowCount();
+}
+
+} // namespace
+
+TEST_F(StartUp, WorkTheEngineDropsIsShownInTheErrorBoxOnTheProgramsThread) {
+    start();
+    EXPECT_EQ(dropABatch(tables / "BATCH.DBF"), 0u);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    const ui::DialogBox& box = boxes.shown().front();
+    EXPECT_EQ(box.caption, ApplicationTitle);
+    EXPECT_EQ(box.icon, ui::BoxIcon::Stop);
+    EXPECT_EQ(box.buttonTexts(), QStringList{"OK"});
+    EXPECT_EQ(box.text, "Table " + QString::fromStdString((tables / "BATCH.DBF").string()) +
+                            " was closed in the middle of a batch; the batch's rows were not "
+                            "stored.")
+        << box.text.toStdString();
+
+    // No box can be shown from another thread, nor once the program has
+    // ended: the report goes to the standard error stream.
+    boxes.clear();
+    testing::internal::CaptureStderr();
+    std::thread([&] { dropABatch(tables / "THREAD.DBF"); }).join();
+    destroyProgram();
+    dropABatch(tables / "ENDED.DBF");
+    std::string stderrText = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(boxes.shown().empty());
+    for (const char* table : {"THREAD.DBF", "ENDED.DBF"})
+        EXPECT_NE(stderrText.find((tables / table).string() + " was closed in the middle"),
+                  std::string::npos)
+            << stderrText;
+}
 
 TEST_F(StartUp, ModuleAndWindowsAreCreatedOnceInOrder) {
     start();

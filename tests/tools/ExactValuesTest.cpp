@@ -97,6 +97,13 @@ TEST_F(ExactValues, DbaseNumbersAtTheirLimitsKeepEveryDigit) {
               "x,12345.67,30000000,9.999999999999999999,-99999999999999.99,0,"
               "99999999999999999999,B,\n");
 
+    // Numbers into text fields: their digits with the source's decimals, no comma.
+    ASSERT_EQ(tool("create " + at("V.DBF") + " 'CODE C 4, AMT C 20, Z C 10'").status, 0);
+    ASSERT_EQ(tool("append " + at("V.DBF") + " " + at("T.DBF")).status, 0);
+    EXPECT_EQ(tool("export " + at("V.DBF")).out, "CODE,AMT,Z\n"
+                                                 "A,999999999999999.99,0.00\n"
+                                                 "B,-99999999999999.99,12345.67\n");
+
     // A query gives the same digits, also beyond 64 bits, and compares numbers in any locale.
     Outcome queried =
         tool("query " + at(".") + " 'SELECT CODE, BIG, NEG, AMT, TINY, F, Z FROM T WHERE Z > 0.5'");

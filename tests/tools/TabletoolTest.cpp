@@ -1,5 +1,6 @@
 #include "../dbase/DbaseTestSupport.h"
 
+#include "engine/NumberText.h"
 #include "engine/Tables.h"
 
 #include <gtest/gtest.h>
@@ -219,8 +220,9 @@ TEST_F(Tabletool, CheckStaysSoundThroughBatchesOfChanges) {
     for (int batch = 0; batch < 3; ++batch) {
         std::string csv = "CODE,AMOUNT,NOTE\n";
         for (int i = 0; i < 80; ++i)
-            csv += "c" + std::to_string((i * 37 + batch) % 61) + "," + std::to_string(i * 3.5) +
-                   "," + (i % 3 ? std::string(static_cast<std::size_t>(i * 9), 'n') : "") + "\n";
+            csv += "c" + std::to_string((i * 37 + batch) % 61) + "," +
+                   engine::formatNumber(i * 3.5, 2) + "," +
+                   (i % 3 ? std::string(static_cast<std::size_t>(i * 9), 'n') : "") + "\n";
         writeBytes(dir / "b.csv", csv);
         ASSERT_EQ(tool("import " + at("B.DBF") + " " + at("b.csv")).status, 0);
         {

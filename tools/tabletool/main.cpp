@@ -6,6 +6,7 @@
 #include "engine/EngineError.h"
 #include "tools/programinfo/ProgramInfo.h"
 
+#include <clocale>
 #include <cstdio>
 #include <exception>
 
@@ -30,6 +31,8 @@ std::string help() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Messages of the system in the user's language; numbers do not depend on it.
+    std::setlocale(LC_ALL, "");
     if (programinfo::answeredHelpOrVersion(argc, argv, "tabletool", help()))
         return 0;
     if (argc < 2) {
