@@ -126,3 +126,8 @@ void TDm_Vadem::Dm_VademCreate() {
 void TDm_Vadem::DbFldCalcFields(engine::TDataSet&) {
     DbFldJMP1->SetAsString(DbFldSUFF->AsString() + DbFldTMNPFM->AsString());
 }
+
+void TDm_Vadem::ResetDictionaryWindows() {
+    for (const auto& reset : DictionaryWindowResets)
+        reset();
+}

@@ -6,6 +6,7 @@
 #include "engine/dataset/Query.h"
 #include "engine/dataset/Table.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,12 @@ public:
     // Every dataset of the program over T_BASE or T_PROD: the restore closes
     // them before it replaces the files. Windows add their own here.
     std::vector<engine::TDataSet*> DictionaryDataSets;
+    // How each window over the dictionary starts again as on its first
+    // showing (its ranges, next numbers and pages). The restore runs them,
+    // through ResetDictionaryWindows, once it has closed DictionaryDataSets:
+    // nothing a window kept of the old dictionary outlives it.
+    std::vector<std::function<void()>> DictionaryWindowResets;
+    void ResetDictionaryWindows();
 
     // The persistent and derived fields of DbFld.
     engine::TField* DbFldTMTIPO;

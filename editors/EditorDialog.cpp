@@ -7,7 +7,7 @@
 namespace editors {
 
 void EditorDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    ui::ToolWindow::showEvent(event);
     // Shown by the program, not uncovered by the window system.
     if (!event->spontaneous())
         ui::showingErrors([this] { FormActivate(); });

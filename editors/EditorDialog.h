@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/ToolWindow.h"
 
 namespace editors {
 
 // A record editor's window: FormActivate runs, through the standard error
 // box, each time the program shows it; FormClose each time it closes.
-class EditorDialog : public QDialog {
+class EditorDialog : public ui::ToolWindow {
 public:
-    using QDialog::QDialog;
+    using ui::ToolWindow::ToolWindow;
 
     virtual void FormActivate() = 0;
     virtual void FormClose() = 0;

@@ -14,6 +14,8 @@
 #include <QShowEvent>
 #include <QTabBar>
 
+#include <algorithm>
+
 TMan_Archivi* Man_Archivi = nullptr;
 
 using engine::dsBrowse;
@@ -77,6 +79,7 @@ TMan_Archivi::TMan_Archivi(QWidget* parent) : editors::EditorDialog(parent) {
     Src_Field.AutoEdit = false;
     Dm_Vadem->DictionaryDataSets.push_back(&Base);
     Dm_Vadem->DictionaryDataSets.push_back(&Field);
+    Dm_Vadem->DictionaryWindowResets.push_back([this] { StartAsFirstShown(); });
 
     Tab_Distinta = new QTabWidget(this);
     Tab_Distinta->setObjectName(QStringLiteral("Tab_Distinta"));
@@ -162,6 +165,16 @@ void TMan_Archivi::FormCreate() {
     Field.SetDatabaseName(Dm_Vadem->DictPath);
 }
 
+void TMan_Archivi::StartAsFirstShown() {
+    NextFieldRow = 0;
+    RememberedFieldType.clear();
+    TypeRemembered = false;
+    DetailReload = true;
+    changingPage_ = true;
+    Tab_Distinta->setCurrentIndex(0);
+    changingPage_ = false;
+}
+
 void TMan_Archivi::FormActivate() {
     if (PrintInProgress)
         return;
@@ -188,8 +201,10 @@ void TMan_Archivi::showChild(QDialog& window) {
 // ---- button actions
 
 void TMan_Archivi::BaseAction(int code) {
-    // A button takes the focus from the box being typed in, which stores it.
-    ui::updateRecord(code < 10 ? Src_Base : Src_Field);
+    // What the boxes show belongs to the row (the delete question names it
+    // as typed); Cancel drops it unstored.
+    if (code != 4 && code != 40)
+        ui::updateRecord(code < 10 ? Src_Base : Src_Field);
     switch (code) {
     case 1:
         Base.Insert();
@@ -346,6 +361,8 @@ void TMan_Archivi::ValidateField() {
 }
 
 void TMan_Archivi::FieldBeforePost() {
+    if (Field.State() == dsInsert)
+        skipTakenFieldRows();
     ValidateField();
     StampBaseDate();
     TypeRemembered = true;
@@ -353,6 +370,29 @@ void TMan_Archivi::FieldBeforePost() {
     RememberedFieldType = FieldTMTFLD->AsString();
     if (Field.State() == dsInsert)
         ++NextFieldRow;
+}
+
+// A number is never given twice: rows of the table stored since its page was
+// loaded (by another window or program) are counted.
+void TMan_Archivi::skipTakenFieldRows() {
+    int highest = highestFieldRow(Field.FieldByName("TMNPFM").AsString());
+    if (NextFieldRow > highest)
+        return;
+    NextFieldRow = highest + 1;
+    Field.FieldByName("TMNRIG").SetAsInteger(NextFieldRow);
+}
+
+int TMan_Archivi::highestFieldRow(const std::string& tableName) {
+    engine::TTable& rows = Dm_Vadem->Field;
+    editors::openOrRefresh(rows);
+    rows.SetKey();
+    rows.FieldByName("TMNPFM").SetAsString(tableName);
+    rows.FieldByName("TMNFLD").SetAsString("");
+    rows.GotoNearest();
+    int highest = 0;
+    for (; !rows.Eof() && rows.FieldByName("TMNPFM").AsString() == tableName; rows.Next())
+        highest = std::max(highest, static_cast<int>(rows.FieldByName("TMNRIG").AsInteger()));
+    return highest;
 }
 
 void TMan_Archivi::StampBaseDate() {

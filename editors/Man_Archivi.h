@@ -60,6 +60,9 @@ public:
     void LoadFieldRows(const std::string& tableName);
     // Deletes every field row of one table.
     void DeleteFieldRows(const std::string& tableName);
+    // Starts again as on the first showing: the "Base - Master" page, the
+    // field page to be loaded, nothing remembered. The restore asks for it.
+    void StartAsFirstShown();
 
     // The page about to be shown, before it is shown.
     void Tab_DistintaChange(int newPage);
@@ -96,6 +99,8 @@ private:
     void showChild(QDialog& window);
     void deleteBaseTable();
     void deleteFieldRow();
+    void skipTakenFieldRows();
+    int highestFieldRow(const std::string& tableName);
     void showPage(int page);
     void tabClicked(int page);
 

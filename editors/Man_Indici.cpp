@@ -189,8 +189,10 @@ void TMan_Indici::FormClose() {
 }
 
 void TMan_Indici::IndexAction(int code) {
-    // A button takes the focus from the box being typed in, which stores it.
-    ui::updateRecord(Src_Index);
+    // What the boxes show belongs to the row (the delete question names it
+    // as typed); Cancel drops it unstored.
+    if (code != 4)
+        ui::updateRecord(Src_Index);
     switch (code) {
     case 1:
         Index.Insert();

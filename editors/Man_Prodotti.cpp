@@ -163,8 +163,10 @@ void TMan_Prodotti::FormClose() {
 }
 
 void TMan_Prodotti::ProdAction(int code) {
-    // A button takes the focus from the box being typed in, which stores it.
-    ui::updateRecord(Src_Prod);
+    // What the boxes show belongs to the row (the delete question names it
+    // as typed); Cancel drops it unstored.
+    if (code != 4)
+        ui::updateRecord(Src_Prod);
     switch (code) {
     case 1:
         Prod.Insert();

@@ -16,10 +16,16 @@ void setDroppedWorkHandler(DroppedWorkHandler h) {
 }
 
 void reportDroppedWork(const EngineError& error) noexcept {
-    std::lock_guard lock(mutex);
     try {
-        if (handler) {
-            handler(error);
+        // The handler runs on a copy, outside the lock: it may show a modal box
+        // during which another batch is dropped and reported.
+        DroppedWorkHandler current;
+        {
+            std::lock_guard lock(mutex);
+            current = handler;
+        }
+        if (current) {
+            current(error);
             return;
         }
     } catch (...) {

@@ -1,5 +1,5 @@
 #include "envtool/Man_Ambienti.h"
-#include "tools/programinfo/ProgramInfo.h"
+#include "programinfo/ProgramInfo.h"
 
 #include <QApplication>
 

@@ -290,6 +290,7 @@ void restoreBaseTables(TDm_Vadem& module) {
     // The files are replaced under the datasets: they read them afresh.
     for (engine::TDataSet* dataSet : module.DictionaryDataSets)
         dataSet->Close();
+    module.ResetDictionaryWindows();
     // No other program may have the dictionary open while it is replaced.
     auto baseHeld = holdLocal(local, "T_BASE.DBF");
     auto prodHeld = holdLocal(local, "T_PROD.DBF");

@@ -36,6 +36,12 @@ void drawPicture(QPainter& p, int which, bool enabled) {
         p.drawLine(4, 11, 9, 17);
         p.drawLine(9, 17, 19, 4);
         break;
+    case 5: // an open door: close
+        p.setBrush(colour(QColor(128, 64, 0)));
+        p.drawRect(5, 2, 12, 18);
+        p.setBrush(colour(QColor(255, 255, 0)));
+        p.drawPolygon(QPolygonF({QPointF(5, 2), QPointF(12, 5), QPointF(12, 22), QPointF(5, 20)}));
+        break;
     default: // a gear-like wheel: the function screen
         p.setBrush(colour(QColor(128, 0, 0)));
         p.drawEllipse(QPointF(11, 11), 8, 8);

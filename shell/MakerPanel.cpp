@@ -38,7 +38,8 @@ MakerPanel::MakerPanel(QWidget* parent) : QFrame(parent) {
     layout->addWidget(name);
     addLine(layout, this, "LabPersone", QStringLiteral("A. Brevi, L. Onofri"));
     addLine(layout, this, "LabIndirizzo", QStringLiteral("Via dei Mille 12, 40121 Bologna"));
-    addLine(layout, this, "LabTelefono", QStringLiteral("Tel. 051 555 0142 - Fax 051 555 0143"));
+    addLine(layout, this, "LabTelefono", QStringLiteral("Tel. 051 555 0142"));
+    addLine(layout, this, "LabFax", QStringLiteral("Fax 051 555 0143"));
     addLine(layout, this, "LabNazione", QStringLiteral("Italy"));
     addLine(layout, this, "LabEmail", QStringLiteral("schedax@brevon.example"));
     layout->addStretch();

@@ -13,7 +13,6 @@
 
 #include <QFrame>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QToolButton>
 
 TMenu_Vadem* Menu_Vadem = nullptr;
@@ -44,12 +43,9 @@ TMenu_Vadem::TMenu_Vadem(QWidget* parent)
     connect(Btn04, &QToolButton::clicked, this, &TMenu_Vadem::Btn04Click);
     connect(Btn03, &QToolButton::clicked, this, &TMenu_Vadem::Btn03Click);
 
-    BtnClose = new QPushButton(QStringLiteral("Cl&ose"), Panel1);
-    BtnClose->setObjectName(QStringLiteral("BtnClose"));
-    BtnClose->setGeometry(525, 5, 100, 50);
-    BtnClose->setFocusPolicy(Qt::NoFocus);
-    BtnClose->setFont(Btn01->font());
-    connect(BtnClose, &QPushButton::clicked, this, &QWidget::close);
+    // Not a speed button, but drawn as one: its picture above the caption.
+    BtnClose = speedButton("BtnClose", QStringLiteral("Cl&ose"), 525, 5);
+    connect(BtnClose, &QToolButton::clicked, this, &QWidget::close);
 
     buildMenu();
     // Fixed single border: the client area keeps its size.

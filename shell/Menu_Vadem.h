@@ -5,7 +5,6 @@
 class QAction;
 class QFrame;
 class QMenu;
-class QPushButton;
 class QToolButton;
 
 // The main menu: six buttons on a teal panel and the menu bar Main_anabas.
@@ -24,7 +23,7 @@ public:
     QToolButton* Btn02;
     QToolButton* Btn04;
     QToolButton* Btn03;
-    QPushButton* BtnClose;
+    QToolButton* BtnClose;
 
     QMenu* Restore1;
     QAction* RestoreBaseTables1;

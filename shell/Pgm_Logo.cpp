@@ -31,7 +31,7 @@ QFrame* titledValue(QWidget* parent, const QString& caption, QLabel*& value, con
 } // namespace
 
 TPgm_Logo::TPgm_Logo(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : ui::ToolWindow(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("Pgm_Logo"));
     setWindowTitle(QStringLiteral("Informazioni aggiuntive"));
     setFixedSize(602, 251);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/ToolWindow.h"
 
 class QLabel;
 class QToolButton;
 
 // The About box: the program's title and version over the logo and the
-// maker's panel; "Good Work !!!" closes it.
-class TPgm_Logo : public QDialog {
+// maker's panel; "Good Work !!!" closes it (Escape does not).
+class TPgm_Logo : public ui::ToolWindow {
     Q_OBJECT
 public:
     explicit TPgm_Logo(QWidget* parent = nullptr);

@@ -1,6 +1,6 @@
 #include "shell/ReportCommand.h"
 #include "shell/Startup.h"
-#include "tools/programinfo/ProgramInfo.h"
+#include "programinfo/ProgramInfo.h"
 
 namespace {
 

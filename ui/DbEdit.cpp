@@ -1,7 +1,6 @@
 #include "ui/DbEdit.h"
 
 #include "engine/EngineError.h"
-#include "ui/Dialogs.h"
 #include "ui/FieldText.h"
 
 #include <QKeyEvent>
@@ -11,14 +10,15 @@ namespace ui {
 DbEdit::DbEdit(QWidget* parent) : QLineEdit(parent) {
     setReadOnly(true);
     connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (upperCase_ && text != text.toUpper()) {
+        engine::TField* f = field();
+        QString upper = upperCase_ && f ? ui::upperCase(*f, text) : text;
+        if (upper != text) { // as long as the text: the caret stays
             int at = cursorPosition();
-            setText(text.toUpper());
+            setText(upper);
             setCursorPosition(at);
         }
         typed_ = true;
     });
-    connect(this, &QLineEdit::returnPressed, this, [this] { commitShowingError(); });
     binding_.link.onState = [this](engine::TDataSource&) { showField(); };
     binding_.link.onData = [this](engine::TDataSource&, engine::TField* changed) {
         if (!changed || changed == field())
@@ -58,23 +58,18 @@ void DbEdit::commit() {
     engine::TField* f = field();
     if (!typed_ || !f || !binding_.editing())
         return;
-    QString value = upperCase_ ? text().toUpper() : text();
+    QString value = upperCase_ ? ui::upperCase(*f, text()) : text();
     storeText(*f, value, inputMask());
     typed_ = false;
 }
 
-void DbEdit::commitShowingError() {
-    try {
-        commit();
-    } catch (const std::exception& error) {
-        selectAll();
-        dialogs().error(QString::fromStdString(error.what()));
-    }
-}
-
 void DbEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    commitShowingError();
+    try {
+        commit();
+    } catch (const engine::EngineError&) {
+        // Shown when the row is stored; the focus may be on its way to Cancel.
+    }
 }
 
 void DbEdit::keyPressEvent(QKeyEvent* event) {

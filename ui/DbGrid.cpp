@@ -15,8 +15,11 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setMinimumWidth(14);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (!following_ && current.isValid())
-                    model_.moveTo(current.row());
+                if (following_ || !current.isValid())
+                    return;
+                model_.moveTo(current.row());
+                if (model_.currentRow() != current.row()) // the move was refused
+                    showCurrent(model_.currentRow());
             });
     connect(&model_, &DbGridModel::currentRowChanged, this, &DbGrid::showCurrent);
     connect(&model_, &QAbstractItemModel::modelReset, this, [this] {
@@ -41,6 +44,10 @@ void DbGrid::applyWidths() {
             setColumnWidth(static_cast<int>(i), columns[i].width);
 }
 
+void DbGrid::setSelection(const QRect&, QItemSelectionModel::SelectionFlags) {
+    showCurrent(model_.currentRow());
+}
+
 void DbGrid::showCurrent(int row) {
     following_ = true;
     if (row >= 0) {
@@ -49,7 +56,7 @@ void DbGrid::showCurrent(int row) {
                                                   QItemSelectionModel::Rows);
         scrollTo(at);
     } else {
-        selectionModel()->clearSelection();
+        selectionModel()->setCurrentIndex({}, QItemSelectionModel::Clear);
     }
     following_ = false;
 }

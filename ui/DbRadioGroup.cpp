@@ -9,7 +9,7 @@ namespace ui {
 DbRadioGroup::DbRadioGroup(QWidget* parent) : QGroupBox(parent) {
     new QVBoxLayout(this);
     group_.setExclusive(false); // so that no item may be checked
-    connect(&group_, &QButtonGroup::idClicked, this, &DbRadioGroup::choose);
+    connect(&group_, &QButtonGroup::idToggled, this, &DbRadioGroup::toggled);
     binding_.link.onState = [this](engine::TDataSource&) { showField(); };
     binding_.link.onData = [this](engine::TDataSource&, engine::TField* changed) {
         if (!changed || changed == binding_.field())
@@ -51,8 +51,21 @@ void DbRadioGroup::bind(engine::TDataSource* source, const std::string& fieldNam
 void DbRadioGroup::showField() {
     engine::TField* f = binding_.field();
     int checked = f ? values_.indexOf(QString::fromStdString(f->AsString())) : -1;
+    showing_ = true;
     for (QAbstractButton* button : group_.buttons())
         button->setChecked(group_.id(button) == checked);
+    showing_ = false;
+}
+
+// The group is not exclusive (so that no item may be checked): every toggle
+// of the user's is answered by showing the field again.
+void DbRadioGroup::toggled(int index, bool checked) {
+    if (showing_)
+        return;
+    if (checked)
+        choose(index);
+    else
+        showField();
 }
 
 void DbRadioGroup::choose(int index) {

@@ -12,7 +12,9 @@ namespace ui {
 // A framed group of radio items bound to a field: the item whose value equals
 // the field's text is checked (none for any other text). Choosing an item
 // stores its value, and only while the dataset is inserting or editing;
-// otherwise the choice springs back.
+// otherwise the choice springs back. However an item is toggled (mouse,
+// keyboard, or an assistive tool through the accessibility interface), one
+// item at most shows as checked, the one of the field's value.
 class DbRadioGroup : public QGroupBox {
     Q_OBJECT
 public:
@@ -27,10 +29,12 @@ public:
 private:
     void showField();
     void choose(int index);
+    void toggled(int index, bool checked);
 
     FieldBinding binding_;
     QButtonGroup group_;
     QStringList values_;
+    bool showing_ = false;
 };
 
 } // namespace ui

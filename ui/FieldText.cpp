@@ -1,6 +1,13 @@
 #include "ui/FieldText.h"
 
+#include "engine/Codepage.h"
+#include "engine/EngineError.h"
+#include "engine/dataset/Table.h"
+#include "engine/dbase/DbaseDetails.h"
+
 #include <QStringList>
+
+#include <optional>
 
 namespace ui {
 
@@ -33,6 +40,45 @@ QString inputMaskOf(const std::string& editMask) {
     QString blank =
         parts.size() > 2 && !parts[2].isEmpty() ? parts[2].left(1) : QStringLiteral(" ");
     return pattern + ';' + blank;
+}
+
+namespace {
+
+std::optional<engine::Codepage> codepageOf(const engine::TField& field) {
+    auto* table = dynamic_cast<const engine::TTable*>(&field.DataSet());
+    auto* dbase =
+        table ? dynamic_cast<const engine::dbase::DbaseDetails*>(table->tableFile()) : nullptr;
+    if (!dbase)
+        return std::nullopt;
+    try {
+        return engine::Codepage(dbase->codepage());
+    } catch (const engine::EngineError&) {
+        return std::nullopt;
+    }
+}
+
+bool holds(const engine::Codepage& page, QChar c) {
+    try {
+        page.fromUtf8(QString(c).toStdString(), {});
+        return true;
+    } catch (const engine::EngineError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+QString upperCase(const engine::TField& field, const QString& text) {
+    std::optional<engine::Codepage> page = codepageOf(field);
+    QString upper = text;
+    for (QChar& c : upper) {
+        // One character for one: a letter whose capital is two ("ß") has no
+        // single capital and stays.
+        QChar capital = c.toUpper();
+        if (capital != c && (page ? holds(*page, capital) : capital.unicode() < 0x80))
+            c = capital;
+    }
+    return upper;
 }
 
 void storeText(engine::TField& field, const QString& text, const QString& inputMask) {

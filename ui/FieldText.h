@@ -18,6 +18,12 @@ QString formatDate(engine::Date date, const QString& format);
 // "99/99/0000;_"): the leading "!" and the keep-literals section dropped.
 QString inputMaskOf(const std::string& editMask);
 
+// The text with its letters in capitals where the code page of the field's
+// table holds the capital as one character; other letters stay as typed
+// ("straße" gives "STRAßE"). Without a known code page only ASCII letters
+// change.
+QString upperCase(const engine::TField& field, const QString& text);
+
 // Stores a control's text into the field. A masked text with nothing typed
 // empties the field. A value the field cannot hold raises the engine's error
 // and stores nothing.

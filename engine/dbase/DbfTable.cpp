@@ -326,7 +326,9 @@ std::optional<std::uint64_t> DbfTable::appendPlanned(TableFile& other, const App
         } else if (from >= 0 && blob_[i]) {
             memos.push_back(i);
         } else if (from >= 0) {
-            Run run{source->header_.offsets[from], header_.offsets[i], header_.fields[i].length};
+            Run run{static_cast<std::size_t>(source->header_.offsets[from]),
+                    static_cast<std::size_t>(header_.offsets[i]),
+                    static_cast<std::size_t>(header_.fields[i].length)};
             if (!runs.empty() && runs.back().from + runs.back().length == run.from &&
                 runs.back().to + runs.back().length == run.to)
                 runs.back().length += run.length;

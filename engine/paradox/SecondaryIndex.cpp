@@ -143,11 +143,12 @@ BlockFile& SecondaryIndex::file(bool writable) {
     return *x_;
 }
 
-void SecondaryIndex::rebuild(std::vector<std::string> entries, const DataHeader& table) {
+void SecondaryIndex::rebuild(std::vector<std::string> entries, const DataHeader& table,
+                             BesideFiles& files) {
     header_ = xHeader(table);
-    x_.reset();
+    x_.reset(); // opened again by its own name once the new file is in place
     treeCache_.clear();
-    BlockFile f = BlockFile::create(xPath_, buildDataHeader(header_));
+    BlockFile f = BlockFile::create(files.beside(xPath_), buildDataHeader(header_));
     f.attach(rule());
     std::vector<std::string> keys(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
@@ -161,9 +162,8 @@ void SecondaryIndex::rebuild(std::vector<std::string> entries, const DataHeader&
     for (std::size_t i : order)
         run += entries[i];
     f.appendRun(run.data(), entries.size());
-    x_.emplace(std::move(f));
-    writable_ = true;
-    flush();
+    f.writeHeader();
+    writeIndexTree(files.beside(yPath_), treeHeader(), f, treeCache_);
 }
 
 void SecondaryIndex::insert(const char* rec, std::uint16_t block) {
@@ -177,9 +177,7 @@ void SecondaryIndex::remove(const char* rec) {
         f.remove(at);
 }
 
-void SecondaryIndex::flush() {
-    BlockFile& f = file(true);
-    f.writeHeader();
+TreeHeader SecondaryIndex::treeHeader() const {
     TreeHeader t;
     for (int i = 0; i < header_.keyFields; ++i) {
         const PxField& field = header_.fields[static_cast<std::size_t>(i)];
@@ -190,7 +188,13 @@ void SecondaryIndex::flush() {
     t.version = header_.version;
     t.sortOrder = header_.sortOrder;
     t.tableName = yPath_.filename().string();
-    writeIndexTree(yPath_, t, f, treeCache_);
+    return t;
+}
+
+void SecondaryIndex::flush() {
+    BlockFile& f = file(true);
+    f.writeHeader();
+    writeIndexTree(yPath_, treeHeader(), f, treeCache_);
 }
 
 std::vector<std::string> SecondaryIndex::check(const std::string& label) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/TableFile.h"
+#include "engine/paradox/BesideFiles.h"
 #include "engine/paradox/BlockFile.h"
 #include "engine/paradox/Header.h"
 #include "engine/paradox/IndexTree.h"
@@ -40,8 +41,9 @@ public:
 
     // The X file, read on first use; throws EngineError(IndexCorrupt) when damaged.
     BlockFile& file(bool writable);
-    // Writes the X file (and Y tree) anew from these table records.
-    void rebuild(std::vector<std::string> entries, const DataHeader& table);
+    // Writes the X file and Y tree anew from these index entries, beside the
+    // old ones; they take the old ones' place when `files` replaces them.
+    void rebuild(std::vector<std::string> entries, const DataHeader& table, BesideFiles& files);
     void insert(const char* tableRecord, std::uint16_t block);
     void remove(const char* tableRecord);
     // Writes the X header counts and the Y tree after changes.
@@ -51,6 +53,7 @@ public:
 private:
     DataHeader xHeader(const DataHeader& table) const;
     BlockFile::KeyRule rule() const;
+    TreeHeader treeHeader() const;
 
     IndexInfo info_;
     std::filesystem::path xPath_, yPath_;

@@ -5,6 +5,7 @@
 #include "engine/FileNames.h"
 #include "engine/NumberText.h"
 #include "engine/Text.h"
+#include "engine/paradox/BesideFiles.h"
 #include "engine/paradox/IndexTree.h"
 
 #include <algorithm>
@@ -33,6 +34,15 @@ int secondaryNumber(const std::string& ext) {
     if (e.size() == 4 && e[1] == 'X' && isHexDigit(e[2]) && isHexDigit(e[3]))
         return std::stoi(e.substr(2), nullptr, 16);
     return -1;
+}
+
+// The table's index files: .PX, .Xnn/.Ynn, .XGn/.YGn.
+bool isIndexExtension(std::string ext) {
+    if (equalsIgnoreCase(ext, ".PX"))
+        return true;
+    if (ext.size() == 4 && (ext[1] == 'Y' || ext[1] == 'y'))
+        ext[1] = 'X';
+    return secondaryNumber(ext) >= 0;
 }
 
 std::string hex(int value, int digits) {
@@ -435,38 +445,45 @@ void Table::endBatch() {
             std::memcpy(run.data() + i * recordSize, pending_.at(order[i]), recordSize);
         pending_.clear();
         db_->appendRun(run.data(), order.size());
-        rebuildSecondaries(); // unkeyed tables have none
-    } else {
-        for (std::size_t i : order) {
-            Slot at = db_->insert(pending_.at(i));
-            for (auto& s : secondaries_)
-                s->insert(pending_.at(i), at.block);
-        }
-        pending_.clear();
+        rebuildIndexes(); // whole, as a reindex writes them
+        return;
     }
+    for (std::size_t i : order) {
+        Slot at = db_->insert(pending_.at(i));
+        for (auto& s : secondaries_)
+            s->insert(pending_.at(i), at.block);
+    }
+    pending_.clear();
     flush();
 }
 
 void Table::flush() {
+    writeDataHeader();
+    if (keyed())
+        writeIndexTree(pxPath_, pxHeader(), *db_, pxCache_);
+    for (auto& s : secondaries_)
+        s->flush();
+    ++changes_;
+}
+
+void Table::writeDataHeader() {
     char* h = db_->header().data();
     putU16(h + hdr::WriteCounter, static_cast<std::uint16_t>(getU16(h + hdr::WriteCounter) + 1));
     putU32(h + hdr::AutoInc, header_.autoInc);
     db_->writeHeader();
-    if (keyed()) {
-        TreeHeader t;
-        for (int i = 0; i < header_.keyFields; ++i) {
-            const PxField& f = header_.fields[static_cast<std::size_t>(i)];
-            t.keyFields.emplace_back(f.code, f.sizeByte);
-        }
-        t.keyLength = db_->keyLength();
-        t.version = header_.version;
-        t.sortOrder = header_.sortOrder;
-        t.tableName = pxPath_.filename().string();
-        writeIndexTree(pxPath_, t, *db_, pxCache_);
+}
+
+TreeHeader Table::pxHeader() const {
+    TreeHeader t;
+    for (int i = 0; i < header_.keyFields; ++i) {
+        const PxField& f = header_.fields[static_cast<std::size_t>(i)];
+        t.keyFields.emplace_back(f.code, f.sizeByte);
     }
-    for (auto& s : secondaries_)
-        s->flush();
-    ++changes_;
+    t.keyLength = db_->keyLength();
+    t.version = header_.version;
+    t.sortOrder = header_.sortOrder;
+    t.tableName = pxPath_.filename().string();
+    return t;
 }
 
 void Table::refresh() {
@@ -543,6 +560,7 @@ std::vector<int> Table::parseFieldList(const std::string& expression) const {
 }
 
 void Table::addIndex(const IndexDef& def) {
+    removeBuildLeftovers();
     if (def.descending || !def.forCondition.empty())
         throw EngineError(code::NotSupported,
                           label_ + ": Paradox indexes here are ascending and cover every row");
@@ -601,8 +619,7 @@ void Table::addIndex(const IndexDef& def) {
         for (std::size_t i = 0; i < kept.size(); ++i)
             secondaries_.push_back(std::make_unique<SecondaryIndex>(
                 header_, kept[i], files[i].first, files[i].second, *fold_));
-        rebuildSecondaries();
-        flush();
+        rebuildIndexes();
         return;
     }
     if (!keyed())
@@ -647,9 +664,12 @@ void Table::addIndex(const IndexDef& def) {
     yExt[0] = 'Y';
     fs::path y = companionFile(path_, "." + yExt);
     auto index = std::make_unique<SecondaryIndex>(header_, info, x, y, *fold_);
-    index->rebuild(indexEntries(*index), header_);
+    BesideFiles built;
+    index->rebuild(indexEntries(*index), header_, built);
+    built.replaceAll();
     secondaries_.push_back(std::move(index));
-    flush();
+    writeDataHeader(); // other programs see the new index at their next read
+    ++changes_;
 }
 
 std::vector<std::string> Table::indexEntries(SecondaryIndex& index) {
@@ -663,15 +683,29 @@ std::vector<std::string> Table::indexEntries(SecondaryIndex& index) {
     return entries;
 }
 
-void Table::rebuildSecondaries() {
+void Table::rebuildIndexes() {
+    BesideFiles built;
+    if (keyed()) {
+        pxCache_.clear(); // written whole, whatever the file holds now
+        writeIndexTree(built.beside(pxPath_), pxHeader(), *db_, pxCache_);
+    }
     for (auto& s : secondaries_)
-        s->rebuild(indexEntries(*s), header_);
+        s->rebuild(indexEntries(*s), header_, built);
+    built.replaceAll();
+    writeDataHeader(); // other programs read the new files at their next read
+    ++changes_;
+}
+
+void Table::removeBuildLeftovers() {
+    BesideFiles::removeLeftovers(path_.parent_path(), [&](const fs::path& file) {
+        return equalsIgnoreCase(file.stem().string(), path_.stem().string()) &&
+               isIndexExtension(file.extension().string());
+    });
 }
 
 void Table::reindex() {
-    pxCache_.clear(); // written whole, whatever the file holds now
-    rebuildSecondaries();
-    flush();
+    removeBuildLeftovers();
+    rebuildIndexes();
 }
 
 std::vector<std::string> Table::check() {

@@ -68,8 +68,13 @@ private:
     void requireUnique(const char* bytes);
     std::vector<int> parseFieldList(const std::string& expression) const;
     std::vector<std::string> indexEntries(SecondaryIndex& index);
-    void rebuildSecondaries();
+    // Writes the .PX and every secondary index anew beside the old files,
+    // and puts them in place once all are complete.
+    void rebuildIndexes();
+    void removeBuildLeftovers();
     void flush();
+    void writeDataHeader();
+    TreeHeader pxHeader() const;
     BlobFile& blobs();
 
     std::filesystem::path path_;

@@ -3,10 +3,10 @@
 #include "engine/Tables.h"
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/wait.h>
 
 using namespace engine;
@@ -17,14 +17,10 @@ namespace {
 class BatchMoves : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() / ("batchmove-" + std::to_string(rd()));
-        fs::create_directories(dir);
         db.DatabaseName = "Create";
         db.AliasName = dir.string();
         db.Open();
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     void create(const std::string& name, std::vector<FieldDescriptor> fields) {
         db.CreateTable({name, "DBASE", fields}, true);
@@ -36,7 +32,8 @@ protected:
         t.Exclusive = true;
     }
 
-    fs::path dir;
+    support::TempDir temp{"batchmove"};
+    fs::path dir = temp.path();
     TDatabase db;
 };
 

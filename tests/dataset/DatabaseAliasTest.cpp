@@ -2,18 +2,18 @@
 #include "engine/config/Engine.h"
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <random>
 
 using namespace engine;
 namespace fs = std::filesystem;
 
 // A connection through the alias "DBZET" of a private engine configuration.
 TEST(DatabaseAlias, ConnectsThroughTheAliasAndFailsClearlyWithoutIt) {
-    std::random_device rd;
-    fs::path dir = fs::temp_directory_path() / ("alias-test-" + std::to_string(rd()));
+    support::TempDir temp("alias-test");
+    const fs::path& dir = temp.path();
     fs::create_directories(dir / "tables");
     setenv("SCHEDAX_ENGINE_CONFIG", (dir / "engine.conf").c_str(), 1);
 
@@ -47,14 +47,13 @@ TEST(DatabaseAlias, ConnectsThroughTheAliasAndFailsClearlyWithoutIt) {
     EXPECT_TRUE(fs::exists(dir / "tables" / "ITEMS.DBF"));
 
     unsetenv("SCHEDAX_ENGINE_CONFIG");
-    fs::remove_all(dir);
 }
 
 // A table name is a name, not a path: every way in refuses one that leaves
 // the alias directory, quoting it, and no file appears beside the directory.
 TEST(DatabaseAlias, TableNamesNeverReachOutsideTheDirectory) {
-    std::random_device rd;
-    fs::path dir = fs::temp_directory_path() / ("alias-names-" + std::to_string(rd()));
+    support::TempDir temp("alias-names");
+    const fs::path& dir = temp.path();
     fs::create_directories(dir / "tables");
     setenv("SCHEDAX_ENGINE_CONFIG", (dir / "engine.conf").c_str(), 1);
     {
@@ -103,5 +102,4 @@ TEST(DatabaseAlias, TableNamesNeverReachOutsideTheDirectory) {
         EXPECT_TRUE(fs::exists(dir / "tables" / "INSIDE.DBF"));
     }
     unsetenv("SCHEDAX_ENGINE_CONFIG");
-    fs::remove_all(dir);
 }

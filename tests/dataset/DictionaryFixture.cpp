@@ -2,21 +2,11 @@
 
 #include "dictionary/Layouts.h"
 
-#include <random>
-
 using namespace engine;
 
 void DictionaryFixture::SetUp() {
-    std::random_device rd;
-    dir = std::filesystem::temp_directory_path() / ("dataset-test-" + std::to_string(rd()));
-    std::filesystem::create_directories(dir);
     dictionary::createDictionary(dir);
     tbase = dir / "T_BASE.DBF";
-}
-
-void DictionaryFixture::TearDown() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "engine/Tables.h"
 #include "engine/dataset/Table.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 class DictionaryFixture : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // Adds a base-table row ("A") and returns nothing; fields as named.
     void addBase(const std::string& table, const std::string& app, const std::string& desc);
@@ -23,6 +23,7 @@ protected:
     // Opens a dataset on T_BASE with a filter and index, as the programs do.
     void openBase(engine::TTable& table, const std::string& filter, const std::string& index);
 
-    std::filesystem::path dir;
+    support::TempDir temp{"dataset-test"};
+    std::filesystem::path dir = temp.path();
     std::filesystem::path tbase;
 };

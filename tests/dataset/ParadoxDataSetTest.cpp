@@ -3,9 +3,9 @@
 #include "engine/dataset/BatchMove.h"
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <random>
 
 using namespace engine;
 namespace fs = std::filesystem;
@@ -15,9 +15,6 @@ namespace {
 class ParadoxDataSets : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() / ("pdx-dataset-" + std::to_string(rd()));
-        fs::create_directories(dir);
         db.AliasName = dir.string();
         db.Open();
         db.CreateTable({"CODES",
@@ -33,10 +30,7 @@ protected:
         table.AddIndex("", "CODE", ixPrimary);
         table.AddIndex("BYNAME", "NAME", ixCaseInsensitive);
     }
-    void TearDown() override {
-        table.Close();
-        fs::remove_all(dir);
-    }
+    void TearDown() override { table.Close(); }
 
     void add(const std::string& code, const std::string& name) {
         table.Insert();
@@ -52,7 +46,8 @@ protected:
         return out;
     }
 
-    fs::path dir;
+    support::TempDir temp{"pdx-dataset"};
+    fs::path dir = temp.path();
     TDatabase db;
     TTable table;
 };

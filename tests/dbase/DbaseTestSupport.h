@@ -1,7 +1,9 @@
 #pragma once
 
-// Small helpers for tests over real files: a temporary directory, whole-file
-// reads and writes, and running the independent readers and our own tools.
+// Running the independent readers and our own tools over real files.
+
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,35 +16,9 @@
 
 namespace dbase_test {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "schedax-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using support::readBytes;
+using support::TempDir;
+using support::writeBytes;
 
 struct Outcome {
     int status = -1;

@@ -1,4 +1,4 @@
-#include "TempWorkspace.h"
+#include "support/Workspace.h"
 
 #include "dictionary/DemoWorkspace.h"
 #include "dictionary/Dm_Vadem.h"
@@ -38,7 +38,7 @@ std::string perl(const std::string& code) {
 } // namespace
 
 TEST(NewDictionary, LayoutsAndTagsAsOtherReadersSeeThem) {
-    TempWorkspace ws;
+    support::Workspace ws;
     dictionary::createDictionary(ws.system);
 
     std::string fields = python("import dbfread\n"
@@ -69,7 +69,7 @@ TEST(NewDictionary, LayoutsAndTagsAsOtherReadersSeeThem) {
 }
 
 TEST(NewDictionary, TagOrdersServeTheEditorsLookups) {
-    TempWorkspace ws;
+    support::Workspace ws;
     dictionary::writeSampleDictionary(ws.system, false);
     engine::TTable base;
     base.SetDatabaseName(ws.system.string());
@@ -103,7 +103,7 @@ TEST(NewDictionary, TagOrdersServeTheEditorsLookups) {
 }
 
 TEST(DataModule, SettingsDictionaryPathAndConnection) {
-    TempWorkspace ws;
+    support::Workspace ws;
     setenv("SCHEDAX_SYSTEM_DIR", (ws.system.string() + "/").c_str(), 1);
     TDm_Vadem module;
     EXPECT_EQ(module.DictPath, ws.system.string());
@@ -132,7 +132,7 @@ TEST(DataModule, SettingsDictionaryPathAndConnection) {
 }
 
 TEST(DataModule, MissingAliasStopsTheModule) {
-    TempWorkspace ws;
+    support::Workspace ws;
     ws.writeConfig(false);
     try {
         TDm_Vadem module;
@@ -144,7 +144,7 @@ TEST(DataModule, MissingAliasStopsTheModule) {
 }
 
 TEST(DataModule, ListingKeyJoinsApplicationAndTableName) {
-    TempWorkspace ws;
+    support::Workspace ws;
     dictionary::createDictionary(ws.system);
     {
         engine::TTable base;
@@ -182,12 +182,12 @@ TEST(DataModule, ListingKeyJoinsApplicationAndTableName) {
 }
 
 TEST(DemoWorkspace, HoldsWhatTheToolsNeed) {
-    TempWorkspace ws;
-    dictionary::makeDemoWorkspace(ws.root);
+    support::Workspace ws;
+    dictionary::makeDemoWorkspace(ws.root.path());
     std::string summary =
         python("import dbfread\n"
                "root = \"" +
-               ws.root.string() +
+               ws.root.path().string() +
                "\"\n"
                "for d in (\"system\", \"floppy\"):\n"
                "  rows = list(dbfread.DBF(root + \"/\" + d + \"/T_BASE.DBF\"))\n"

@@ -5,12 +5,17 @@
 #include "editors/Ric_Gen.h"
 #include "operations/Crt_Archivi.h"
 #include "reports/QRP_Archivi.h"
+#include "shell/Menu_Vadem.h"
 #include "shell/Startup.h"
+#include "ui/DbGrid.h"
 #include "ui/DbRadioGroup.h"
 
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+
+#include <map>
+#include <set>
 
 using engine::Date;
 using engine::dsBrowse;
@@ -491,4 +496,65 @@ TEST_F(BaseEditor, ClosingCancelsTheBaseRowAndLeavesAFieldRowPending) {
     window().close();
     EXPECT_EQ(window().Base.State(), dsBrowse);
     EXPECT_EQ(rows("A").size(), 1u);
+}
+
+// The restore replaces the dictionary under the window: it starts again as
+// on its first showing, and a new field row takes the next free number.
+TEST_F(BaseEditor, StartsAgainAfterARestore) {
+    addBaseTable("ARTICOLI", "Articles");
+    for (int n = 1; n <= 4; ++n)
+        addField("ARTICOLI", n, "ART" + std::to_string(n), "Article field");
+    addBaseTable("CAUSALI", "Reasons");
+    for (int n = 1; n <= 3; ++n)
+        addField("CAUSALI", n, "CAU" + std::to_string(n), "Reason field");
+    for (const char* file : {"T_BASE.DBF", "T_BASE.MDX", "T_PROD.DBF", "T_PROD.MDX"})
+        std::filesystem::copy_file(system / file, workspace->floppy / file);
+
+    open(window());
+    goToTable("CAUSALI");
+    clickTab(1);
+    ASSERT_EQ(page(), 1);
+    click(window(), "BtnUscita");
+    boxes.answer(ui::Answer::Yes);
+    Menu_Vadem->RestoreBaseTables1->trigger();
+    ASSERT_EQ(boxes.texts(), QStringList{"Restore Base-Tables."});
+
+    open(window());
+    EXPECT_EQ(page(), 0);
+    std::string table = window().Base.FieldByName("TMNPFM").AsString();
+    clickTab(1);
+    auto& grid = control<ui::DbGrid>(window(), "DbDbaGrid")->gridModel();
+    while (grid.canFetchMore({}))
+        grid.fetchMore({});
+    int count = static_cast<int>(rows("B", table).size());
+    EXPECT_EQ(grid.rowCount(), count) << table;
+    click(window(), "BtnInsert1");
+    EXPECT_EQ(text(window(), "EditTDNRIG"), QString::number(count + 1));
+    fillField("ADDED", "Added after the restore");
+    click(window(), "BtnInsert1");
+    click(window(), "BtnCancel1");
+    EXPECT_EQ(boxes.shown().size(), 1u) << lastBox().toStdString();
+    std::set<int> numbers;
+    for (const Row& row : rows("B", table))
+        EXPECT_TRUE(numbers.insert(row.number).second) << table << " field " << row.number;
+    EXPECT_EQ(numbers.size(), static_cast<std::size_t>(count + 1));
+}
+
+TEST_F(BaseEditor, FieldRowsStoredMeanwhileAreNotNumberedAgain) {
+    addBaseTable("CAUSALI", "Reasons");
+    addField("CAUSALI", 1, "CODE", "Code");
+    addField("CAUSALI", 2, "NAME", "Name");
+    open(window());
+    clickTab(1);
+    addField("CAUSALI", 3, "KIND", "Stored by another program");
+    click(window(), "BtnInsert1");
+    fillField("ADDED", "Added here");
+    click(window(), "BtnInsert1");
+    click(window(), "BtnCancel1");
+    EXPECT_TRUE(boxes.shown().empty()) << lastBox().toStdString();
+    std::map<std::string, int> numbers;
+    for (const Row& row : rows("B", "CAUSALI"))
+        numbers[row.name] = row.number;
+    EXPECT_EQ(numbers,
+              (std::map<std::string, int>{{"CODE", 1}, {"NAME", 2}, {"KIND", 3}, {"ADDED", 4}}));
 }

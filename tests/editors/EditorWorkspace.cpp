@@ -8,9 +8,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <fstream>
-#include <random>
-
 using namespace engine;
 
 namespace {
@@ -24,24 +21,19 @@ void openDictionaryTable(TTable& table, const std::filesystem::path& dir, const 
 } // namespace
 
 void EditorWorkspace::SetUp() {
-    std::random_device random;
-    root = std::filesystem::temp_directory_path() / ("editors-test-" + std::to_string(random()));
-    system = root / "system";
-    tables = root / "tables";
-    config = root / "engine.conf";
-    std::filesystem::create_directories(system);
-    std::filesystem::create_directories(tables);
-    std::ofstream(config) << "[DBZET]\ndriver = DBASE\npath = " << tables.string() << "\n";
-    setenv("SCHEDAX_SYSTEM_DIR", system.c_str(), 1);
-    setenv("SCHEDAX_ENGINE_CONFIG", config.c_str(), 1);
+    QApplication::setApplicationName(ApplicationTitle);
+    workspace.emplace();
+    root = workspace->root.path();
+    system = workspace->system;
+    tables = workspace->tables;
+    config = workspace->config;
     dictionary::createDictionary(system);
     createProgram();
 }
 
 void EditorWorkspace::TearDown() {
     destroyProgram();
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
+    workspace.reset();
 }
 
 void EditorWorkspace::addApplication(const std::string& code, const std::string& name) {

@@ -2,7 +2,8 @@
 
 #include "engine/Date.h"
 #include "engine/dataset/Table.h"
-#include "ui/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
+#include "support/Workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,7 @@ protected:
 
     static constexpr engine::Date OldDate = engine::Date::fromJulianDay(2451545); // 01/01/2000
 
+    std::optional<support::Workspace> workspace;
     std::filesystem::path root, system, tables, config;
-    ui::ScriptedDialogs boxes;
+    support::ScriptedDialogs boxes;
 };

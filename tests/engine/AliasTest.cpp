@@ -1,12 +1,12 @@
 #include "engine/EngineError.h"
 #include "engine/config/Engine.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,12 +19,9 @@ namespace {
 class AliasTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "schedax-alias-XXXXXX").string();
-        dir = ::mkdtemp(pattern.data());
         config = dir / "engine.conf";
         fs::create_directories(dir / "tables");
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     // Runs `work` in a child process and returns its exit status.
     static int inChildProcess(const std::function<int()>& work) {
@@ -36,7 +33,8 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    fs::path dir;
+    support::TempDir temp{"schedax-alias"};
+    fs::path dir = temp.path();
     fs::path config; // every engine here is given it, so no test reads the environment
 };
 
@@ -84,10 +82,8 @@ TEST_F(AliasTest, AddAndDeleteGiveTheClassicResultCodes) {
     }
 
     // The stored form: an INI section per alias.
-    std::ifstream in(config);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("[P]\ndriver = PARADOX\npath = " + (dir / "tables").string()),
+    EXPECT_NE(support::readBytes(config).find("[P]\ndriver = PARADOX\npath = " +
+                                              (dir / "tables").string()),
               std::string::npos);
 
     engine.exit();

@@ -3,12 +3,13 @@
 #include "engine/config/EngineConfig.h"
 #include "engine/config/IniFile.h"
 #include "engine/config/Locations.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using engine::EngineError;
@@ -16,20 +17,11 @@ using engine::IniFile;
 
 namespace {
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A fresh directory, with the engine's places pointed into it; the old
 // environment comes back afterwards.
 class EngineConfigTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "schedax-config-XXXXXX").string();
-        dir = ::mkdtemp(pattern.data());
         for (const char* name : Variables) {
             const char* value = std::getenv(name);
             saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
@@ -44,12 +36,12 @@ protected:
             else
                 ::unsetenv(name);
         }
-        fs::remove_all(dir);
     }
 
     static constexpr const char* Variables[] = {"SCHEDAX_ENGINE_CONFIG", "SCHEDAX_SYSTEM_DIR",
                                                 "XDG_CONFIG_HOME", "XDG_DATA_HOME", "HOME"};
-    fs::path dir;
+    support::TempDir temp{"schedax-config"};
+    fs::path dir = temp.path();
     std::vector<std::pair<const char*, std::optional<std::string>>> saved;
 };
 
@@ -146,7 +138,7 @@ TEST_F(EngineConfigTest, ChangesAreWholeFilesWrittenOnlyWhenSomethingChanged) {
         config.setValue("DBZET", "path", "/a");
         return true;
     });
-    EXPECT_EQ(readFile(file), "[DBZET]\npath = /a\n");
+    EXPECT_EQ(support::readBytes(file), "[DBZET]\npath = /a\n");
 
     EXPECT_THROW(engine::changeEngineConfig(file,
                                             [](IniFile& config) -> bool {
@@ -154,7 +146,7 @@ TEST_F(EngineConfigTest, ChangesAreWholeFilesWrittenOnlyWhenSomethingChanged) {
                                                 throw std::runtime_error("stop");
                                             }),
                  std::runtime_error);
-    EXPECT_EQ(readFile(file), "[DBZET]\npath = /a\n");
+    EXPECT_EQ(support::readBytes(file), "[DBZET]\npath = /a\n");
     // No temporary file is left beside it.
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir / "nested"))

@@ -2,9 +2,9 @@
 // table with two tags, and of a reindex: the next writer is told, a
 // reindex makes the table sound, and the rows that made it are all filed
 // under their keys.
+#include "../helpers/SecondProgram.h"
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
-#include "tests/helpers/SecondProgram.h"
 
 #include <csignal>
 #include <filesystem>

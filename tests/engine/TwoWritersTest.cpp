@@ -2,9 +2,9 @@
 // a second handle in this one, interleaving appends, updates and deletes.
 // Every row arrives, no count goes back, and the table checks sound for us
 // and reads whole for an independent reader.
+#include "../helpers/SecondProgram.h"
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
-#include "tests/helpers/SecondProgram.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -178,6 +178,9 @@ TEST(WriteFaults, EveryParadoxWritePathLeavesTheFilesAsTheyWere) {
             t.append(row(9000 + i, i % 5 ? "" : std::string(700, 'm')));
         t.endAppendBatch();
     });
+    failEveryWrite(table, "index", [](TableFile& t) {
+        t.addIndex({"CodeN", "CODE;N", "", false, false, false, true});
+    });
     failEveryWrite(table, "reindex", [](TableFile& t) { t.reindex(); });
 }
 

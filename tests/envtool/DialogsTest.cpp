@@ -49,6 +49,7 @@ SeenBox whileOpen(const std::function<void()>& show, const QString& press) {
 } // namespace
 
 TEST(DialogsTest, MessageBoxesHaveTheFixedCaptionsIconsAndButtons) {
+    QApplication::setApplicationName(QStringLiteral("Path of alias")); // envtool's title
     ui::MessageBoxDialogs boxes;
 
     SeenBox error = whileOpen([&] { boxes.error("Error. Table name, wanted"); }, {});

@@ -2,7 +2,9 @@
 
 #include "envtool/Man_Ambienti.h"
 #include "envtool/StringGrid.h"
-#include "ui/ScriptedDialogs.h"
+#include "support/FileBytes.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -14,26 +16,19 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 // Every test gets its own system directory and engine configuration in a
 // temporary directory, scripted dialogs, and the window as the program has it.
 class EnvtoolTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "schedax-envtool-XXXXXX").string();
-        dir = ::mkdtemp(pattern.data());
-        listFile = dir / "system" / "TM_BASE.TXT";
-        config = dir / "engine.conf";
+        // The caption of the program's boxes.
+        QApplication::setApplicationName(QStringLiteral("Path of alias"));
         ::setenv("SCHEDAX_SYSTEM_DIR", (dir / "system").c_str(), 1);
         ::setenv("SCHEDAX_ENGINE_CONFIG", config.c_str(), 1);
         std::filesystem::create_directories(dir / "system");
     }
-    void TearDown() override {
-        window.reset();
-        std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { window.reset(); }
 
     // Creates the window and shows it; its first activation fills the grid.
     void start() {
@@ -72,15 +67,8 @@ protected:
         grid()->setCell(2, row, path);
     }
 
-    void writeList(const std::string& bytes) const {
-        std::ofstream(listFile, std::ios::binary) << bytes;
-    }
-    std::string listText() const {
-        std::ifstream in(listFile, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    void writeList(const std::string& bytes) const { support::writeBytes(listFile, bytes); }
+    std::string listText() const { return support::readBytes(listFile); }
     static std::string emptyLines(int count) {
         std::string lines;
         for (int i = 0; i < count; ++i)
@@ -91,9 +79,10 @@ protected:
         return QString::fromStdString(path.string());
     }
 
-    std::filesystem::path dir;
-    std::filesystem::path listFile;
-    std::filesystem::path config;
-    ui::ScriptedDialogs dialogs;
+    support::TempDir temp{"schedax-envtool"};
+    std::filesystem::path dir = temp.path();
+    std::filesystem::path listFile = dir / "system" / "TM_BASE.TXT";
+    std::filesystem::path config = dir / "engine.conf";
+    support::ScriptedDialogs dialogs;
     std::unique_ptr<TMan_Ambienti> window;
 };

@@ -38,10 +38,8 @@ std::string runCommand(const std::string& command, int* status) {
 
 void OperationsWorkspace::SetUp() {
     EditorWorkspace::SetUp();
-    floppy = root / "floppy";
+    floppy = workspace->floppy; // drive A: in the workspace's configuration
     std::filesystem::create_directories(floppy / "ZET_BASE");
-    std::ofstream(config) << "[drives]\nA = " << floppy.string()
-                          << "\n\n[DBZET]\ndriver = DBASE\npath = " << tables.string() << "\n";
 }
 
 void OperationsWorkspace::addTable(const std::string& name, const std::string& type,

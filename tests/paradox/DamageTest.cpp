@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
@@ -54,7 +54,7 @@ bool mentions(const std::vector<std::string>& lines, const std::string& what) {
 } // namespace
 
 TEST(ParadoxDamage, BrokenTableFilesGiveClearErrors) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "T.DB";
     makeTable(path);
     std::filesystem::copy_file(path, dir / "keep");
@@ -85,7 +85,7 @@ TEST(ParadoxDamage, BrokenTableFilesGiveClearErrors) {
 }
 
 TEST(ParadoxDamage, CheckReportsBrokenIndexesAndBlobs) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "T.DB";
     makeTable(path);
     auto t = openTable(path);

@@ -1,8 +1,8 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
+#include "../helpers/SecondProgram.h"
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
-#include "tests/helpers/SecondProgram.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -26,7 +26,7 @@ std::set<std::string> filesIn(const std::filesystem::path& dir) {
 } // namespace
 
 TEST(ParadoxFiles, RenameAndDeleteTakeEveryCompanion) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     {
         auto t = createTable(dir / "OLD.DB", {{"ID", FieldType::Short, 0, 0},
                                               {"NAME", FieldType::Character, 10, 0},
@@ -56,7 +56,7 @@ TEST(ParadoxFiles, RenameAndDeleteTakeEveryCompanion) {
 }
 
 TEST(ParadoxFiles, HandlesShareWritesAndHonourLocks) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "S.DB";
     auto a = createTable(path, {{"ID", FieldType::Long, 0, 0}});
     a->addIndex({"", "ID", "", false, false, true, false});
@@ -92,7 +92,7 @@ TEST(ParadoxFiles, HandlesShareWritesAndHonourLocks) {
 }
 
 TEST(ParadoxFiles, WritesOfAnotherProgramAreTakenIn) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "P.DB";
     auto t =
         createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});
@@ -131,7 +131,7 @@ TEST(ParadoxFiles, WritesOfAnotherProgramAreTakenIn) {
 }
 
 TEST(ParadoxFiles, AnotherProgramWaitsForABatch) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "W.DB";
     auto t =
         createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});
@@ -154,7 +154,7 @@ TEST(ParadoxFiles, AnotherProgramWaitsForABatch) {
 // secondary index in turns: every row arrives once, in key order, the
 // changes hold, and the table checks sound.
 TEST(ParadoxFiles, TwoProgramsAndTwoHandlesInterleave) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "TWO.DB";
     auto mine =
         createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});

@@ -1,4 +1,5 @@
-#include "TempDir.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include "engine/Tables.h"
 
@@ -32,19 +33,10 @@ using namespace engine;
 // 8 / 7, 1 at 0x57): X records are the indexed field, the key and the Hint
 // 80 01, in index order (blank < -2 < 1.5; alpha < BRAVO < CHARLIE); field
 // names "Sec Key" (single field) or the field's own, then KEY and Hint.
-namespace {
-
-std::string fileBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(ParadoxGolden, SmallTablesKeepTheirBytes) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     {
         auto t = createTable(dir / "GOLD.DB", {{"KEY", FieldType::Character, 10, 0},
                                                {"NUM", FieldType::Double, 0, 0},
@@ -63,5 +55,5 @@ TEST(ParadoxGolden, SmallTablesKeepTheirBytes) {
         std::filesystem::path(SCHEDAX_SOURCE_DIR) / "tests/paradox/golden";
     for (const char* name :
          {"GOLD.DB", "GOLD.PX", "GOLD.MB", "GOLD.X02", "GOLD.Y02", "GOLD.XG0", "GOLD.YG0"})
-        EXPECT_EQ(fileBytes(dir / name), fileBytes(golden / name)) << name;
+        EXPECT_EQ(support::readBytes(dir / name), support::readBytes(golden / name)) << name;
 }

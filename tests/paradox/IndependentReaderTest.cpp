@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include "engine/Tables.h"
 #include "engine/paradox/ParadoxTable.h"
@@ -30,7 +30,7 @@ std::string independentRead(const std::filesystem::path& table) {
 } // namespace
 
 TEST(ParadoxIndependentReader, ReadsOurRowsBlobsAndIndex) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "IND.DB";
     {
         auto t = createTable(path, {{"CODE", FieldType::Character, 12, 0},
@@ -65,7 +65,7 @@ TEST(ParadoxIndependentReader, ReadsOurRowsBlobsAndIndex) {
 // reads the index as a table of entries along its block chain, and knows at
 // most two levels) and px_read.py (which walks the tree from its root).
 TEST(ParadoxIndependentReader, PrimaryIndexesOfOneTwoAndThreeLevelsReadElsewhere) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     FieldList fields = {{"KEY", FieldType::Character, 200, 0}, {"N", FieldType::Long, 0, 0}};
     for (auto [rows, levels, name] :
          {std::tuple{12, 1, "ONE"}, {50, 2, "TWO"}, {200, 3, "THREE"}}) {

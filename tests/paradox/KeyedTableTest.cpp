@@ -1,4 +1,5 @@
-#include "TempDir.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
@@ -18,13 +19,6 @@ using namespace engine;
 
 namespace {
 
-std::string fileBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::vector<std::string> column(TableFile& t, const std::string& index, std::size_t field) {
     std::vector<std::string> out;
     auto c = t.openIndex(index);
@@ -34,7 +28,7 @@ std::vector<std::string> column(TableFile& t, const std::string& index, std::siz
 }
 
 int levelsOf(const std::filesystem::path& px) {
-    return static_cast<unsigned char>(fileBytes(px)[0x20]);
+    return static_cast<unsigned char>(support::readBytes(px)[0x20]);
 }
 
 std::uint16_t codeOf(const std::function<void()>& f) {
@@ -49,7 +43,7 @@ std::uint16_t codeOf(const std::function<void()>& f) {
 } // namespace
 
 TEST(ParadoxKeyed, PrimaryKeySortsRowsAndRefusesDuplicates) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "CUST.DB";
     auto t = createTable(path, {{"CODE", FieldType::Character, 10, 0},
                                 {"NAME", FieldType::Character, 40, 0},
@@ -73,7 +67,7 @@ TEST(ParadoxKeyed, PrimaryKeySortsRowsAndRefusesDuplicates) {
     EXPECT_TRUE(t->check().empty());
 
     // A duplicate key is refused and nothing reaches the files.
-    std::string db = fileBytes(path), px = fileBytes(dir / "CUST.PX");
+    std::string db = support::readBytes(path), px = support::readBytes(dir / "CUST.PX");
     try {
         t->append({"K", "again", 2.0});
         FAIL() << "duplicate accepted";
@@ -82,8 +76,8 @@ TEST(ParadoxKeyed, PrimaryKeySortsRowsAndRefusesDuplicates) {
         EXPECT_NE(std::string(e.what()).find("CUST.DB"), std::string::npos);
         EXPECT_NE(std::string(e.what()).find("CODE = 'K'"), std::string::npos) << e.what();
     }
-    EXPECT_EQ(fileBytes(path), db);
-    EXPECT_EQ(fileBytes(dir / "CUST.PX"), px);
+    EXPECT_EQ(support::readBytes(path), db);
+    EXPECT_EQ(support::readBytes(dir / "CUST.PX"), px);
     EXPECT_EQ(t->rowCount(), 5u);
 
     // Seeking by key; changing a key moves the row.
@@ -101,7 +95,7 @@ TEST(ParadoxKeyed, PrimaryKeySortsRowsAndRefusesDuplicates) {
 }
 
 TEST(ParadoxKeyed, KeyingATableWithDuplicatesFailsAndKeepsIt) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto t = createTable(dir / "D.DB",
                          {{"K", FieldType::Long, 0, 0}, {"V", FieldType::Character, 5, 0}});
     for (int k : {3, 1, 3})
@@ -120,7 +114,7 @@ TEST(ParadoxKeyed, KeyingATableWithDuplicatesFailsAndKeepsIt) {
 }
 
 TEST(ParadoxKeyed, IndexGrowsToThreeAndFourLevels) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     // 1 KiB blocks and a 200-byte key: four records per data block, four
     // entries per index block, so levels come cheaply.
     FieldList fields = {{"KEY", FieldType::Character, 200, 0}, {"N", FieldType::Long, 0, 0}};
@@ -170,7 +164,7 @@ TEST(ParadoxKeyed, IndexGrowsToThreeAndFourLevels) {
 }
 
 TEST(ParadoxKeyed, BatchLoadsSortAndRefuseDuplicates) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto t = createTable(dir / "B.DB",
                          {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 20, 0}});
     t->addIndex({"", "ID", "", false, false, true, false});

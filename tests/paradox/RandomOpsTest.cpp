@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
@@ -74,7 +74,7 @@ std::vector<std::string> expectedOrder(const Model& m, const std::string& index)
 } // namespace
 
 TEST(ParadoxRandomOps, IndexesFollowInsertsChangesAndDeletes) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto t = paradox::createTableWithBlocks(dir / "OPS.DB",
                                             {{"CODE", FieldType::Character, 8, 0},
                                              {"NAME", FieldType::Character, 30, 0},

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
@@ -42,7 +42,7 @@ std::string bytesOf(int n, char seed) {
 } // namespace
 
 TEST(ParadoxRoundTrip, EveryTypeAndBlankComesBack) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "ALL.DB";
     std::vector<Record> rows = {
         {"Città", 3.25, -12.5, Date::fromYmd(1996, 5, 4), -5, std::int64_t{-70000}, Value(),
@@ -85,7 +85,7 @@ TEST(ParadoxRoundTrip, EveryTypeAndBlankComesBack) {
 }
 
 TEST(ParadoxRoundTrip, RefusesValuesThatDoNotFit) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto t = createTable(dir / "T.DB", {{"Name", FieldType::Character, 3, 0},
                                         {"Small", FieldType::Short, 0, 0},
                                         {"Day", FieldType::Date, 0, 0}});
@@ -108,7 +108,7 @@ TEST(ParadoxRoundTrip, RefusesValuesThatDoNotFit) {
 }
 
 TEST(ParadoxRoundTrip, UnkeyedTableKeepsArrivalOrderThroughChanges) {
-    TempDir dir;
+    support::TempDir dir("paradox-test");
     auto path = dir / "PLAIN.DB";
     auto t = paradox::createTableWithBlocks(
         path, {{"N", FieldType::Long, 0, 0}, {"S", FieldType::Character, 100, 0}}, 1);

@@ -3,10 +3,13 @@
 #include "reports/QRP_Archivi.h"
 #include "reports/QRP_PrtArchivi.h"
 
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 
 void ReportWorkspace::SetUp() {
+    // Dates print as in Italy, whatever the machine.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     EditorWorkspace::SetUp();
     QRP_Archivi->Rep_Archivi.Clock = [] { return Now; };
     QRP_PrtArchivi->Rep_PrtArchivi.Clock = [] { return Now; };

@@ -6,22 +6,14 @@
 #include <QDialog>
 #include <QTimer>
 
-#include <fstream>
-#include <random>
-#include <sstream>
-
 void ShellWorkspace::SetUp() {
-    std::random_device rd;
-    root = std::filesystem::temp_directory_path() / ("shell-test-" + std::to_string(rd()));
-    system = root / "system";
-    tables = root / "tables";
-    floppy = root / "floppy";
-    config = root / "engine.conf";
-    for (const auto& dir : {system, tables, floppy})
-        std::filesystem::create_directories(dir);
-    writeConfig(true);
-    setenv("SCHEDAX_SYSTEM_DIR", system.c_str(), 1);
-    setenv("SCHEDAX_ENGINE_CONFIG", config.c_str(), 1);
+    QApplication::setApplicationName(ApplicationTitle);
+    workspace.emplace();
+    root = workspace->root.path();
+    system = workspace->system;
+    tables = workspace->tables;
+    floppy = workspace->floppy;
+    config = workspace->config;
 }
 
 void ShellWorkspace::start() {
@@ -30,15 +22,7 @@ void ShellWorkspace::start() {
 
 void ShellWorkspace::TearDown() {
     destroyProgram();
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
-}
-
-void ShellWorkspace::writeConfig(bool withAlias) const {
-    std::ofstream out(config);
-    if (withAlias)
-        out << "[DBZET]\ndriver = DBASE\npath = " << tables.string() << "\n\n";
-    out << "[drives]\nA = " << floppy.string() << "\n";
+    workspace.reset();
 }
 
 QString ShellWorkspace::closingModal(const std::function<void()>& action) {
@@ -57,11 +41,4 @@ QString ShellWorkspace::closingModal(const std::function<void()>& action) {
     QTimer::singleShot(0, close);
     action();
     return seen;
-}
-
-std::string ShellWorkspace::bytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }

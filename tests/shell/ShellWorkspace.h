@@ -1,6 +1,8 @@
 #pragma once
 
-#include "ui/ScriptedDialogs.h"
+#include "support/FileBytes.h"
+#include "support/ScriptedDialogs.h"
+#include "support/Workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 // A temporary system directory, alias directory and drive A: with the
@@ -18,15 +21,16 @@ protected:
     void SetUp() override;
     void TearDown() override;
     // The engine configuration, with or without the alias "DBZET".
-    void writeConfig(bool withAlias) const;
+    void writeConfig(bool withAlias) const { workspace->writeConfig(withAlias); }
     void start();
 
     // Runs `action`, which shows a modal window; the window is closed as soon
     // as it is open. Returns the object name of the window that was open.
     static QString closingModal(const std::function<void()>& action);
 
-    static std::string bytes(const std::filesystem::path& file);
+    static std::string bytes(const std::filesystem::path& file) { return support::readBytes(file); }
 
+    std::optional<support::Workspace> workspace;
     std::filesystem::path root, system, tables, floppy, config;
-    ui::ScriptedDialogs boxes;
+    support::ScriptedDialogs boxes;
 };

@@ -105,6 +105,10 @@ TEST_F(StartUp, ModuleAndWindowsAreCreatedOnceInOrder) {
         EXPECT_EQ(e.button->text(), e.caption);
         EXPECT_EQ(e.button->geometry(), QRect(e.left, 5, 100, 50)) << e.name;
         EXPECT_EQ(e.button->focusPolicy(), Qt::NoFocus) << e.name;
+        // Each with its picture above the caption.
+        EXPECT_FALSE(e.button->icon().isNull()) << e.name;
+        auto* tool = qobject_cast<QToolButton*>(e.button);
+        EXPECT_TRUE(tool && tool->toolButtonStyle() == Qt::ToolButtonTextUnderIcon) << e.name;
     }
     EXPECT_TRUE(Menu_Vadem->Btn01->isEnabled());
 
@@ -129,6 +133,12 @@ TEST_F(StartUp, ModuleAndWindowsAreCreatedOnceInOrder) {
     // The About box carries the application title; the splash its sizes.
     EXPECT_EQ(Pgm_Logo->findChild<QLabel*>("NomeProdotto")->text(), "Schedax - Brevon \u00AE");
     EXPECT_EQ(Pgm_Logo->findChild<QLabel*>("RagSoc")->text(), "Brevon \u00AE");
+    // Telephone and fax, each a label of its own.
+    for (const char* line : {"LabTelefono", "LabFax"}) {
+        auto* label = Pgm_Logo->findChild<QLabel*>(line);
+        ASSERT_NE(label, nullptr) << line;
+        EXPECT_FALSE(label->text().contains("Tel") && label->text().contains("Fax")) << line;
+    }
     EXPECT_EQ(Pgm_Logo->findChild<QLabel*>("Logo")->size(), QSize(263, 154));
     EXPECT_EQ(Pgm_Logo->windowTitle(), "Informazioni aggiuntive");
     EXPECT_EQ(Pgm_Logo->size(), QSize(602, 251));

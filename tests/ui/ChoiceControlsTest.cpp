@@ -4,6 +4,9 @@
 #include "ui/DbLookupCombo.h"
 #include "ui/DbRadioGroup.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+
 using namespace engine;
 
 using ChoiceControls = ItemsTable;
@@ -69,4 +72,45 @@ TEST_F(ChoiceControls, LookupListComesFromAnotherSource) {
     // A disabled list source empties the list.
     appSource.SetEnabled(false);
     EXPECT_EQ(app.count(), 0);
+}
+
+// An assistive tool toggles an item through the accessibility interface; it
+// must then see one checked item, the one of the field's value.
+TEST_F(ChoiceControls, RadioItemsToggledThroughAccessibilityShowOneCheckedItem) {
+    ui::DbRadioGroup kind;
+    kind.setItems({"dBASE", "PARADOX"}, {"0", "1"});
+    kind.bind(&source, "KIND");
+    items.First(); // kind "1"
+    auto toggle = [&](int index) {
+        QAccessibleInterface* item = QAccessible::queryAccessibleInterface(kind.item(index));
+        ASSERT_NE(item, nullptr);
+        ASSERT_NE(item->actionInterface(), nullptr);
+        item->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    auto checkedItems = [&] {
+        QStringList checked;
+        for (int index : {0, 1}) {
+            QAccessibleInterface* item = QAccessible::queryAccessibleInterface(kind.item(index));
+            if (item->state().checked)
+                checked << item->text(QAccessible::Name);
+        }
+        return checked;
+    };
+    ASSERT_EQ(checkedItems(), QStringList{"PARADOX"});
+
+    toggle(0); // browsing: nothing changes
+    EXPECT_EQ(checkedItems(), QStringList{"PARADOX"});
+    EXPECT_EQ(items.FieldByName("KIND").AsString(), "1");
+    toggle(1); // unchecking the checked item springs back
+    EXPECT_EQ(checkedItems(), QStringList{"PARADOX"});
+
+    items.Edit();
+    toggle(0);
+    EXPECT_EQ(checkedItems(), QStringList{"dBASE"});
+    EXPECT_EQ(items.FieldByName("KIND").AsString(), "0");
+    toggle(0);
+    EXPECT_EQ(checkedItems(), QStringList{"dBASE"});
+    EXPECT_EQ(items.FieldByName("KIND").AsString(), "0");
+    items.Cancel();
+    EXPECT_EQ(checkedItems(), QStringList{"PARADOX"});
 }

@@ -3,7 +3,6 @@
 #include "engine/Tables.h"
 
 #include <cstdlib>
-#include <random>
 
 using namespace engine;
 
@@ -19,14 +18,9 @@ Record ItemsTable::itemRow(int n) {
 void ItemsTable::make(int rows) {
     items.Close();
     apps.Close();
-    std::random_device rd;
-    if (dir.empty()) {
-        dir = std::filesystem::temp_directory_path() / ("ui-test-" + std::to_string(rd()));
-        std::filesystem::create_directories(dir);
-        // Locations resolve through the engine configuration: this test's own.
-        setenv("SCHEDAX_ENGINE_CONFIG", (dir / "engine.conf").c_str(), 1);
-        setenv("SCHEDAX_SYSTEM_DIR", dir.c_str(), 1);
-    }
+    // Locations resolve through the engine configuration: this test's own.
+    setenv("SCHEDAX_ENGINE_CONFIG", (dir / "engine.conf").c_str(), 1);
+    setenv("SCHEDAX_SYSTEM_DIR", dir.c_str(), 1);
     {
         auto file = createTable(dir / "ITEMS.DBF",
                                 {{"CODE", FieldType::Character, 6, 0},
@@ -68,6 +62,4 @@ void ItemsTable::make(int rows) {
 void ItemsTable::TearDown() {
     items.Close();
     apps.Close();
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
 }

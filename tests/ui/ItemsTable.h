@@ -2,6 +2,7 @@
 
 #include "engine/dataset/DataSource.h"
 #include "engine/dataset/Table.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,8 @@ protected:
     // order of entry).
     static engine::Record itemRow(int n);
 
-    std::filesystem::path dir;
+    support::TempDir temp{"ui-test"};
+    std::filesystem::path dir = temp.path();
     engine::TTable items;
     engine::TDataSource source;
     engine::TTable apps;

@@ -1,4 +1,4 @@
-#include "tools/programinfo/ProgramInfo.h"
+#include "programinfo/ProgramInfo.h"
 
 #include "SchedaxVersion.h"
 

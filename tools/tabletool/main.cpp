@@ -4,7 +4,7 @@
 #include "Command.h"
 
 #include "engine/EngineError.h"
-#include "tools/programinfo/ProgramInfo.h"
+#include "programinfo/ProgramInfo.h"
 
 #include <clocale>
 #include <cstdio>

@@ -5,13 +5,13 @@
 #include <deque>
 #include <vector>
 
-namespace ui {
+namespace support {
 
 // Dialogs for tests: while it lives it replaces the program's dialogs,
 // records every box shown and answers confirmations from a queue. A box with
 // OK only needs no answer; a question with no answer queued is answered as if
 // the box were closed (its second button).
-class ScriptedDialogs : public Dialogs {
+class ScriptedDialogs : public ui::Dialogs {
 public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;
@@ -19,8 +19,8 @@ public:
     ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
 
     // Queues the answer to the next question.
-    void answer(Answer next) { answers_.push_back(next); }
-    const std::vector<DialogBox>& shown() const { return shown_; }
+    void answer(ui::Answer next) { answers_.push_back(next); }
+    const std::vector<ui::DialogBox>& shown() const { return shown_; }
     // The texts of the boxes shown, in order.
     QStringList texts() const;
     // Answers queued but not used.
@@ -28,12 +28,12 @@ public:
     void clear();
 
 protected:
-    Answer show(const DialogBox& box) override;
+    ui::Answer show(const ui::DialogBox& box) override;
 
 private:
-    Dialogs* previous_;
-    std::deque<Answer> answers_;
-    std::vector<DialogBox> shown_;
+    ui::Dialogs* previous_;
+    std::deque<ui::Answer> answers_;
+    std::vector<ui::DialogBox> shown_;
 };
 
-} // namespace ui
+} // namespace support

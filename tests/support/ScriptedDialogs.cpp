@@ -1,18 +1,18 @@
-#include "ui/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 
 #include <algorithm>
 
-namespace ui {
+namespace support {
 
-ScriptedDialogs::ScriptedDialogs() : previous_(setDialogs(this)) {}
+ScriptedDialogs::ScriptedDialogs() : previous_(ui::setDialogs(this)) {}
 
 ScriptedDialogs::~ScriptedDialogs() {
-    setDialogs(previous_);
+    ui::setDialogs(previous_);
 }
 
 QStringList ScriptedDialogs::texts() const {
     QStringList texts;
-    for (const DialogBox& box : shown_)
+    for (const ui::DialogBox& box : shown_)
         texts << box.text;
     return texts;
 }
@@ -22,17 +22,17 @@ void ScriptedDialogs::clear() {
     shown_.clear();
 }
 
-Answer ScriptedDialogs::show(const DialogBox& box) {
+ui::Answer ScriptedDialogs::show(const ui::DialogBox& box) {
     shown_.push_back(box);
     if (box.buttons.size() == 1)
         return box.buttons.front();
     if (answers_.empty())
         return box.buttons.back();
-    Answer next = answers_.front();
+    ui::Answer next = answers_.front();
     answers_.pop_front();
     // An answer the box has no button for is a closed box as well.
     bool offered = std::find(box.buttons.begin(), box.buttons.end(), next) != box.buttons.end();
     return offered ? next : box.buttons.back();
 }
 
-} // namespace ui
+} // namespace support
