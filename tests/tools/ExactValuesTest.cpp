@@ -1,7 +1,7 @@
 // Numbers and texts at their limits through import, export, append and
 // query, in an Italian locale (a decimal comma), each compared with what an
 // independent reader finds in the files.
-#include "../dbase/DbaseTestSupport.h"
+#include "TabletoolFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,28 +15,15 @@ using dbase_test::writeBytes;
 
 namespace {
 
-class ExactValues : public ::testing::Test {
+class ExactValues : public TabletoolFixture {
 protected:
-    Outcome tool(const std::string& args) {
-        return dbase_test::run("LC_ALL=it_IT.UTF-8 " SCHEDAX_BINARY_DIR "/tools/tabletool " + args,
-                               dir.path());
-    }
+    ExactValues() : TabletoolFixture("LC_ALL=it_IT.UTF-8 ") {}
+
     Outcome python(const std::string& script) {
         return dbase_test::run("cd " + quoted(dir.path().string()) + " && /usr/bin/python3 -c " +
                                    quoted(script),
                                dir.path());
     }
-    std::string at(const std::string& name) { return quoted((dir / name).string()); }
-    void expectRefused(const std::string& args, const std::string& file, const std::string& words) {
-        std::string before = readBytes(dir / file);
-        Outcome r = tool(args);
-        EXPECT_EQ(r.status, 2) << args;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
-        EXPECT_EQ(readBytes(dir / file), before) << args;
-    }
-
-    TempDir dir;
 };
 
 const char* kDbaseLayout = "'CODE C 4, BIG N 20 0, NEG N 20 0, AMT N 18 2, TINY N 20 18, "

@@ -1,4 +1,4 @@
-#include "../dbase/DbaseTestSupport.h"
+#include "TabletoolFixture.h"
 
 #include "engine/NumberText.h"
 #include "engine/Tables.h"
@@ -13,25 +13,7 @@ using dbase_test::writeBytes;
 
 namespace {
 
-class Tabletool : public ::testing::Test {
-protected:
-    Outcome tool(const std::string& args) {
-        return dbase_test::run(std::string(SCHEDAX_BINARY_DIR "/tools/tabletool ") + args,
-                               dir.path());
-    }
-    std::string at(const std::string& name) { return quoted((dir / name).string()); }
-    // Exit status 2, exactly one line on stderr, and `file` unchanged.
-    void expectRefused(const std::string& args, const std::string& file, const std::string& words) {
-        std::string before = readBytes(dir / file);
-        Outcome r = tool(args);
-        EXPECT_EQ(r.status, 2) << args;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
-        EXPECT_EQ(readBytes(dir / file), before) << args;
-    }
-
-    TempDir dir;
-};
+class Tabletool : public TabletoolFixture {};
 
 const char* kCsv = "CODE,NAME,AMOUNT,DAY,OK,NOTE\n"
                    "A001,Bolts,12.50,2026-01-15,T,Zinc plated\n"
