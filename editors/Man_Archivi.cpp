@@ -1,6 +1,7 @@
 #include "editors/Man_Archivi.h"
 
 #include "dictionary/Dm_Vadem.h"
+#include "dictionary/TypeWords.h"
 #include "editors/Man_Indici.h"
 #include "editors/RecordEditor.h"
 #include "editors/Ric_Gen.h"
@@ -22,26 +23,6 @@ using engine::dsEdit;
 using engine::dsInsert;
 
 namespace {
-
-// The words of the field type codes, in the grid.
-std::string typeWord(char code) {
-    switch (code) {
-    case 'C':
-        return "Character";
-    case 'N':
-        return "Number";
-    case 'D':
-        return "Date";
-    case 'L':
-        return "Logical";
-    case 'M':
-        return "Memo";
-    case 'O':
-        return "Ole";
-    default:
-        return {};
-    }
-}
 
 bool pending(const engine::TDataSet& dataSet) {
     return dataSet.State() == dsInsert || dataSet.State() == dsEdit;
@@ -431,8 +412,7 @@ void TMan_Archivi::StampBaseDate() {
 }
 
 void TMan_Archivi::FieldCalcFields() {
-    std::string code = FieldTMTFLD->AsString();
-    FieldDTIP->SetAsString(typeWord(code.empty() ? ' ' : code.front()));
+    FieldDTIP->SetAsString(dictionary::fieldTypeWord(FieldTMTFLD->AsString()));
 }
 
 // ---- field page
@@ -512,38 +492,41 @@ void TMan_Archivi::tabClicked(int page) {
 
 void TMan_Archivi::BtnStampaClick() {
     PrintInProgress = true;
-    QRP_Archivi->setProperty("ReportTable", QStringLiteral("T_BASE"));
+    QRP_Archivi->ReportTable = "T_BASE";
     if (Tab_Distinta->currentIndex() == 0) {
-        QRP_Archivi->setProperty("ReportTitle", QStringLiteral("Print Base-Tables."));
-        QRP_Archivi->setProperty("ReportFilter", QStringLiteral("TMTIPO=\"A\""));
-        QRP_Archivi->setProperty("ReportTables", true);
+        QRP_Archivi->ReportTitle = "Print Base-Tables.";
+        QRP_Archivi->ReportFilter = "TMTIPO=\"A\"";
+        QRP_Archivi->ReportParams.clear();
+        QRP_Archivi->ReportTables = true;
     } else {
-        QString name = qs(BaseTMNPFM->AsString());
-        QRP_Archivi->setProperty("ReportTitle", "[ " + name + " ] - " + qs(BaseTMDESC->AsString()));
-        QRP_Archivi->setProperty("ReportFilter", "TMTIPO=\"B\" AND TMNPFM=\"" + name + "\"");
-        QRP_Archivi->setProperty("ReportTables", false);
+        std::string name = BaseTMNPFM->AsString();
+        QRP_Archivi->ReportTitle = "[ " + name + " ] - " + BaseTMDESC->AsString();
+        // The name goes as a parameter: a double quote in it cannot change the query.
+        QRP_Archivi->ReportFilter = "TMTIPO=\"B\" AND TMNPFM=:qTable";
+        QRP_Archivi->ReportParams = {{"qTable", name}};
+        QRP_Archivi->ReportTables = false;
     }
     // The preview hands the activation back while printing is still on.
-    showChild(*QRP_Archivi);
+    QRP_Archivi->Rep_Archivi.Preview(this);
+    ui::showingErrors([this] { FormActivate(); });
     PrintInProgress = false;
 }
 
 void TMan_Archivi::BtnRicercaClick() {
-    Ric_Gen->setProperty("SearchTable", QStringLiteral("T_BASE"));
-    Ric_Gen->setProperty("SearchDescField", QStringLiteral("TMDESC"));
-    Ric_Gen->setProperty("SearchCodeField", QStringLiteral("TMNPFM"));
-    Ric_Gen->setProperty("SearchCodeSize", 10);
-    Ric_Gen->setProperty("SearchDescSize", 75);
-    Ric_Gen->setProperty("SearchFilter", QStringLiteral("TMTIPO=\"A\""));
-    Ric_Gen->setProperty("SearchCaption", QStringLiteral("Searching base-tables"));
-    Ric_Gen->setProperty("SearchFound", false);
+    Ric_Gen->SearchTable = "T_BASE";
+    Ric_Gen->SearchDescField = "TMDESC";
+    Ric_Gen->SearchCodeField = "TMNPFM";
+    Ric_Gen->SearchDescSize = 75;
+    Ric_Gen->SearchCodeSize = 10;
+    Ric_Gen->SearchFilter = "TMTIPO=\"A\"";
+    Ric_Gen->SearchCaption = "Searching base-tables";
     showChild(*Ric_Gen);
-    if (!Ric_Gen->property("SearchFound").toBool())
+    if (!Ric_Gen->SearchFound)
         return;
     engine::TTable& tables = Dm_Vadem->Base;
     if (!tables.Active())
         tables.Open();
-    if (tables.FindKey({engine::Value(Ric_Gen->property("SearchCode").toString().toStdString())}))
+    if (tables.FindKey({engine::Value(Ric_Gen->SearchCode)}))
         Base.GotoCurrent(tables);
 }
 

@@ -264,7 +264,9 @@ void TFun_Operazioni::BtnPrtClick() {
     Printing = true;
     int chosen = choice();
     QRP_PrtArchivi->AppFilter = chosen > 0 ? AppSuffixes[chosen] : std::string();
+    // The listing reads the choice itself while it prints.
+    QRP_PrtArchivi->AppChoice = [this] { return choice(); };
     // The preview hands the activation back while printing is still on.
-    ui::showingErrors([] { ui::showModal(*QRP_PrtArchivi); });
+    ui::showingErrors([this] { QRP_PrtArchivi->Rep_PrtArchivi.Preview(this); });
     Printing = false;
 }

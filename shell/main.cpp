@@ -1,3 +1,4 @@
+#include "shell/ReportCommand.h"
 #include "shell/Startup.h"
 #include "programinfo/ProgramInfo.h"
 
@@ -9,6 +10,9 @@ const char* const Help =
     "Paradox tables in the directory of the alias DBZET (set it with envtool).\n"
     "\n"
     "usage: dicttool [--help | --version]\n"
+    "       dicttool --report tables --pdf OUT.pdf\n"
+    "       dicttool --report fields --table NAME --pdf OUT.pdf\n"
+    "       dicttool --report roster [--application SUFFIX] --pdf OUT.pdf\n"
     "\n"
     "Files:\n"
     "  dictionary  $SCHEDAX_SYSTEM_DIR, else $XDG_DATA_HOME/schedax\n"
@@ -21,5 +25,7 @@ const char* const Help =
 int main(int argc, char* argv[]) {
     if (programinfo::answeredHelpOrVersion(argc, argv, "dicttool", Help))
         return 0;
+    if (isReportCommand(argc, argv))
+        return runReportCommand(argc, argv);
     return runDicttool(argc, argv);
 }

@@ -4,11 +4,18 @@
 
 namespace ui {
 
-Bookmark::Bookmark(engine::TDataSet& dataSet) : table_(dynamic_cast<engine::TTable*>(&dataSet)) {
+Bookmark::Bookmark(engine::TDataSet& dataSet)
+    : table_(dynamic_cast<engine::TTable*>(&dataSet)),
+      query_(dynamic_cast<engine::TQuery*>(&dataSet)) {
     set();
 }
 
 void Bookmark::set() {
+    if (query_) {
+        bool browsing = query_->State() == engine::dsBrowse;
+        queryRow_ = browsing ? query_->RecNo() : engine::NoRow;
+        return;
+    }
     if (!table_ || !table_->Active() || table_->currentRow() == engine::NoRow ||
         table_->State() != engine::dsBrowse) {
         holder_.reset();
@@ -28,6 +35,8 @@ void Bookmark::set() {
 }
 
 bool Bookmark::restore() {
+    if (query_)
+        return query_->State() == engine::dsBrowse && query_->GotoRecNo(queryRow_);
     if (!holder_ || !table_->Active() || table_->State() != engine::dsBrowse)
         return false;
     try {
@@ -36,6 +45,14 @@ bool Bookmark::restore() {
     } catch (const engine::EngineError&) {
         return false; // the row was deleted meanwhile
     }
+}
+
+engine::RowId currentRowId(engine::TDataSet& dataSet) {
+    if (auto* table = dynamic_cast<engine::TTable*>(&dataSet))
+        return table->currentRow();
+    if (auto* query = dynamic_cast<engine::TQuery*>(&dataSet))
+        return query->RecNo();
+    return engine::NoRow;
 }
 
 } // namespace ui

@@ -106,7 +106,6 @@ void DbGridModel::fetch(int count, engine::RowId until) {
     engine::TDataSet* ds = dataSet();
     if (!ds || complete_ || busy_ || ds->State() != engine::dsBrowse)
         return;
-    engine::TTable* t = table();
     std::vector<Row> more;
     busy_ = true;
     try {
@@ -121,7 +120,7 @@ void DbGridModel::fetch(int count, engine::RowId until) {
                 ds->Next();
             }
             while (!ds->Eof()) {
-                more.push_back({t ? t->currentRow() : engine::NoRow, cellsOfCurrent()});
+                more.push_back({currentRowId(*ds), cellsOfCurrent()});
                 if (static_cast<int>(more.size()) >= count ||
                     (until != engine::NoRow && more.back().id == until))
                     break;
@@ -151,12 +150,11 @@ void DbGridModel::fetch(int count, engine::RowId until) {
 
 void DbGridModel::follow() {
     engine::TDataSet* ds = dataSet();
-    engine::TTable* t = table();
-    if (!ds || !t || ds->State() == engine::dsInsert) {
-        setCurrent(ds && ds->State() == engine::dsInsert ? insertAt_ : -1);
+    if (!ds || ds->State() == engine::dsInsert) {
+        setCurrent(ds ? insertAt_ : -1);
         return;
     }
-    engine::RowId id = t->currentRow();
+    engine::RowId id = currentRowId(*ds);
     auto find = [&]() -> int {
         for (std::size_t i = 0; i < rows_.size(); ++i)
             if (rows_[i].id == id)

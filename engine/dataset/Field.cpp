@@ -67,6 +67,20 @@ void TField::SetFieldName(const std::string& name) {
     name_ = name;
 }
 
+void TField::SetFieldKind(TFieldKind kind) {
+    if (dataSet_.Active())
+        throw EngineError(code::InvalidParameter, "Cannot change the kind of field " + name_ +
+                                                      " while its dataset is open");
+    kind_ = kind;
+}
+
+void TField::SetSize(int size) {
+    if (dataSet_.Active())
+        throw EngineError(code::InvalidParameter, "Cannot change the size of field " + name_ +
+                                                      " while its dataset is open");
+    size_ = size;
+}
+
 Value TField::AsValue() const {
     return dataSet_.fieldValue(*this);
 }

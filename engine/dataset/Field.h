@@ -21,6 +21,10 @@ public:
     const std::string& FieldName() const { return name_; }
     // Rebinds a declared field to another column; only while the dataset is closed.
     void SetFieldName(const std::string& name);
+    // A data field reads a column; a calculated one is bound to none. Like
+    // the size, changed only while the dataset is closed.
+    void SetFieldKind(TFieldKind kind);
+    void SetSize(int size);
     TFieldType DataType() const { return type_; }
     int Size() const { return size_; }
     TFieldKind FieldKind() const { return kind_; }

@@ -270,6 +270,18 @@ bool TQuery::moveTo(std::size_t index) {
     return true;
 }
 
+bool TQuery::GotoRecNo(RowId row) {
+    if (!Active() || row == NoRow)
+        return false;
+    CheckBrowseMode();
+    if (!moveTo(row - 1))
+        return false;
+    hasRow_ = true;
+    setEofBof(false, false);
+    rowChanged();
+    return true;
+}
+
 bool TQuery::internalFirst() {
     return moveTo(0);
 }

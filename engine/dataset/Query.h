@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/TableFile.h"
 #include "engine/dataset/DataSet.h"
 
 #include <map>
@@ -47,6 +48,10 @@ public:
     TParam& ParamByName(const std::string& name);
     // Rows of the result (not with UniDirectional).
     std::size_t RecordCount();
+    // The number (from 1) of the current row in the result; NoRow when none.
+    RowId RecNo() const { return hasRow_ ? index_ + 1 : NoRow; }
+    // Moves to the row numbered `row`; false, staying put, when there is none.
+    bool GotoRecNo(RowId row);
     // The table-style definition of result column i (type, width, decimals).
     const FieldDef& columnDef(std::size_t i) const { return columns_.at(i); }
 

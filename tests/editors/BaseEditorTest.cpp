@@ -428,30 +428,28 @@ TEST_F(BaseEditor, OtherWindowsGetTheirMembersAndShowModally) {
     open(window());
 
     QString shown = whileModal([&] { click(window(), "BtnRicerca"); },
-                               [](QWidget& search) {
-                                   search.setProperty("SearchFound", true);
-                                   search.setProperty("SearchCode", "PAYMENTS");
+                               [](QWidget&) {
+                                   Ric_Gen->SearchFound = true;
+                                   Ric_Gen->SearchCode = "PAYMENTS";
                                });
     EXPECT_EQ(shown, "Ric_Gen");
-    EXPECT_EQ(Ric_Gen->property("SearchTable").toString(), "T_BASE");
-    EXPECT_EQ(Ric_Gen->property("SearchDescField").toString(), "TMDESC");
-    EXPECT_EQ(Ric_Gen->property("SearchCodeField").toString(), "TMNPFM");
-    EXPECT_EQ(Ric_Gen->property("SearchCodeSize").toInt(), 10);
-    EXPECT_EQ(Ric_Gen->property("SearchDescSize").toInt(), 75);
-    EXPECT_EQ(Ric_Gen->property("SearchFilter").toString(), "TMTIPO=\"A\"");
-    EXPECT_EQ(Ric_Gen->property("SearchCaption").toString(), "Searching base-tables");
+    EXPECT_EQ(Ric_Gen->SearchTable, "T_BASE");
+    EXPECT_EQ(Ric_Gen->SearchDescField, "TMDESC");
+    EXPECT_EQ(Ric_Gen->SearchCodeField, "TMNPFM");
+    EXPECT_EQ(Ric_Gen->SearchCodeSize, 10);
+    EXPECT_EQ(Ric_Gen->SearchDescSize, 75);
+    EXPECT_EQ(Ric_Gen->SearchCaption, "Searching base-tables");
     EXPECT_EQ(text(window(), "EditTBNPFM"), "PAYMENTS");
 
     bool printing = false;
     shown = whileModal([&] { click(window(), "BtnStampa"); },
                        [&](QWidget&) { printing = window().PrintInProgress; });
-    EXPECT_EQ(shown, "QRP_Archivi");
+    EXPECT_EQ(shown, "Rep_Archivi");
     EXPECT_TRUE(printing);
     EXPECT_FALSE(window().PrintInProgress);
-    EXPECT_EQ(QRP_Archivi->property("ReportTable").toString(), "T_BASE");
-    EXPECT_EQ(QRP_Archivi->property("ReportTitle").toString(), "Print Base-Tables.");
-    EXPECT_EQ(QRP_Archivi->property("ReportFilter").toString(), "TMTIPO=\"A\"");
-    EXPECT_TRUE(QRP_Archivi->property("ReportTables").toBool());
+    EXPECT_EQ(QRP_Archivi->ReportTable, "T_BASE");
+    EXPECT_EQ(QRP_Archivi->ReportTitle, "Print Base-Tables.");
+    EXPECT_TRUE(QRP_Archivi->ReportTables);
 
     // Printing stores no pending row, nor does the activation it causes.
     clickTab(1);
@@ -460,10 +458,8 @@ TEST_F(BaseEditor, OtherWindowsGetTheirMembersAndShowModally) {
     whileModal([&] { click(window(), "BtnStampa"); });
     EXPECT_EQ(window().Field.State(), dsInsert);
     EXPECT_TRUE(rows("B", "PAYMENTS").empty());
-    EXPECT_EQ(QRP_Archivi->property("ReportTitle").toString(), "[ PAYMENTS ] - Payments");
-    EXPECT_EQ(QRP_Archivi->property("ReportFilter").toString(),
-              "TMTIPO=\"B\" AND TMNPFM=\"PAYMENTS\"");
-    EXPECT_FALSE(QRP_Archivi->property("ReportTables").toBool());
+    EXPECT_EQ(QRP_Archivi->ReportTitle, "[ PAYMENTS ] - Payments");
+    EXPECT_FALSE(QRP_Archivi->ReportTables);
 
     // The index button stores a pending field row first.
     shown = whileModal([&] { click(window(), "BtnIndici"); });

@@ -139,7 +139,7 @@ TEST_F(FunctionScreen, PrintHandsTheChosenApplicationToTheListing) {
     bool printing = false;
     QString shown = whileModal([&] { click(screen(), "BtnPrt"); },
                                [&](QWidget&) { printing = screen().Printing; });
-    EXPECT_EQ(shown, "QRP_PrtArchivi");
+    EXPECT_EQ(shown, "Rep_PrtArchivi");
     EXPECT_TRUE(printing);
     EXPECT_FALSE(screen().Printing);
     EXPECT_EQ(QRP_PrtArchivi->AppFilter, "BB");

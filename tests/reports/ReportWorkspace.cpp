@@ -1,0 +1,74 @@
+#include "ReportWorkspace.h"
+
+#include "reports/QRP_Archivi.h"
+#include "reports/QRP_PrtArchivi.h"
+
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+
+void ReportWorkspace::SetUp() {
+    // Dates print as in Italy, whatever the machine.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    EditorWorkspace::SetUp();
+    QRP_Archivi->Rep_Archivi.Clock = [] { return Now; };
+    QRP_PrtArchivi->Rep_PrtArchivi.Clock = [] { return Now; };
+    // The same paper on every machine.
+    QRP_Archivi->Rep_Archivi.PageSize = QPageSize(QPageSize::A4);
+    QRP_PrtArchivi->Rep_PrtArchivi.PageSize = QPageSize(QPageSize::A4);
+}
+
+void ReportWorkspace::addTable(const std::string& name, const std::string& description,
+                               const std::string& application, const std::string& type,
+                               std::optional<engine::Date> date) {
+    engine::TTable base;
+    base.SetDatabaseName(system.string());
+    base.SetTableName("T_BASE");
+    base.Open();
+    base.Insert();
+    base.FieldByName("TMTIPO").SetAsString("A");
+    base.FieldByName("TMNPFM").SetAsString(name);
+    base.FieldByName("TMDESC").SetAsString(description);
+    base.FieldByName("TMSUFF").SetAsString(application);
+    if (date)
+        base.FieldByName("TMDATA").SetAsDateTime(*date);
+    base.FieldByName("TMBCAR").SetAsBoolean(false);
+    base.FieldByName("TMTBAS").SetAsString(type);
+    base.Post();
+}
+
+void ReportWorkspace::addFields(const std::string& table, int count) {
+    for (int number = 1; number <= count; ++number)
+        addField(table, number, "F" + std::to_string(number), "Field " + std::to_string(number));
+}
+
+QString ReportWorkspace::pdfPath(const QString& name) const {
+    return QString::fromStdString((root / name.toStdString()).string());
+}
+
+QStringList ReportWorkspace::pdfPages(reportengine::Report& report) {
+    QString path = pdfPath(report.name() + ".pdf");
+    report.WritePdf(path);
+    return pagesOfPdf(path);
+}
+
+QStringList ReportWorkspace::pagesOfPdf(const QString& path) {
+    QProcess reader;
+    reader.start(QStringLiteral("pdftotext"),
+                 {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    EXPECT_TRUE(reader.waitForFinished(60000));
+    EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    QStringList pages = QString::fromUtf8(reader.readAllStandardOutput()).split(QChar('\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+int ReportWorkspace::hyphenLines(const QString& page) {
+    static const QRegularExpression line(QStringLiteral("^\\s*-{85}\\s*$"),
+                                         QRegularExpression::MultilineOption);
+    int count = 0;
+    for (auto it = line.globalMatch(page); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
