@@ -88,7 +88,9 @@ void TRic_Gen::buildControls() {
     SceltaOrdine->setPalette(blue);
     orderItems_ = new QButtonGroup(this);
     auto* columns = new QHBoxLayout(SceltaOrdine);
-    columns->setContentsMargins(6, 2, 6, 2);
+    // Two bold captions share 152 pixels: no room for the layout's default gaps.
+    columns->setContentsMargins(2, 0, 0, 0);
+    columns->setSpacing(0);
     int item = 0;
     for (const char* text : {"by code ", "by desc"}) {
         auto* radio = new QRadioButton(QString::fromLatin1(text), SceltaOrdine);
