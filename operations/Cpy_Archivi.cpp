@@ -3,10 +3,6 @@
 #include "dictionary/Dm_Vadem.h"
 #include "operations/InexactReport.h"
 #include "operations/TableCopy.h"
-#include "ui/Dialogs.h"
-#include "ui/WaitCursor.h"
-
-#include <optional>
 
 TCpy_Archivi* Cpy_Archivi = nullptr;
 
@@ -16,29 +12,16 @@ TCpy_Archivi::TCpy_Archivi(QWidget* parent)
 
 void TCpy_Archivi::FormActivate() {
     Inexact.clear();
-    const int count = static_cast<int>(TableNames.size());
-    std::optional<QString> failure;
-    {
-        ui::WaitCursor hourglass;
-        startRun(count);
-        try {
-            for (int n = 1; n <= count; ++n) {
-                operations::TableType type{{}, {}, TableKind};
-                type.setFromCode(TableTypes.value(n - 1).toStdString());
-                TableKind = type.TableKind;
-                CurrentTable = TableNames[n - 1].toStdString();
-                CopyTable();
-                tableDone(n, count, TableNames[n - 1]);
-            }
-        } catch (const std::exception& error) {
-            failure = QString::fromStdString(error.what());
-        }
-    }
-    if (failure)
-        ui::dialogs().error(*failure);
-    else
-        ui::dialogs().message(count > 0 ? QStringLiteral("Function successful.")
-                                        : QStringLiteral("No function."));
+    runTables(
+        TableNames,
+        [this](int i) {
+            operations::TableType type{{}, {}, TableKind};
+            type.setFromCode(TableTypes.value(i).toStdString());
+            TableKind = type.TableKind;
+            CurrentTable = TableNames[i].toStdString();
+            CopyTable();
+        },
+        QStringLiteral("Function successful."));
     operations::reportInexact(Inexact);
 }
 

@@ -2,11 +2,7 @@
 
 #include "dictionary/Dm_Vadem.h"
 #include "operations/InexactReport.h"
-#include "ui/Dialogs.h"
 #include "ui/ModalWindows.h"
-#include "ui/WaitCursor.h"
-
-#include <optional>
 
 TCrt_Archivi* Crt_Archivi = nullptr;
 
@@ -24,29 +20,16 @@ void TCrt_Archivi::FormCreate() {
 void TCrt_Archivi::FormActivate() {
     Succeeded = false;
     Inexact.clear();
-    const int count = static_cast<int>(TableNames.size());
-    std::optional<QString> failure;
-    {
-        ui::WaitCursor hourglass;
-        startRun(count);
-        try {
-            for (int n = 1; n <= count; ++n) {
-                Type.setFromCode(TableTypes.value(n - 1).toStdString());
-                CurrentTable = TableNames[n - 1].toStdString();
-                BuildTable();
-                tableDone(n, count, TableNames[n - 1]);
-            }
-        } catch (const std::exception& error) {
-            failure = QString::fromStdString(error.what());
-        }
-    }
-    if (failure)
-        ui::dialogs().error(*failure);
-    else
-        ui::dialogs().message(count > 0 ? QStringLiteral("Function successfull.")
-                                        : QStringLiteral("No function."));
+    bool succeeded = runTables(
+        TableNames,
+        [this](int i) {
+            Type.setFromCode(TableTypes.value(i).toStdString());
+            CurrentTable = TableNames[i].toStdString();
+            BuildTable();
+        },
+        QStringLiteral("Function successfull."));
     operations::reportInexact(Inexact);
-    Succeeded = !failure;
+    Succeeded = succeeded;
 }
 
 void TCrt_Archivi::BuildTable() {

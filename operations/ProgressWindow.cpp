@@ -1,8 +1,12 @@
 #include "operations/ProgressWindow.h"
 
+#include "ui/Dialogs.h"
 #include "ui/ModalWindows.h"
+#include "ui/WaitCursor.h"
 
 #include <QShowEvent>
+
+#include <optional>
 
 namespace operations {
 
@@ -48,6 +52,29 @@ ProgressWindow::ProgressWindow(QWidget* parent, const QString& name, const QStri
 
 QString ProgressWindow::panelText(int panel) const {
     return panels_[panel]->text();
+}
+
+bool ProgressWindow::runTables(const QStringList& tables, const std::function<void(int)>& eachTable,
+                               const QString& done) {
+    const int count = static_cast<int>(tables.size());
+    std::optional<QString> failure;
+    {
+        ui::WaitCursor hourglass;
+        startRun(count);
+        try {
+            for (int n = 1; n <= count; ++n) {
+                eachTable(n - 1);
+                tableDone(n, count, tables[n - 1]);
+            }
+        } catch (const std::exception& error) {
+            failure = QString::fromStdString(error.what());
+        }
+    }
+    if (failure)
+        ui::dialogs().error(*failure);
+    else
+        ui::dialogs().message(count > 0 ? done : QStringLiteral("No function."));
+    return !failure;
 }
 
 void ProgressWindow::startRun(int count) {

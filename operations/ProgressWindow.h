@@ -5,6 +5,9 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace operations {
 
@@ -26,14 +29,19 @@ public:
     virtual void FormActivate() = 0;
 
 protected:
-    // Progress 0 of `count`, both panels empty, painted at once.
-    void startRun(int count);
-    // Table n of count is done: the bar and the panels follow, painted at once.
-    void tableDone(int n, int count, const QString& table);
+    // Runs `eachTable(i)` for every table of `tables` under the hourglass,
+    // with the bar and the panels following. The first error ends the run in
+    // the error box; otherwise `done` is shown, or "No function." when the
+    // list was empty. Returns whether the run ended without an error.
+    bool runTables(const QStringList& tables, const std::function<void(int)>& eachTable,
+                   const QString& done);
 
     void showEvent(QShowEvent* event) override;
 
 private:
+    void startRun(int count);
+    void tableDone(int n, int count, const QString& table);
+
     QLabel* panels_[2];
 };
 
