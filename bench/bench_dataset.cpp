@@ -2,6 +2,8 @@
 // open, a range over one table's field rows walked to its end, a key search,
 // and the search dialog's query with a prefix and with LIKE. Prints the
 // figures and the peak memory.
+#include "BenchClock.h"
+
 #include "engine/Tables.h"
 #include "engine/dataset/Query.h"
 #include "engine/dataset/Table.h"
@@ -13,13 +15,10 @@
 
 using namespace engine;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::msSince;
 
 namespace {
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 FieldList layout() {
     return {{"TMTIPO", FieldType::Character, 1, 0},  {"TMSUFF", FieldType::Character, 2, 0},
@@ -116,8 +115,6 @@ int main(int argc, char** argv) {
     std::printf("search query with LIKE (%zu rows): %.1f ms\n", query.RecordCount(),
                 msSince(start));
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak memory: %ld MB\n", usage.ru_maxrss / 1024);
+    std::printf("peak memory: %ld MB\n", bench::peakMegabytes());
     fs::remove_all(dir);
 }

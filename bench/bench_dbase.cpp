@@ -5,6 +5,8 @@
 //   bench_dbase [ROWS] [SCRATCH_DIR]
 //
 // tabletool is found beside this program's build folder (../tools/tabletool).
+#include "BenchClock.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +31,7 @@ struct Measure {
 // Runs a program (stdout to `out`, or /dev/null) and measures it alone.
 Measure runProgram(const std::vector<std::string>& argv, const std::string& out = "/dev/null") {
     std::fflush(stdout);
-    auto start = std::chrono::steady_clock::now();
+    auto start = bench::Clock::now();
     pid_t pid = ::fork();
     if (pid == 0) {
         if (!std::freopen(out.c_str(), "w", stdout))
@@ -45,7 +47,7 @@ Measure runProgram(const std::vector<std::string>& argv, const std::string& out 
     struct rusage usage {};
     ::wait4(pid, &status, 0, &usage);
     Measure m;
-    m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    m.seconds = bench::secondsSince(start);
     m.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
             static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     m.peakKb = usage.ru_maxrss;

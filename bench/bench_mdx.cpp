@@ -2,6 +2,8 @@
 // beside GNU sort of the same keys, and in-place inserts into that tag.
 //
 //   bench_mdx [ROWS]
+#include "BenchClock.h"
+
 #include "engine/dbase/ProductionIndex.h"
 
 #include <chrono>
@@ -17,11 +19,8 @@ using namespace engine::dbase;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::Clock;
+using bench::secondsSince;
 
 // A reproducible name of 8 to 40 letters for each record number.
 std::string nameOf(std::uint64_t recno) {

@@ -1,6 +1,8 @@
 // Times a Paradox table against a dBase table of the same data: an import
 // of 200,000 rows of a 100-byte keyed record, a full export scan, and a
 // case-insensitive index on a 40-character field. Prints rows per second.
+#include "BenchClock.h"
+
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
 
@@ -18,10 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kRows = 200000;
-
-double seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 // 20 + 40 + 8 + 4 + 4 + 1 + 23 = 100 bytes in a Paradox record.
 FieldList paradoxFields() {
@@ -61,7 +59,7 @@ void run(const char* label, const fs::path& path, const FieldList& fields,
          const std::vector<Record>& rows, const IndexDef& key, const IndexDef& byName) {
     if (tableExists(path))
         deleteTable(path);
-    auto start = std::chrono::steady_clock::now();
+    auto start = bench::Clock::now();
     {
         auto t = createTable(path, fields);
         t->addIndex(key);
@@ -70,8 +68,8 @@ void run(const char* label, const fs::path& path, const FieldList& fields,
             t->append(r);
         t->endAppendBatch();
     }
-    double import = seconds(start);
-    start = std::chrono::steady_clock::now();
+    double import = bench::secondsSince(start);
+    start = bench::Clock::now();
     std::size_t seen = 0;
     {
         auto t = openTable(path);
@@ -79,23 +77,23 @@ void run(const char* label, const fs::path& path, const FieldList& fields,
         for (bool on = c->first(); on; on = c->next())
             seen += t->read(c->row()).size();
     }
-    double scan = seconds(start);
-    start = std::chrono::steady_clock::now();
+    double scan = bench::secondsSince(start);
+    start = bench::Clock::now();
     auto t = openTable(path);
     t->addIndex(byName);
-    double index = seconds(start);
-    start = std::chrono::steady_clock::now();
+    double index = bench::secondsSince(start);
+    start = bench::Clock::now();
     std::size_t faults = t->check().size();
-    double check = seconds(start);
+    double check = bench::secondsSince(start);
     // Single appends into the full table: every one updates the files and indexes.
     constexpr int kSingles = 1000;
     Record extra = rows.front();
-    start = std::chrono::steady_clock::now();
+    start = bench::Clock::now();
     for (int i = 0; i < kSingles; ++i) {
         extra[0] = "Z" + std::to_string(i);
         t->append(extra);
     }
-    double singles = seconds(start);
+    double singles = bench::secondsSince(start);
     std::printf("%-8s import %6.3f s (%8.0f rows/s)  export %6.3f s (%8.0f rows/s)  "
                 "case-insensitive index %6.3f s  check %6.3f s (%zu faults, %zu values read)  "
                 "single appends %6.0f rows/s\n",

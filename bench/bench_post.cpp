@@ -4,6 +4,8 @@
 // (one session, every overwritten index page kept for a rollback) adding a
 // tenth more rows to a table whose tag holds ROWS keys.
 // Usage: bench_post [SINGLE_WRITES [ROWS]]
+#include "BenchClock.h"
+
 #include "engine/Tables.h"
 
 #include <chrono>
@@ -15,7 +17,7 @@
 
 using namespace engine;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 int main(int argc, char** argv) {
     const int rows = argc > 1 ? std::atoi(argv[1]) : 2000;
@@ -31,13 +33,13 @@ int main(int argc, char** argv) {
     for (int i = 1; i <= rows; ++i)
         table->append({Value("C" + std::to_string(i)), Value("name " + std::to_string(i * 7919)),
                        Value(static_cast<double>(i))});
-    double append = std::chrono::duration<double>(Clock::now() - start).count();
+    double append = bench::secondsSince(start);
     start = Clock::now();
     for (int i = 1; i <= rows; ++i)
         table->update(static_cast<RowId>(i),
                       {Value("U" + std::to_string(i)), Value("other " + std::to_string(i)),
                        Value(static_cast<double>(i))});
-    double update = std::chrono::duration<double>(Clock::now() - start).count();
+    double update = bench::secondsSince(start);
     std::printf("flushed single appends (two tags): %d in %.2f s = %.0f per second\n", rows, append,
                 rows / append);
     std::printf("flushed single updates (two tags): %d in %.2f s = %.0f per second\n", rows, update,
@@ -56,7 +58,7 @@ int main(int argc, char** argv) {
     for (long i = keys; i < keys + keys / 10; ++i)
         big->append({Value(nameOf(i) + "x")});
     big->endAppendBatch();
-    double inserts = std::chrono::duration<double>(Clock::now() - start).count();
+    double inserts = bench::secondsSince(start);
     std::printf("in-place inserts in one batch into the %ld-key tag: %ld in %.2f s = %.0f per "
                 "second\n",
                 keys, keys / 10, inserts, static_cast<double>(keys / 10) / inserts);

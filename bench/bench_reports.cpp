@@ -2,6 +2,8 @@
 // fields each: the preview's first page (laid out and painted, the rest not
 // yet read) and the whole roster written to PDF. Prints the times and the
 // peak memory. Runs without a display.
+#include "BenchClock.h"
+
 #include "dictionary/Dm_Vadem.h"
 #include "dictionary/Layouts.h"
 #include "engine/Tables.h"
@@ -19,19 +21,11 @@
 
 using namespace engine;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::msSince;
+using bench::peakMegabytes;
 
 namespace {
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-long peakMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
 
 void buildDictionary(const fs::path& dir, int tables, int fields) {
     dictionary::createDictionary(dir);

@@ -7,6 +7,8 @@
 //
 // TAGS (0 by default) is the number of tags per table. Each figure is the
 // best of three runs (a busy machine makes single runs noisy).
+#include "BenchClock.h"
+
 #include "dictionary/Dm_Vadem.h"
 #include "dictionary/Layouts.h"
 #include "engine/Tables.h"
@@ -27,10 +29,6 @@ using namespace engine;
 namespace {
 
 constexpr int Tables = 10;
-
-double since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 void addRow(TTable& base, const std::string& kind, const std::string& table,
             const std::string& name, const std::string& type, int number, int size, int decimals,
@@ -94,12 +92,12 @@ double copyFiles(const fs::path& from, const fs::path& to) {
     fs::remove_all(to);
     fs::create_directories(to);
     std::string command = "cp " + from.string() + "/* " + to.string() + "/";
-    auto start = std::chrono::steady_clock::now();
+    auto start = bench::Clock::now();
     if (std::system(command.c_str()) != 0) {
         std::fprintf(stderr, "bench_update: cp failed\n");
         std::exit(1);
     }
-    return since(start);
+    return bench::secondsSince(start);
 }
 
 } // namespace
@@ -130,10 +128,10 @@ int main(int argc, char* argv[]) {
     for (int run = 0; run < 3; ++run) {
         copyFiles(original, tables); // the installed tables, and in the page cache
         cp = std::min(cp, copyFiles(original, copies));
-        auto start = std::chrono::steady_clock::now();
+        auto start = bench::Clock::now();
         for (int t = 0; t < Tables; ++t)
             build.run("T" + std::to_string(t), dbase);
-        update = std::min(update, since(start));
+        update = std::min(update, bench::secondsSince(start));
     }
 
     std::printf("%d tables of %ld rows, %d tags each\n", Tables, rows, tags);
