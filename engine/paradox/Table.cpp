@@ -247,23 +247,25 @@ std::string Table::encode(const Record& record, const std::string& action) {
 
 void Table::checkValues(const Record& record) {
     encode(record, "check");
-    for (std::size_t i = 0; i < header_.fields.size() && i < record.size(); ++i) {
-        const PxField& f = header_.fields[i];
-        const Value& v = record[i];
-        if (!isBlobCode(f.code) || v.isNull())
-            continue;
-        std::string context = label_ + ", field " + f.def.name;
-        if (f.def.type == FieldType::Graphic)
-            throw EngineError(code::NotSupported,
-                              context + ": graphic values are read, not written");
-        if (f.def.type == FieldType::Memo || f.def.type == FieldType::FormattedMemo) {
-            if (!v.isText())
-                throw EngineError(code::BadValue, context + ": a text was expected");
-            page_->fromUtf8(v.text(), context);
-        } else if (!v.isBlob() && !v.isText()) {
-            throw EngineError(code::BadValue, context + ": bytes were expected");
-        }
+    for (std::size_t i = 0; i < header_.fields.size() && i < record.size(); ++i)
+        if (isBlobCode(header_.fields[i].code) && !record[i].isNull())
+            blobBytes(header_.fields[i], record[i]);
+}
+
+std::string Table::blobBytes(const PxField& f, const Value& v) const {
+    std::string context = label_ + ", field " + f.def.name;
+    if (f.def.type == FieldType::Graphic)
+        throw EngineError(code::NotSupported, context + ": graphic values are read, not written");
+    if (f.def.type == FieldType::Memo || f.def.type == FieldType::FormattedMemo) {
+        if (!v.isText())
+            throw EngineError(code::BadValue, context + ": a text was expected");
+        return page_->fromUtf8(v.text(), context);
     }
+    if (v.isBlob())
+        return v.blob().bytes;
+    if (v.isText())
+        return v.text();
+    throw EngineError(code::BadValue, context + ": bytes were expected");
 }
 
 void Table::storeBlobs(const Record& record, std::string& bytes, const std::string* old) {
@@ -277,22 +279,7 @@ void Table::storeBlobs(const Record& record, std::string& bytes, const std::stri
                         static_cast<std::size_t>(f.width));
             continue;
         }
-        std::string context = label_ + ", field " + f.def.name;
-        std::string data;
-        if (f.def.type == FieldType::Graphic)
-            throw EngineError(code::NotSupported,
-                              context + ": graphic values are read, not written");
-        if (f.def.type == FieldType::Memo || f.def.type == FieldType::FormattedMemo) {
-            if (!v.isText())
-                throw EngineError(code::BadValue, context + ": a text was expected");
-            data = page_->fromUtf8(v.text(), context);
-        } else if (v.isBlob()) {
-            data = v.blob().bytes;
-        } else if (v.isText()) {
-            data = v.text();
-        } else {
-            throw EngineError(code::BadValue, context + ": bytes were expected");
-        }
+        std::string data = blobBytes(f, v);
         if (data.empty())
             continue;
         char* at = bytes.data() + f.offset;

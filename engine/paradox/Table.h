@@ -60,6 +60,8 @@ private:
     void load();
     void discoverIndexes();
     std::string encode(const Record& record, const std::string& action);
+    // The bytes a blob field stores for `value`, or an error naming the field.
+    std::string blobBytes(const PxField& field, const Value& value) const;
     void storeBlobs(const Record& record, std::string& bytes, const std::string* old);
     Value readBlob(const PxField& field, const char* at);
     void releaseBlobs(const char* bytes);
