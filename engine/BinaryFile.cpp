@@ -46,6 +46,12 @@ BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode, LockMode lo
     fd_ = ::open(path.c_str(), openFlags, 0644);
     if (fd_ < 0)
         fail(path, "open");
+    // A directory opens for reading; it is no file of a table.
+    if (struct stat st{}; ::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close();
+        errno = EISDIR;
+        fail(path, "open");
+    }
     if (lock != LockMode::None) {
         int op = (lock == LockMode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
         if (::flock(fd_, op) != 0) {

@@ -32,6 +32,10 @@ inline constexpr std::uint16_t IoError = 0x2D02;          // operating-system re
 inline constexpr std::uint16_t SqlError = 0x3303;         // query failed
 inline constexpr std::uint16_t NotActive = 0x2E0A;        // operation needs an open dataset
 inline constexpr std::uint16_t TooManyFields = 0x2E02;    // more fields than a table may have
+inline constexpr std::uint16_t OutOfMemory = 0x2501;      // not enough memory
+// A fault of the engine itself (a check it missed), in the system category:
+// the caller's input or files may be odd, but the engine should have said so.
+inline constexpr std::uint16_t Internal = 0x2110;
 } // namespace code
 
 // The one error type of the engine: a 16-bit result code and a message that

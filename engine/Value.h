@@ -45,16 +45,17 @@ public:
     bool isBool() const { return std::holds_alternative<bool>(v_); }
     bool isBlob() const { return std::holds_alternative<Blob>(v_); }
 
-    const std::string& text() const { return std::get<std::string>(v_); }
+    // The accessors throw EngineError(BadValue) for a value of another kind.
+    const std::string& text() const { return as<std::string>("a text"); }
     // The number as a double (a decimal's nearest).
-    double number() const { return isDecimal() ? toDouble(decimal()) : std::get<double>(v_); }
-    const Decimal& decimal() const { return std::get<Decimal>(v_); }
-    std::int64_t integer() const { return std::get<std::int64_t>(v_); }
-    Date date() const { return std::get<Date>(v_); }
-    bool boolean() const { return std::get<bool>(v_); }
-    const Blob& blob() const { return std::get<Blob>(v_); }
+    double number() const { return isDecimal() ? toDouble(decimal()) : as<double>("a number"); }
+    const Decimal& decimal() const { return as<Decimal>("a decimal number"); }
+    std::int64_t integer() const { return as<std::int64_t>("an integer"); }
+    Date date() const { return as<Date>("a date"); }
+    bool boolean() const { return as<bool>("a logical"); }
+    const Blob& blob() const { return as<Blob>("binary bytes"); }
 
-    // Number or integer as a double; throws std::bad_variant_access otherwise.
+    // Number or integer as a double.
     double asDouble() const { return isInteger() ? static_cast<double>(integer()) : number(); }
 
     const Storage& storage() const { return v_; }
@@ -74,6 +75,13 @@ public:
     }
 
 private:
+    template <class T> const T& as(const char* wanted) const {
+        if (const T* value = std::get_if<T>(&v_))
+            return *value;
+        wrongKind(wanted);
+    }
+    [[noreturn]] void wrongKind(const char* wanted) const;
+
     Storage v_;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/config/Engine.h"
 
 #include "engine/EngineError.h"
+#include "engine/ErrorBoundary.h"
 #include "engine/Text.h"
 #include "engine/config/EngineConfig.h"
 #include "engine/config/Locations.h"
@@ -36,11 +37,9 @@ bool isAliasText(std::string_view text) {
 
 std::uint16_t resultOf(const auto& call) {
     try {
-        return call();
+        return engineBoundary({}, call);
     } catch (const EngineError& error) {
         return error.code();
-    } catch (const std::exception&) {
-        return code::IoError;
     }
 }
 
@@ -114,7 +113,8 @@ std::uint16_t Engine::deleteAlias(std::string_view name) {
 
 AliasInfo Engine::alias(std::string_view name) const {
     requireActive();
-    IniFile config = readEngineConfig(configFile_);
+    IniFile config =
+        engineBoundary(configFile_.native(), [&] { return readEngineConfig(configFile_); });
     for (const std::string& section : config.sectionNames()) {
         if (isValidAliasName(section) && equalsIgnoreCase(section, name))
             return {section, config.value(section, "driver").value_or(""),
@@ -127,7 +127,8 @@ AliasInfo Engine::alias(std::string_view name) const {
 
 std::vector<std::string> Engine::aliasNames() const {
     requireActive();
-    std::vector<std::string> names = readEngineConfig(configFile_).sectionNames();
+    std::vector<std::string> names = engineBoundary(
+        configFile_.native(), [&] { return readEngineConfig(configFile_).sectionNames(); });
     std::erase_if(names, [](const std::string& name) { return !isValidAliasName(name); });
     return names;
 }
@@ -140,7 +141,8 @@ fs::path Engine::resolveLocation(std::string_view location) const {
 
 fs::path Engine::resolvePath(std::string_view path) const {
     requireActive();
-    return engine::resolvePath(path, readEngineConfig(configFile_));
+    return engineBoundary(configFile_.native(),
+                          [&] { return engine::resolvePath(path, readEngineConfig(configFile_)); });
 }
 
 } // namespace engine

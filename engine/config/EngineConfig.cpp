@@ -1,7 +1,9 @@
 #include "engine/config/EngineConfig.h"
 
 #include "engine/EngineError.h"
+#include "engine/ErrorBoundary.h"
 #include "engine/FileNames.h"
+#include "engine/FileOps.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -71,35 +73,39 @@ fs::path systemDirectory() {
         override.empty() ? xdgPlace("XDG_DATA_HOME", ".local/share") : fs::path(override);
     std::error_code ec;
     fs::create_directories(dir, ec);
-    if (ec || !fs::is_directory(dir))
+    if (ec || !fs::is_directory(dir, ec))
         throw EngineError(code::BadPath, "Cannot create the system directory " + dir.string() +
                                              (ec ? ": " + ec.message() : ""));
     return dir;
 }
 
 IniFile readEngineConfig(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        if (!fs::exists(file))
-            return {};
-        throw EngineError(code::IoError, "Cannot read the engine configuration " + file.string() +
-                                             ": " + std::strerror(errno));
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return IniFile::parse(text.str(), file.string());
+    return engineBoundary(file.native(), [&]() -> IniFile {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            if (!fileExists(file))
+                return {};
+            throw EngineError(code::IoError, "Cannot read the engine configuration " +
+                                                 file.string() + ": " + std::strerror(errno));
+        }
+        std::ostringstream text;
+        text << in.rdbuf();
+        return IniFile::parse(text.str(), file.string());
+    });
 }
 
 void changeEngineConfig(const fs::path& file, const std::function<bool(IniFile&)>& change) {
-    std::error_code ec;
-    if (file.has_parent_path())
-        fs::create_directories(file.parent_path(), ec);
-    fs::path lockFile = file;
-    lockFile += ".lock";
-    ExclusiveLock lock(lockFile);
-    IniFile config = readEngineConfig(file);
-    if (change(config))
-        writeFileAtomically(file, config.format());
+    engineBoundary(file.native(), [&] {
+        std::error_code ec;
+        if (file.has_parent_path())
+            fs::create_directories(file.parent_path(), ec);
+        fs::path lockFile = file;
+        lockFile += ".lock";
+        ExclusiveLock lock(lockFile);
+        IniFile config = readEngineConfig(file);
+        if (callerCode([&] { return change(config); }))
+            writeFileAtomically(file, config.format());
+    });
 }
 
 } // namespace engine

@@ -2,6 +2,7 @@
 
 #include "engine/AppendBatch.h"
 #include "engine/EngineError.h"
+#include "engine/ErrorBoundary.h"
 #include "engine/dataset/OpenTables.h"
 #include "engine/dataset/Table.h"
 #include "engine/dataset/ValueConversion.h"
@@ -42,11 +43,16 @@ TableFile::AppendPlan TBatchMove::plan(const std::vector<int>& pairing, const Fi
             made.sameBytes.push_back(TableFile::ConvertField);
     }
     made.convert = std::move(convert);
-    made.progress = OnProgress;
+    if (OnProgress)
+        made.progress = [this](std::uint64_t moved) { callerCode([&] { OnProgress(moved); }); };
     return made;
 }
 
 std::uint64_t TBatchMove::Execute() {
+    return engineBoundary("batch move", [&] { return execute(); });
+}
+
+std::uint64_t TBatchMove::execute() {
     if (!Source || !Destination)
         throw EngineError(code::InvalidParameter, "Batch move needs a source and a destination");
     MovedCount = 0;
@@ -54,7 +60,7 @@ std::uint64_t TBatchMove::Execute() {
     FieldProblems.clear();
     DroppedFields.clear();
     if (Destination->Active())
-        Destination->CheckBrowseMode();
+        callerCode([&] { Destination->CheckBrowseMode(); });
 
     auto source = fileOf(*Source, false);
     auto destination = fileOf(*Destination, true);
@@ -94,7 +100,7 @@ std::uint64_t TBatchMove::Execute() {
             ProblemCount += problems;
             destination->append(row);
             if (++MovedCount % ProgressRows == 0 && OnProgress)
-                OnProgress(MovedCount);
+                callerCode([&] { OnProgress(MovedCount); });
         };
         auto copied = from == to ? destination->appendCopiesOf(*source) : std::nullopt;
         if (!copied && !cursor)
@@ -127,7 +133,7 @@ std::uint64_t TBatchMove::Execute() {
         if (fieldProblems[i])
             FieldProblems.emplace_back(to[i].name, fieldProblems[i]);
     if (Destination->Active())
-        Destination->Refresh();
+        callerCode([&] { Destination->Refresh(); });
     return MovedCount;
 }
 

@@ -44,6 +44,7 @@ public:
     std::vector<std::string> DroppedFields;
 
 private:
+    std::uint64_t execute();
     TableFile::AppendPlan plan(const std::vector<int>& pairing, const FieldList& from,
                                const FieldList& to, std::function<Value(RowId, int)> convert) const;
 };

@@ -90,14 +90,16 @@ void TDataSet::bindFields() {
 void TDataSet::Open() {
     if (Active())
         return;
-    internalOpen();
-    try {
-        bindFields();
-    } catch (...) {
-        internalClose();
-        throw;
-    }
-    keyBuffer_.assign(columns().size(), Value());
+    engineCall([&] {
+        internalOpen();
+        try {
+            bindFields();
+        } catch (...) {
+            internalClose();
+            throw;
+        }
+        keyBuffer_.assign(columns().size(), Value());
+    });
     modified_ = false;
     setState(dsBrowse);
     First();
@@ -110,7 +112,7 @@ void TDataSet::Close() {
         return;
     if (BeforeClose)
         BeforeClose(*this);
-    internalClose();
+    engineCall([&] { internalClose(); });
     hasRow_ = false;
     current_.clear();
     buffer_.clear();
@@ -261,14 +263,14 @@ void TDataSet::CheckBrowseMode() {
 
 void TDataSet::First() {
     CheckBrowseMode();
-    hasRow_ = internalFirst();
+    hasRow_ = engineCall([&] { return internalFirst(); });
     setEofBof(!hasRow_, true);
     fireScroll();
 }
 
 void TDataSet::Last() {
     CheckBrowseMode();
-    hasRow_ = internalLast();
+    hasRow_ = engineCall([&] { return internalLast(); });
     setEofBof(true, !hasRow_);
     fireScroll();
 }
@@ -279,7 +281,7 @@ void TDataSet::Next() {
         setEofBof(true, bof_);
         return;
     }
-    if (internalNext()) {
+    if (engineCall([&] { return internalNext(); })) {
         setEofBof(false, false);
         fireScroll();
     } else {
@@ -293,7 +295,7 @@ void TDataSet::Prior() {
         setEofBof(eof_, true);
         return;
     }
-    if (internalPrior()) {
+    if (engineCall([&] { return internalPrior(); })) {
         setEofBof(false, false);
         fireScroll();
     } else {
@@ -303,10 +305,10 @@ void TDataSet::Prior() {
 
 void TDataSet::Refresh() {
     CheckBrowseMode();
-    internalRefresh();
-    hasRow_ = internalResync();
-    if (!hasRow_)
-        hasRow_ = internalFirst();
+    hasRow_ = engineCall([&] {
+        internalRefresh();
+        return internalResync() || internalFirst();
+    });
     setEofBof(!hasRow_, !hasRow_);
     rowChanged();
 }
@@ -336,7 +338,7 @@ void TDataSet::Edit() {
     if (!canModify())
         throw EngineError(code::ReadOnly, Name + ": dataset cannot be modified");
     // Edit the row as it is now on disk, not as it was when it was read.
-    hasRow_ = internalResync();
+    hasRow_ = engineCall([&] { return internalResync(); });
     if (!hasRow_) {
         rowChanged();
         throw EngineError(code::NotFound, Name + ": the row was deleted by another user");
@@ -359,7 +361,7 @@ void TDataSet::Post() {
     if (BeforePost)
         BeforePost(*this);
     bool inserting = state_ == dsInsert;
-    internalPost(inserting, buffer_);
+    engineCall([&] { internalPost(inserting, buffer_); });
     hasRow_ = true;
     modified_ = false;
     buffer_.clear();
@@ -381,7 +383,7 @@ void TDataSet::Cancel() {
     buffer_.clear();
     modified_ = false;
     setState(dsBrowse);
-    hasRow_ = hasRow_ && internalResync();
+    hasRow_ = hasRow_ && engineCall([&] { return internalResync(); });
     rowChanged();
 }
 
@@ -398,7 +400,7 @@ void TDataSet::Delete() {
     buffer_.clear();
     modified_ = false;
     setState(dsBrowse);
-    hasRow_ = internalDelete();
+    hasRow_ = engineCall([&] { return internalDelete(); });
     setEofBof(!hasRow_, !hasRow_);
     rowChanged();
     if (AfterDelete)

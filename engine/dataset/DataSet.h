@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ErrorBoundary.h"
 #include "engine/Value.h"
 #include "engine/dataset/DataSetTypes.h"
 #include "engine/dataset/Field.h"
@@ -125,6 +126,12 @@ protected:
     void enterSetKey();
     void leaveSetKey();
     const Record& displayed() const;
+    // Runs the engine's part of a public call (the internal calls) behind the
+    // error boundary; events and data sources stay outside it, so what they
+    // throw reaches the caller as it was thrown.
+    template <class Call> decltype(auto) engineCall(Call&& call) const {
+        return engineBoundary(Name, std::forward<Call>(call));
+    }
 
 private:
     friend class TField;

@@ -1,6 +1,7 @@
 #include "engine/dataset/Database.h"
 
 #include "engine/EngineError.h"
+#include "engine/ErrorBoundary.h"
 #include "engine/FileNames.h"
 #include "engine/Tables.h"
 #include "engine/Text.h"
@@ -13,16 +14,20 @@ namespace engine {
 namespace fs = std::filesystem;
 
 void TDatabase::Open() {
-    std::string location = AliasName.empty() ? DatabaseName : AliasName;
-    directory_ = resolveLocation(location);
-    if (directory_.empty())
-        throw EngineError(code::BadPath,
-                          "Database " + location + " has no directory: its alias has no path");
-    std::error_code ec;
-    if (!fs::is_directory(directory_, ec))
-        throw EngineError(code::BadPath, "Directory " + directory_.string() + " of database " +
-                                             location + " does not exist");
-    connected_ = true;
+    engineBoundary(DatabaseName, [&] {
+        std::string location = AliasName.empty() ? DatabaseName : AliasName;
+        directory_ = resolveLocation(location);
+        if (directory_.empty())
+            throw EngineError(code::BadPath,
+                              "Database " + location + " has no directory: its alias has no path");
+        std::error_code ec;
+        if (!fs::is_directory(directory_, ec))
+            throw EngineError(
+                code::BadPath,
+                "Directory " + directory_.string() + " of database " + location +
+                    (fs::exists(directory_, ec) ? " is not a directory" : " does not exist"));
+        connected_ = true;
+    });
 }
 
 void TDatabase::Close() {
@@ -51,12 +56,14 @@ fs::path TDatabase::tablePath(const std::string& name, const std::string& driver
 
 void TDatabase::RenameTable(const std::string& oldName, const std::string& driver,
                             const std::string& newName) {
-    requireConnected();
-    fs::path from = tablePath(oldName, driver);
-    if (isOpenHere(from))
-        throw EngineError(code::Locked,
-                          "Table " + from.string() + " is open and cannot be renamed");
-    renameTable(from, tablePath(newName, driver));
+    engineBoundary(oldName, [&] {
+        requireConnected();
+        fs::path from = tablePath(oldName, driver);
+        if (isOpenHere(from))
+            throw EngineError(code::Locked,
+                              "Table " + from.string() + " is open and cannot be renamed");
+        renameTable(from, tablePath(newName, driver));
+    });
 }
 
 FieldDef TDatabase::fieldDefOf(const FieldDescriptor& d, TableKind kind) {
@@ -128,63 +135,71 @@ FieldDef TDatabase::fieldDefOf(const FieldDescriptor& d, TableKind kind) {
 }
 
 void TDatabase::CreateTable(const TableDescription& description, bool overwrite) {
-    requireConnected();
-    if (description.fields.size() > static_cast<std::size_t>(MaxTableFields))
-        throw EngineError(code::TooManyFields, "Table " + description.name + " has " +
-                                                   std::to_string(description.fields.size()) +
-                                                   " fields; at most " +
-                                                   std::to_string(MaxTableFields) + " are allowed");
-    fs::path path = tablePath(description.name, description.driver);
-    TableKind kind = tableKindOf(path);
-    FieldList fields;
-    for (const FieldDescriptor& d : description.fields)
-        fields.push_back(fieldDefOf(d, kind));
-    if (isOpenHere(path))
-        throw EngineError(code::Locked,
-                          "Table " + path.string() + " is open and cannot be replaced");
-    createTable(path, fields, overwrite);
+    engineBoundary(description.name, [&] {
+        requireConnected();
+        if (description.fields.size() > static_cast<std::size_t>(MaxTableFields))
+            throw EngineError(code::TooManyFields,
+                              "Table " + description.name + " has " +
+                                  std::to_string(description.fields.size()) + " fields; at most " +
+                                  std::to_string(MaxTableFields) + " are allowed");
+        fs::path path = tablePath(description.name, description.driver);
+        TableKind kind = tableKindOf(path);
+        FieldList fields;
+        for (const FieldDescriptor& d : description.fields)
+            fields.push_back(fieldDefOf(d, kind));
+        if (isOpenHere(path))
+            throw EngineError(code::Locked,
+                              "Table " + path.string() + " is open and cannot be replaced");
+        createTable(path, fields, overwrite);
+    });
 }
 
 void TDatabase::DeleteTable(const std::string& name, const std::string& driver) {
-    requireConnected();
-    fs::path path = tablePath(name, driver);
-    if (isOpenHere(path))
-        throw EngineError(code::Locked,
-                          "Table " + path.string() + " is open and cannot be deleted");
-    deleteTable(path);
+    engineBoundary(name, [&] {
+        requireConnected();
+        fs::path path = tablePath(name, driver);
+        if (isOpenHere(path))
+            throw EngineError(code::Locked,
+                              "Table " + path.string() + " is open and cannot be deleted");
+        deleteTable(path);
+    });
 }
 
 void TDatabase::AddIndex(TTable& table, const IndexDescriptor& index) {
-    if (!table.Active() || !table.tableFile())
-        throw EngineError(code::NotActive,
-                          "Table " + table.TableName() + " must be open to add an index");
-    IndexDef def;
-    def.name = index.tagName;
-    if (index.expression) {
-        def.expression = index.keyExpression;
-    } else {
-        const FieldList& fields = table.tableFile()->fields();
-        if (index.firstKeyField < 1 || index.firstKeyField > static_cast<int>(fields.size()))
-            throw EngineError(code::InvalidParameter, "Index " + index.tagName + ": key field " +
-                                                          std::to_string(index.firstKeyField) +
-                                                          " does not exist");
-        def.expression = fields[index.firstKeyField - 1].name;
-    }
-    if (index.subset)
-        def.forCondition = index.condition;
-    def.unique = index.unique;
-    def.descending = index.descending;
-    def.primary = index.primary;
-    def.caseInsensitive = index.caseInsensitive;
-    table.tableFile()->addIndex(def);
+    engineBoundary(table.TableName(), [&] {
+        if (!table.Active() || !table.tableFile())
+            throw EngineError(code::NotActive,
+                              "Table " + table.TableName() + " must be open to add an index");
+        IndexDef def;
+        def.name = index.tagName;
+        if (index.expression) {
+            def.expression = index.keyExpression;
+        } else {
+            const FieldList& fields = table.tableFile()->fields();
+            if (index.firstKeyField < 1 || index.firstKeyField > static_cast<int>(fields.size()))
+                throw EngineError(code::InvalidParameter,
+                                  "Index " + index.tagName + ": key field " +
+                                      std::to_string(index.firstKeyField) + " does not exist");
+            def.expression = fields[index.firstKeyField - 1].name;
+        }
+        if (index.subset)
+            def.forCondition = index.condition;
+        def.unique = index.unique;
+        def.descending = index.descending;
+        def.primary = index.primary;
+        def.caseInsensitive = index.caseInsensitive;
+        table.tableFile()->addIndex(def);
+    });
 }
 
 void TDatabase::RegenerateIndexes(TTable& table) {
-    if (!table.Active() || !table.tableFile())
-        throw EngineError(code::NotActive,
-                          "Table " + table.TableName() + " must be open to regenerate its indexes");
-    table.tableFile()->reindex();
-    table.Refresh();
+    engineBoundary(table.TableName(), [&] {
+        if (!table.Active() || !table.tableFile())
+            throw EngineError(code::NotActive, "Table " + table.TableName() +
+                                                   " must be open to regenerate its indexes");
+        table.tableFile()->reindex();
+        callerCode([&] { table.Refresh(); });
+    });
 }
 
 } // namespace engine

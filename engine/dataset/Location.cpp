@@ -6,8 +6,14 @@
 namespace engine {
 
 std::filesystem::path resolveLocation(const std::string& databaseName) {
-    if (databaseName.empty())
-        return std::filesystem::current_path();
+    if (databaseName.empty()) {
+        std::error_code ec;
+        std::filesystem::path here = std::filesystem::current_path(ec);
+        if (ec)
+            throw EngineError(code::BadPath,
+                              "The working directory cannot be used: " + ec.message());
+        return here;
+    }
     Engine session;
     if (std::uint16_t result = session.init())
         throw EngineError(result,

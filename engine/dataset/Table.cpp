@@ -50,22 +50,24 @@ void TTable::SetIndexName(const std::string& name) {
     CheckBrowseMode();
     std::string previous = indexName_;
     indexName_ = name;
-    try {
-        openOrder();
-    } catch (...) {
-        indexName_ = previous;
-        openOrder();
-        throw;
-    }
+    engineCall([&] {
+        try {
+            openOrder();
+        } catch (...) {
+            indexName_ = previous;
+            openOrder();
+            throw;
+        }
+    });
     rangeActive_ = false;
     rangeStart_.reset();
     rangeEnd_.reset();
-    // Stay on the same row in the new order.
-    if (hasRow_) {
-        Record record = file_->read(row_);
-        key_ = keyOf(record);
-    }
-    hasRow_ = internalResync() || internalFirst();
+    hasRow_ = engineCall([&] {
+        // Stay on the same row in the new order.
+        if (hasRow_)
+            key_ = keyOf(file_->read(row_));
+        return internalResync() || internalFirst();
+    });
     setEofBof(!hasRow_, !hasRow_);
     rowChanged();
 }
@@ -80,12 +82,14 @@ void TTable::SetFiltered(bool filtered) {
     filtered_ = filtered;
     if (!Active())
         return;
-    if (filtered_ && !filterText_.empty())
-        filter_.emplace(filterText_, file_->fields());
-    else
-        filter_.reset();
+    engineCall([&] {
+        if (filtered_ && !filterText_.empty())
+            filter_.emplace(filterText_, file_->fields());
+        else
+            filter_.reset();
+    });
     CheckBrowseMode();
-    hasRow_ = internalResync() || internalFirst();
+    hasRow_ = engineCall([&] { return internalResync() || internalFirst(); });
     setEofBof(!hasRow_, !hasRow_);
     rowChanged();
 }
@@ -93,10 +97,12 @@ void TTable::SetFiltered(bool filtered) {
 fs::path TTable::TablePath() const {
     if (tableName_.empty())
         throw EngineError(code::InvalidParameter, "No table name given for dataset " + Name);
-    fs::path path = tableInDirectory(resolveLocation(databaseName_), tableName_);
-    if (!path.has_extension())
-        path += (tableType_ == ttParadox) ? ".DB" : ".DBF";
-    return path;
+    return engineCall([&] {
+        fs::path path = tableInDirectory(resolveLocation(databaseName_), tableName_);
+        if (!path.has_extension())
+            path += (tableType_ == ttParadox) ? ".DB" : ".DBF";
+        return path;
+    });
 }
 
 const FieldList& TTable::columns() const {
@@ -393,28 +399,33 @@ bool TTable::seekKey(const std::string& key, bool exact) {
     if (naturalByRow())
         throw EngineError(code::InvalidParameter,
                           "Table " + tableName_ + " has no index set for a key search");
-    ensureCursor();
-    seenChange_ = file_->changeCount();
-    bool onEntry = cursor_->seek(key);
-    Record record;
-    while (onEntry) {
-        const std::string& entry = cursor_->key();
-        if (exact && file_->compareKeys(indexName_, entry, key) != 0)
-            break;
-        if (!inRangeForward(entry))
-            break;
-        if (inRangeBackward(entry) && visible(cursor_->row(), record)) {
-            load(cursor_->row(), std::move(record), entry);
-            hasRow_ = true;
-            setEofBof(false, false);
-            rowChanged();
-            return true;
+    bool found = engineCall([&] {
+        ensureCursor();
+        seenChange_ = file_->changeCount();
+        bool onEntry = cursor_->seek(key);
+        Record record;
+        while (onEntry) {
+            const std::string& entry = cursor_->key();
+            if (exact && file_->compareKeys(indexName_, entry, key) != 0)
+                break;
+            if (!inRangeForward(entry))
+                break;
+            if (inRangeBackward(entry) && visible(cursor_->row(), record)) {
+                load(cursor_->row(), std::move(record), entry);
+                return true;
+            }
+            onEntry = cursor_->next();
         }
-        onEntry = cursor_->next();
+        if (hasRow_)
+            reposition(key_, row_);
+        return false;
+    });
+    if (found) {
+        hasRow_ = true;
+        setEofBof(false, false);
+        rowChanged();
     }
-    if (hasRow_)
-        reposition(key_, row_);
-    return false;
+    return found;
 }
 
 bool TTable::FindKey(std::initializer_list<Value> values) {
@@ -424,7 +435,8 @@ bool TTable::FindKey(std::initializer_list<Value> values) {
 bool TTable::FindKey(const Record& values) {
     if (!Active())
         throw EngineError(code::NotActive, "Table " + tableName_ + " is not open");
-    return seekKey(file_->indexKey(indexName_, keyRecord(values)), true);
+    return seekKey(engineCall([&] { return file_->indexKey(indexName_, keyRecord(values)); }),
+                   true);
 }
 
 void TTable::SetKey() {
@@ -438,14 +450,14 @@ bool TTable::GotoKey() {
     Record record(columns().size());
     for (std::size_t i = 0; i < values.size(); ++i)
         record[i] = values[i];
-    return seekKey(file_->indexKey(indexName_, record), true);
+    return seekKey(engineCall([&] { return file_->indexKey(indexName_, record); }), true);
 }
 
 void TTable::GotoNearest() {
     Record record = keyBuffer();
     leaveSetKey();
-    if (!seekKey(file_->indexKey(indexName_, record), false)) {
-        hasRow_ = positionLast();
+    if (!seekKey(engineCall([&] { return file_->indexKey(indexName_, record); }), false)) {
+        hasRow_ = engineCall([&] { return positionLast(); });
         setEofBof(true, !hasRow_);
         rowChanged();
     }
@@ -482,8 +494,10 @@ void TTable::ApplyRange() {
             record[i] = values[i];
         return file_->indexKey(indexName_, record);
     };
-    rangeStart_ = keyFor(rangeStartValues_);
-    rangeEnd_ = keyFor(rangeEndValues_);
+    engineCall([&] {
+        rangeStart_ = keyFor(rangeStartValues_);
+        rangeEnd_ = keyFor(rangeEndValues_);
+    });
     rangeActive_ = true;
     First();
 }
@@ -493,7 +507,7 @@ void TTable::CancelRange() {
     rangeActive_ = false;
     rangeStart_.reset();
     rangeEnd_.reset();
-    hasRow_ = internalResync() || internalFirst();
+    hasRow_ = engineCall([&] { return internalResync() || internalFirst(); });
     setEofBof(!hasRow_, !hasRow_);
     rowChanged();
 }
@@ -506,18 +520,22 @@ void TTable::GotoCurrent(TTable& other) {
     RowId row = other.currentRow();
     if (row == NoRow)
         return;
-    Record record = file_->read(row);
-    std::string key = keyOf(record);
-    if (reposition(key, row)) {
+    bool found = engineCall([&] {
+        std::string key = keyOf(file_->read(row));
+        if (!reposition(key, row))
+            return false;
         Record visibleRecord;
         RowId at = naturalByRow() ? scanRow_ : cursor_->row();
-        if (visible(at, visibleRecord)) {
-            load(at, std::move(visibleRecord), key);
-            hasRow_ = true;
-            setEofBof(false, false);
-            rowChanged();
-            return;
-        }
+        if (!visible(at, visibleRecord))
+            return false;
+        load(at, std::move(visibleRecord), key);
+        return true;
+    });
+    if (found) {
+        hasRow_ = true;
+        setEofBof(false, false);
+        rowChanged();
+        return;
     }
     throw EngineError(code::NotFound, "Table " + tableName_ + ": row not found");
 }
@@ -532,15 +550,21 @@ void TTable::AddIndex(const std::string& name, const std::string& fields, int op
     def.caseInsensitive = options & ixCaseInsensitive;
     if (Active()) {
         CheckBrowseMode();
-        file_->addIndex(def);
-        indexes_ = file_->indexes();
+        engineCall([&] {
+            file_->addIndex(def);
+            indexes_ = file_->indexes();
+        });
         return;
     }
-    auto file = openShared(TablePath(), OpenOptions{true, false});
-    file->addIndex(def);
+    engineCall([&] { openShared(TablePath(), OpenOptions{true, false})->addIndex(def); });
 }
 
 Value TTable::Lookup(const std::string& keyFields, const Record& keyValues,
+                     const std::string& resultField) {
+    return engineCall([&] { return lookup(keyFields, keyValues, resultField); });
+}
+
+Value TTable::lookup(const std::string& keyFields, const Record& keyValues,
                      const std::string& resultField) {
     if (!Active())
         return Value();

@@ -96,6 +96,8 @@ private:
     void ensureCursor();
     bool seekKey(const std::string& key, bool exact);
     void load(RowId row, Record&& record, std::string key);
+    Value lookup(const std::string& keyFields, const Record& keyValues,
+                 const std::string& resultField);
     const IndexInfo* activeIndex() const;
 
     std::string databaseName_;

@@ -3,6 +3,7 @@
 #include "engine/Codepage.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
+#include "engine/FileOps.h"
 #include "engine/TableDrivers.h"
 #include "engine/Text.h"
 #include "engine/dbase/DbfHeader.h"
@@ -27,7 +28,7 @@ fs::path tableFile(const fs::path& path) {
 }
 
 void requireTable(const fs::path& file) {
-    if (!fs::exists(file))
+    if (!fileExists(file))
         throw EngineError(code::FileNotFound, "Table " + file.string() + " does not exist");
 }
 
@@ -36,7 +37,7 @@ std::vector<fs::path> companions(const fs::path& file) {
     std::vector<fs::path> out;
     for (const char* ext : {".DBT", ".MDX"}) {
         fs::path p = companionFile(file, ext);
-        if (fs::exists(p))
+        if (fileExists(p))
             out.push_back(p);
     }
     return out;
@@ -79,8 +80,8 @@ void deleteTable(const fs::path& path) {
     // Held while the files go, so a table in use elsewhere is refused.
     BinaryFile lock(file, BinaryFile::Mode::Read, LockMode::Exclusive);
     for (const fs::path& companion : companions(file))
-        fs::remove(companion);
-    fs::remove(file);
+        removeFile(companion);
+    removeFile(file);
 }
 
 void renameTable(const fs::path& from, const fs::path& to) {
@@ -91,11 +92,11 @@ void renameTable(const fs::path& from, const fs::path& to) {
         target = file.parent_path() / target;
     fs::path targetDir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     fs::path sourceDir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    if (fs::weakly_canonical(targetDir) != fs::weakly_canonical(sourceDir))
+    if (!sameDirectory(targetDir, sourceDir))
         throw EngineError(code::InvalidName, "Cannot rename table " + file.string() + " to " +
                                                  target.string() +
                                                  ": a table stays in its directory");
-    if (fs::exists(findFile(targetDir, target.filename().string())))
+    if (fileExists(findFile(targetDir, target.filename().string())))
         throw EngineError(code::InvalidParameter, "Cannot rename table " + file.string() + ": " +
                                                       target.string() + " already exists");
     BinaryFile lock(file, BinaryFile::Mode::Read, LockMode::Exclusive);
@@ -105,15 +106,14 @@ void renameTable(const fs::path& from, const fs::path& to) {
     for (const fs::path& companion : companions(file)) {
         std::string ext = companion.extension().string();
         fs::path moved = companionFile(target, toUpperAscii(ext));
-        fs::rename(companion, moved);
+        renameFile(companion, moved);
         // The MDX names its table (offset 4, 16 bytes); a dBase IV DBT too (offset 8).
-        if (equalsIgnoreCase(ext, ".MDX") && fs::file_size(moved) >= 20)
+        if (equalsIgnoreCase(ext, ".MDX") && fileSize(moved) >= 20)
             writeName(moved, 4, 16, newName);
-        else if (equalsIgnoreCase(ext, ".DBT") && version == kVersionMemo4 &&
-                 fs::file_size(moved) >= 16)
+        else if (equalsIgnoreCase(ext, ".DBT") && version == kVersionMemo4 && fileSize(moved) >= 16)
             writeName(moved, 8, 8, newName);
     }
-    fs::rename(file, target);
+    renameFile(file, target);
 }
 
 } // namespace engine::dbase

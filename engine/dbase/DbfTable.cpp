@@ -3,6 +3,7 @@
 #include "engine/DroppedWork.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
+#include "engine/FileOps.h"
 #include "engine/Text.h"
 #include "engine/dbase/FieldCodec.h"
 #include "engine/dbase/NaturalCursor.h"
@@ -47,7 +48,7 @@ DbfTable::DbfTable(const fs::path& path, const OpenOptions& options)
                                             header_.recordCount);
     if (std::find(blob_.begin(), blob_.end(), 1) != blob_.end()) {
         fs::path dbt = companionFile(path_, ".DBT");
-        if (!fs::exists(dbt))
+        if (!fileExists(dbt))
             throw EngineError(code::FileNotFound, "Table " + name() + ": its memo file " +
                                                       dbt.string() + " is missing");
         memo_.emplace(dbt, modeOf(options), lock_, header_.dbase3Memos());
@@ -71,7 +72,7 @@ void DbfTable::openIndexFile() {
     indexProblem_.clear();
     indexProblemCode_ = 0;
     fs::path mdx = companionFile(path_, ".MDX");
-    if (!fs::exists(mdx)) {
+    if (!fileExists(mdx)) {
         indexProblem_ = "production index " + mdx.string() + " is missing";
         indexProblemCode_ = code::FileNotFound;
         return;
@@ -553,7 +554,7 @@ void DbfTable::buildIndexBeside(const std::vector<IndexDef>& tags, bool copyCurr
         {
             std::unique_ptr<ProductionIndex> built;
             if (copyCurrent) {
-                fs::copy_file(mdx, beside, fs::copy_options::overwrite_existing);
+                copyFile(mdx, beside);
                 built = ProductionIndex::open(beside, tableNameOf(path_), header_.fields,
                                               BinaryFile::Mode::ReadWrite, LockMode::Exclusive,
                                               header_.languageDriver);
@@ -584,7 +585,7 @@ void DbfTable::reindex() {
                     tags.push_back(info.def);
             } else if (header_.productionIndex) {
                 fs::path mdx = companionFile(path_, ".MDX");
-                if (!fs::exists(mdx))
+                if (!fileExists(mdx))
                     throw EngineError(code::FileNotFound,
                                       "Table " + name() + ": its production index " + mdx.string() +
                                           " is missing, so the tags it held are unknown; add "

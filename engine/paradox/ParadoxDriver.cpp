@@ -1,6 +1,7 @@
 #include "engine/DroppedWork.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
+#include "engine/FileOps.h"
 #include "engine/TableDrivers.h"
 #include "engine/Text.h"
 #include "engine/paradox/ParadoxTable.h"
@@ -297,8 +298,7 @@ std::unique_ptr<TableFile> createTableWithBlocks(const fs::path& path, const Fie
 }
 
 std::unique_ptr<TableFile> openTable(const fs::path& path, const OpenOptions& options) {
-    std::error_code ec;
-    if (!fs::exists(path, ec))
+    if (!fileExists(path))
         throw EngineError(code::FileNotFound, "Table " + path.string() + " does not exist");
     return std::make_unique<ParadoxTableFile>(path, options);
 }
@@ -308,35 +308,29 @@ std::unique_ptr<TableFile> createTable(const fs::path& path, const FieldList& fi
 }
 
 void deleteTable(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::exists(path, ec))
+    if (!fileExists(path))
         throw EngineError(code::FileNotFound, "Table " + path.string() + " does not exist");
     // Refuse while another program has the table open.
     BinaryFile lock(path, BinaryFile::Mode::Read, LockMode::Exclusive);
     for (const fs::path& file : tableFiles(path))
-        fs::remove(file, ec);
+        removeFile(file);
 }
 
 void renameTable(const fs::path& from, const fs::path& to) {
-    std::error_code ec;
-    if (!fs::exists(from, ec))
+    if (!fileExists(from))
         throw EngineError(code::FileNotFound, "Table " + from.string() + " does not exist");
     fs::path target = to.has_parent_path() ? to : from.parent_path() / to;
     if (target.extension().empty())
         target += from.extension();
-    if (fs::exists(findFile(target.parent_path().empty() ? fs::path(".") : target.parent_path(),
-                            target.filename().string()),
-                   ec))
+    if (fileExists(findFile(target.parent_path().empty() ? fs::path(".") : target.parent_path(),
+                            target.filename().string())))
         throw EngineError(code::InvalidParameter, "Cannot rename " + from.string() + ": table " +
                                                       target.string() + " already exists");
     BinaryFile lock(from, BinaryFile::Mode::Read, LockMode::Exclusive);
     for (const fs::path& file : tableFiles(from)) {
         fs::path moved =
             target.parent_path() / (target.stem().string() + file.extension().string());
-        fs::rename(file, moved, ec);
-        if (ec)
-            throw EngineError(code::IoError, "Cannot rename " + file.string() + " to " +
-                                                 moved.string() + ": " + ec.message());
+        renameFile(file, moved);
     }
 }
 

@@ -26,13 +26,18 @@ bool isHexDigit(char c) {
     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
 
+// The value of a hexadecimal digit (one that isHexDigit accepts).
+int hexValue(char c) {
+    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+
 // The index number in a companion extension: ".X0A" -> 10, ".XG2" -> 0x102 (named), else -1.
 int secondaryNumber(const std::string& ext) {
     std::string e = toUpperAscii(ext);
     if (e.size() == 4 && e[1] == 'X' && e[2] == 'G' && isHexDigit(e[3]))
-        return 0x100 + std::stoi(e.substr(3), nullptr, 16);
+        return 0x100 + hexValue(e[3]);
     if (e.size() == 4 && e[1] == 'X' && isHexDigit(e[2]) && isHexDigit(e[3]))
-        return std::stoi(e.substr(2), nullptr, 16);
+        return hexValue(e[2]) * 16 + hexValue(e[3]);
     return -1;
 }
 
