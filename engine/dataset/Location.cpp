@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/config/Engine.h"
+#include "engine/config/EngineConfig.h"
 
 namespace engine {
 
@@ -15,9 +16,11 @@ std::filesystem::path resolveLocation(const std::string& databaseName) {
         return here;
     }
     Engine session;
-    if (std::uint16_t result = session.init())
+    if (std::uint16_t result = session.init()) {
+        readEngineConfig(session.configFile()); // throws the reason, naming the file
         throw EngineError(result,
                           "Cannot read the engine configuration " + session.configFile().string());
+    }
     return session.resolveLocation(databaseName);
 }
 
