@@ -1,6 +1,8 @@
 // The DBF table with its production index: tags follow every write, the
 // header flags, and a missing, damaged or foreign MDX.
 #include "DbaseTestSupport.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
@@ -13,9 +15,9 @@
 using namespace engine;
 using dbase_test::Outcome;
 using dbase_test::quoted;
-using dbase_test::readBytes;
-using dbase_test::TempDir;
-using dbase_test::writeBytes;
+using support::readBytes;
+using support::TempDir;
+using support::writeBytes;
 
 namespace {
 

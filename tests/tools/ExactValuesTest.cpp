@@ -2,6 +2,8 @@
 // query, in an Italian locale (a decimal comma), each compared with what an
 // independent reader finds in the files.
 #include "TabletoolFixture.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +11,9 @@
 
 using dbase_test::Outcome;
 using dbase_test::quoted;
-using dbase_test::readBytes;
-using dbase_test::TempDir;
-using dbase_test::writeBytes;
+using support::readBytes;
+using support::TempDir;
+using support::writeBytes;
 
 namespace {
 
