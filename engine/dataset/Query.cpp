@@ -50,6 +50,9 @@ FieldDef resultColumn(sqlite3_stmt* stmt, int i) {
         def.type = FieldType::Numeric;
         def.length = declaredNumber(type.substr(8)).value_or(0);
         def.decimals = declaredNumber(type.substr(type.find(',') + 1)).value_or(0);
+    } else if (type.rfind("BCD(", 0) == 0) {
+        def.type = FieldType::Bcd;
+        def.decimals = declaredNumber(type.substr(4)).value_or(0);
     } else if (type == "DATE") {
         def.type = FieldType::Date;
         def.length = 8;
@@ -107,7 +110,7 @@ Value columnValue(sqlite3_stmt* stmt, int i, const FieldDef& def) {
             if (auto d = Date::fromIso(text))
                 return Value(*d);
         }
-        if (def.type == FieldType::Numeric) {
+        if (def.type == FieldType::Numeric || def.type == FieldType::Bcd) {
             if (auto d = parseDecimal(text))
                 return Value(std::move(*d)); // beyond what SQLite holds exactly
         }

@@ -124,9 +124,9 @@ double getSortableDouble(const char* in) {
 // 32 decimal digits follow as nibbles, the last `decimals` of them the
 // fraction. A negative value has every nibble inverted.
 void putBcd(char* out, const Decimal& value, int decimals, const Where& context) {
-    std::string digits;
+    std::string digits; // without leading zeros
     for (char c : roundDecimal(value, decimals).text)
-        if (c != '-' && c != '.')
+        if ((c >= '1' && c <= '9') || (c == '0' && !digits.empty()))
             digits += c;
     if (digits.size() > 32)
         badValue(context, "value is too large for a BCD field");
