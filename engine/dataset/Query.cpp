@@ -50,6 +50,9 @@ FieldDef resultColumn(sqlite3_stmt* stmt, int i) {
         def.type = FieldType::Numeric;
         def.length = declaredNumber(type.substr(8)).value_or(0);
         def.decimals = declaredNumber(type.substr(type.find(',') + 1)).value_or(0);
+    } else if (type.rfind("BCD(", 0) == 0) {
+        def.type = FieldType::Bcd;
+        def.decimals = declaredNumber(type.substr(4)).value_or(0);
     } else if (type == "DATE") {
         def.type = FieldType::Date;
         def.length = 8;
@@ -107,7 +110,7 @@ Value columnValue(sqlite3_stmt* stmt, int i, const FieldDef& def) {
             if (auto d = Date::fromIso(text))
                 return Value(*d);
         }
-        if (def.type == FieldType::Numeric) {
+        if (def.type == FieldType::Numeric || def.type == FieldType::Bcd) {
             if (auto d = parseDecimal(text))
                 return Value(std::move(*d)); // beyond what SQLite holds exactly
         }
@@ -203,23 +206,29 @@ void TQuery::internalOpen() {
 
     statement_ = std::move(s);
     columns_.clear();
-    rows_.clear();
-    first_ = index_ = 0;
-    // The first row types the columns that an expression makes. A scrolling
-    // result is read whole, so that no table stays open behind a window.
-    if (step() && !UniDirectional)
-        while (step()) {
-        }
+    streamedRow_.clear();
+    streamed_ = index_ = 0;
+    // The first step types the columns that an expression makes.
+    bool more = stepStatement();
+    if (UniDirectional) {
+        if (more)
+            streamedRow_ = rowOf(statement_->stmt.get());
+        return;
+    }
+    auto spool = std::make_unique<ResultSpool>(static_cast<int>(columns_.size()));
+    for (; more; more = stepStatement())
+        spool->append(statement_->stmt.get());
+    spool->finish();
+    spool_ = std::move(spool);
 }
 
-bool TQuery::step() {
+bool TQuery::stepStatement() {
     if (!statement_)
         return false;
     sqlite3_stmt* stmt = statement_->stmt.get();
     int rc = sqlite3_step(stmt);
-    int n = sqlite3_column_count(stmt);
     if (columns_.empty())
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
             columns_.push_back(resultColumn(stmt, i));
     if (rc == SQLITE_DONE) {
         statement_.reset(); // the tables are closed at the end of the result
@@ -227,23 +236,24 @@ bool TQuery::step() {
     }
     if (rc != SQLITE_ROW)
         sqlFailed(statement_->db.get(), statement_->sql);
-    Record row;
-    row.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        row.push_back(columnValue(stmt, i, columns_[static_cast<std::size_t>(i)]));
-    if (UniDirectional && !rows_.empty()) {
-        first_ += rows_.size();
-        rows_.clear();
-    }
-    rows_.push_back(std::move(row));
+    ++streamed_;
     return true;
+}
+
+Record TQuery::rowOf(sqlite3_stmt* stmt) const {
+    Record row;
+    row.reserve(columns_.size());
+    for (std::size_t i = 0; i < columns_.size(); ++i)
+        row.push_back(columnValue(stmt, static_cast<int>(i), columns_[i]));
+    return row;
 }
 
 void TQuery::internalClose() {
     statement_.reset();
-    rows_.clear();
+    spool_.reset();
     columns_.clear();
-    first_ = index_ = 0;
+    streamedRow_.clear();
+    streamed_ = index_ = 0;
 }
 
 void TQuery::requireScrollable(const char* what) const {
@@ -254,19 +264,25 @@ void TQuery::requireScrollable(const char* what) const {
 
 std::size_t TQuery::RecordCount() {
     requireScrollable("count its rows");
-    while (step()) {
-    }
-    return rows_.size();
+    return spool_ ? spool_->size() : 0;
 }
 
 bool TQuery::moveTo(std::size_t index) {
-    if (index < first_)
-        requireScrollable("move back");
-    while (index >= first_ + rows_.size())
-        if (!step())
+    if (spool_) {
+        if (index >= spool_->size())
             return false;
+        current_ = rowOf(spool_->row(index));
+    } else {
+        if (index + 1 < streamed_)
+            requireScrollable("move back");
+        while (streamed_ <= index) {
+            if (!stepStatement())
+                return false;
+            streamedRow_ = rowOf(statement_->stmt.get());
+        }
+        current_ = streamedRow_;
+    }
     index_ = index;
-    current_ = rows_[index_ - first_];
     return true;
 }
 
@@ -287,9 +303,7 @@ bool TQuery::internalFirst() {
 }
 bool TQuery::internalLast() {
     requireScrollable("move to its last row");
-    while (step()) {
-    }
-    return !rows_.empty() && moveTo(rows_.size() - 1);
+    return spool_ && spool_->size() > 0 && moveTo(spool_->size() - 1);
 }
 bool TQuery::internalNext() {
     return moveTo(index_ + 1);
@@ -303,6 +317,7 @@ bool TQuery::internalResync() {
 
 void TQuery::internalRefresh() {
     std::size_t keep = index_;
+    internalClose();
     internalOpen();
     if (!moveTo(keep))
         index_ = 0;

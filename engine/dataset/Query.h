@@ -2,6 +2,7 @@
 
 #include "engine/TableFile.h"
 #include "engine/dataset/DataSet.h"
+#include "engine/dataset/ResultSpool.h"
 
 #include <map>
 #include <memory>
@@ -32,10 +33,11 @@ private:
 // of a directory (DatabaseName) that the text names, in the order its ORDER
 // BY gives. The text follows the engine's dialect: double quotes delimit
 // strings, LIKE and comparisons are case-sensitive, named parameters are
-// ":name". The result is read whole at Open and its tables closed again;
-// with UniDirectional it is read row by row as the dataset moves on and only
-// the current row is kept (Next only, no Prior or Last), the tables open
-// until the last row is read or the query closed.
+// ":name". At Open the result is stepped through once into a temporary store
+// on disk and its tables are closed again; moves read one row back from it.
+// With UniDirectional the result is stepped as the dataset moves on (Next
+// only, no Prior or Last), the tables open until the last row is read or the
+// query closed. Either way only the current row is held in memory.
 class TQuery : public TDataSet {
 public:
     TQuery();
@@ -72,15 +74,18 @@ protected:
 private:
     struct Statement;
     bool moveTo(std::size_t index);
-    // Reads the next row of the result into rows_; false at its end.
-    bool step();
+    // Steps the statement to the next row of the result; false at its end,
+    // where the statement and its tables are closed.
+    bool stepStatement();
+    Record rowOf(sqlite3_stmt* stmt) const;
     void requireScrollable(const char* what) const;
 
     std::map<std::string, TParam> params_;
     FieldList columns_;
-    std::unique_ptr<Statement> statement_; // until the result is read to its end
-    std::vector<Record> rows_;             // rows read, from row number first_ on
-    std::size_t first_ = 0;
+    std::unique_ptr<Statement> statement_; // while the result is being stepped
+    std::unique_ptr<ResultSpool> spool_;   // the rows of a scrolling result
+    Record streamedRow_;                   // the last row stepped (UniDirectional)
+    std::size_t streamed_ = 0;             // rows stepped so far (UniDirectional)
     std::size_t index_ = 0;
 };
 

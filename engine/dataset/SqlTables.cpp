@@ -26,14 +26,34 @@ struct EngineCursor {
     sqlite3_int64 sequence = 0; // the SQLite rowid: the row's place in the walk
 };
 
+// Whether the field can hold a value that neither a 64-bit integer nor a
+// double holds exactly. Every value of such a field is given as its decimal
+// text, so that the values of one column sort as one kind (SQLite puts all
+// numbers before all texts) by the DECIMAL collation.
+bool givenAsText(const FieldDef& field) {
+    switch (field.type) {
+    case FieldType::Numeric:
+    case FieldType::Float:
+        // 18 digits fit in 64 bits; a double keeps 15 significant digits.
+        return field.decimals == 0 ? field.length > 18 : field.length > 16;
+    case FieldType::Bcd:
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::string declaredType(const FieldDef& field) {
+    const char* collation = givenAsText(field) ? " COLLATE DECIMAL" : "";
     switch (field.type) {
     case FieldType::Character:
         return "CHAR(" + std::to_string(field.length) + ")";
     case FieldType::Numeric:
     case FieldType::Float:
         return "NUMERIC(" + std::to_string(field.length) + "," + std::to_string(field.decimals) +
-               ")";
+               ")" + collation;
+    case FieldType::Bcd:
+        return "BCD(" + std::to_string(field.decimals) + ")" + collation;
     case FieldType::Date:
         return "DATE";
     case FieldType::Logical:
@@ -43,7 +63,6 @@ std::string declaredType(const FieldDef& field) {
         return "MEMO";
     case FieldType::Double:
     case FieldType::Currency:
-    case FieldType::Bcd:
     case FieldType::Timestamp:
         return "DOUBLE";
     case FieldType::Short:
@@ -167,26 +186,30 @@ int eof(sqlite3_vtab_cursor* cursor) {
     return !reinterpret_cast<EngineCursor*>(cursor)->more;
 }
 
-// A decimal as an integer or a double where one holds it exactly, else as
-// its text, so that no digit is lost.
-void resultDecimal(sqlite3_context* context, const Decimal& d) {
-    if (decimalPlaces(d) == 0) {
-        if (auto whole = toInt64(d)) {
-            sqlite3_result_int64(context, *whole);
+// A decimal as an integer or a double where one holds it exactly, unless its
+// column gives every value as text; otherwise as its text, so that no digit
+// is lost.
+void resultDecimal(sqlite3_context* context, const Decimal& d, bool asText) {
+    if (!asText) {
+        if (decimalPlaces(d) == 0) {
+            if (auto whole = toInt64(d)) {
+                sqlite3_result_int64(context, *whole);
+                return;
+            }
+        } else if (double number = toDouble(d); sameNumber(d, number)) {
+            sqlite3_result_double(context, number);
             return;
         }
-    } else if (double number = toDouble(d); sameNumber(d, number)) {
-        sqlite3_result_double(context, number);
-        return;
     }
     sqlite3_result_text(context, d.text.data(), static_cast<int>(d.text.size()), SQLITE_TRANSIENT);
 }
 
 int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int n) {
     auto* c = reinterpret_cast<EngineCursor*>(cursor);
+    TableFile& file = fileOf(cursor);
     Value v;
     try {
-        v = fileOf(cursor).readField(c->order->row(), n);
+        v = file.readField(c->order->row(), n);
     } catch (const std::exception& e) {
         return fail(cursor, e);
     }
@@ -196,7 +219,8 @@ int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int n) {
         std::string text = trimRight(v.text());
         sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     } else if (v.isDecimal()) {
-        resultDecimal(context, v.decimal());
+        resultDecimal(context, v.decimal(),
+                      givenAsText(file.fields()[static_cast<std::size_t>(n)]));
     } else if (v.isNumber()) {
         sqlite3_result_double(context, v.number());
     } else if (v.isInteger()) {
@@ -250,8 +274,23 @@ std::string quoteLiteral(const std::string& text) {
 
 } // namespace
 
+// Orders decimal texts by their values; anything else by its bytes, after them.
+int compareDecimalTexts(void*, int lengthA, const void* a, int lengthB, const void* b) {
+    std::string_view textA(static_cast<const char*>(a), static_cast<std::size_t>(lengthA));
+    std::string_view textB(static_cast<const char*>(b), static_cast<std::size_t>(lengthB));
+    auto decimalA = parseDecimal(textA);
+    auto decimalB = parseDecimal(textB);
+    if (decimalA && decimalB)
+        return compareDecimals(*decimalA, *decimalB);
+    if (decimalA || decimalB)
+        return decimalA ? -1 : 1;
+    return textA.compare(textB);
+}
+
 void registerTableModule(sqlite3* db) {
-    if (sqlite3_create_module(db, "engine_table", &kModule, nullptr) != SQLITE_OK)
+    if (sqlite3_create_collation(db, "DECIMAL", SQLITE_UTF8, nullptr, compareDecimalTexts) !=
+            SQLITE_OK ||
+        sqlite3_create_module(db, "engine_table", &kModule, nullptr) != SQLITE_OK)
         throw EngineError(code::SqlError,
                           std::string("Cannot register tables: ") + sqlite3_errmsg(db));
 }

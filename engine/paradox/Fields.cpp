@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace engine::paradox {
@@ -16,19 +17,33 @@ namespace {
 struct TypeCode {
     FieldType type;
     std::uint8_t code;
+    const char* name; // as Paradox calls the type
 };
 
 constexpr TypeCode kCodes[] = {
-    {FieldType::Character, 0x01},     {FieldType::Date, 0x02},      {FieldType::Short, 0x03},
-    {FieldType::Long, 0x04},          {FieldType::Currency, 0x05},  {FieldType::Double, 0x06},
-    {FieldType::Logical, 0x09},       {FieldType::Memo, 0x0C},      {FieldType::Binary, 0x0D},
-    {FieldType::FormattedMemo, 0x0E}, {FieldType::Ole, 0x0F},       {FieldType::Graphic, 0x10},
-    {FieldType::Time, 0x14},          {FieldType::Timestamp, 0x15}, {FieldType::AutoInc, 0x16},
-    {FieldType::Bcd, 0x17},           {FieldType::Bytes, 0x18},
+    {FieldType::Character, 0x01, "Alpha"},
+    {FieldType::Date, 0x02, "Date"},
+    {FieldType::Short, 0x03, "Short"},
+    {FieldType::Long, 0x04, "Long integer"},
+    {FieldType::Currency, 0x05, "Money"},
+    {FieldType::Double, 0x06, "Number"},
+    {FieldType::Logical, 0x09, "Logical"},
+    {FieldType::Memo, 0x0C, "Memo"},
+    {FieldType::Binary, 0x0D, "Binary"},
+    {FieldType::FormattedMemo, 0x0E, "Formatted memo"},
+    {FieldType::Ole, 0x0F, "OLE"},
+    {FieldType::Graphic, 0x10, "Graphic"},
+    {FieldType::Time, 0x14, "Time"},
+    {FieldType::Timestamp, 0x15, "Timestamp"},
+    {FieldType::AutoInc, 0x16, "Autoincrement"},
+    {FieldType::Bcd, 0x17, "BCD"},
+    {FieldType::Bytes, 0x18, "Bytes"},
 };
 
 constexpr int kBcdWidth = 17;
 constexpr int kMaxLeader = 240;
+constexpr int kMaxBcdDecimals = 32;
+constexpr int kBlobReference = 10; // locator, length and modification number after the leader
 constexpr std::int64_t kDayOfJulianZero = 1721425; // Julian day of 0000-12-31
 
 int fixedWidth(FieldType type) {
@@ -109,9 +124,9 @@ double getSortableDouble(const char* in) {
 // 32 decimal digits follow as nibbles, the last `decimals` of them the
 // fraction. A negative value has every nibble inverted.
 void putBcd(char* out, const Decimal& value, int decimals, const Where& context) {
-    std::string digits;
+    std::string digits; // without leading zeros
     for (char c : roundDecimal(value, decimals).text)
-        if (c != '-' && c != '.')
+        if ((c >= '1' && c <= '9') || (c == '0' && !digits.empty()))
             digits += c;
     if (digits.size() > 32)
         badValue(context, "value is too large for a BCD field");
@@ -247,11 +262,11 @@ PxField describeField(const FieldDef& def, const std::string& table) {
         if (leader < 0 || leader > kMaxLeader)
             refuse("blob size " + std::to_string(def.length) + " is outside 0..240");
         f.def.length = leader;
-        f.width = leader + 10;
+        f.width = leader + kBlobReference;
         f.sizeByte = static_cast<std::uint8_t>(f.width);
     } else if (def.type == FieldType::Bcd) {
-        if (def.decimals < 0 || def.decimals > 32)
-            refuse("BCD decimals must be 0..32");
+        if (def.decimals < 0 || def.decimals > kMaxBcdDecimals)
+            refuse("BCD decimals must be 0.." + std::to_string(kMaxBcdDecimals));
         f.def.length = 0;
         f.def.decimals = def.decimals;
         f.width = kBcdWidth;
@@ -264,40 +279,85 @@ PxField describeField(const FieldDef& def, const std::string& table) {
     return f;
 }
 
-PxField fieldFromDescriptor(std::uint8_t code, std::uint8_t size, std::string name,
+PxField fieldFromDescriptor(std::uint8_t code, std::uint8_t size, const std::string& name,
                             const std::string& file) {
-    for (const TypeCode& c : kCodes) {
-        if (c.code != code)
-            continue;
-        PxField f;
-        f.def.name = std::move(name);
-        f.def.type = c.type;
-        f.code = code;
-        f.sizeByte = size;
-        int fixed = fixedWidth(c.type);
-        if (c.type == FieldType::Bcd) {
-            f.width = kBcdWidth;
-            f.def.decimals = size;
-        } else if (fixed) {
-            if (size != fixed)
-                break;
-            f.width = fixed;
-        } else if (isBlobCode(code)) {
-            if (size < 10)
-                break;
-            f.width = size;
-            f.def.length = size - 10;
-        } else {
-            if (size == 0)
-                break;
-            f.width = size;
-            f.def.length = size;
-        }
-        return f;
+    const TypeCode* tc = nullptr;
+    for (const TypeCode& c : kCodes)
+        if (c.code == code)
+            tc = &c;
+    auto corrupt = [&](const std::string& why) {
+        return EngineError(code::FileCorrupt, "File " + file + ": field " + name + " " + why);
+    };
+    if (!tc) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%02X", code);
+        throw corrupt(std::string("has type code ") + hex + ", which is no Paradox field type");
     }
-    throw EngineError(code::FileCorrupt, "File " + file + ": field " + name + " has type code " +
-                                             std::to_string(code) + " with size " +
-                                             std::to_string(size) + ", which is not valid");
+    // Sizes that leave the record's layout unknown; the others are found by descriptorFaults.
+    auto badSize = [&](const std::string& what) {
+        return corrupt("(" + std::string(tc->name) + ") has size " + std::to_string(size) + ", " +
+                       what);
+    };
+    PxField f;
+    f.def.name = name;
+    f.def.type = tc->type;
+    f.code = code;
+    f.sizeByte = size;
+    if (tc->type == FieldType::Bcd) {
+        f.width = kBcdWidth;
+        f.def.decimals = size;
+    } else if (int fixed = fixedWidth(tc->type)) {
+        if (size != fixed)
+            throw badSize("not " + std::to_string(fixed));
+        f.width = fixed;
+    } else if (isBlobCode(code)) {
+        if (size < kBlobReference)
+            throw badSize("less than its " + std::to_string(kBlobReference) +
+                          "-byte blob reference");
+        f.width = size;
+        f.def.length = size - kBlobReference;
+    } else {
+        if (size == 0)
+            throw badSize("outside 1..255");
+        f.width = size;
+        f.def.length = size;
+    }
+    return f;
+}
+
+std::vector<std::string> descriptorFaults(const std::vector<PxField>& fields) {
+    std::vector<std::string> faults;
+    auto typeName = [](const PxField& f) {
+        for (const TypeCode& c : kCodes)
+            if (c.code == f.code)
+                return c.name;
+        return "?";
+    };
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const PxField& f = fields[i];
+        std::string field = "field " + f.def.name + " (" + typeName(f) + ")";
+        if (isBlobCode(f.code)) {
+            int least = f.def.type == FieldType::Memo ? 1 : 0;
+            if (f.leader() < least || f.leader() > kMaxLeader)
+                faults.push_back(field + " has a leader of " + std::to_string(f.leader()) +
+                                 " bytes, outside " + std::to_string(least) + ".." +
+                                 std::to_string(kMaxLeader));
+        } else if (f.def.type == FieldType::Bcd && f.def.decimals > kMaxBcdDecimals) {
+            faults.push_back(field + " has " + std::to_string(f.def.decimals) +
+                             " decimals, outside 0.." + std::to_string(kMaxBcdDecimals));
+        }
+        if (f.def.name.empty()) {
+            faults.push_back("field " + std::to_string(i + 1) + " has no name");
+            continue;
+        }
+        for (std::size_t j = 0; j < i; ++j)
+            if (equalsIgnoreCase(fields[j].def.name, f.def.name)) {
+                faults.push_back("fields " + std::to_string(j + 1) + " and " +
+                                 std::to_string(i + 1) + " are both named " + f.def.name);
+                break;
+            }
+    }
+    return faults;
 }
 
 int layOut(std::vector<PxField>& fields) {

@@ -25,9 +25,14 @@ struct PxField {
 // Descriptor of a field definition; throws EngineError(InvalidParameter) for
 // a type or size a Paradox table cannot hold. `table` names the table.
 PxField describeField(const FieldDef& def, const std::string& table);
-// Field of a descriptor read from a file; throws EngineError(FileCorrupt).
-PxField fieldFromDescriptor(std::uint8_t code, std::uint8_t size, std::string name,
+// Field of a descriptor read from a file; throws EngineError(FileCorrupt)
+// for a type code or size that leaves the record's layout unknown.
+PxField fieldFromDescriptor(std::uint8_t code, std::uint8_t size, const std::string& name,
                             const std::string& file);
+// What no Paradox table has although its records can still be read: a blob
+// leader or BCD decimals out of range, a field without a name or with the
+// name of another. One line per fault, naming the field.
+std::vector<std::string> descriptorFaults(const std::vector<PxField>& fields);
 // Fills in the offsets; returns the record size.
 int layOut(std::vector<PxField>& fields);
 

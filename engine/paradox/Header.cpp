@@ -117,9 +117,12 @@ DataHeader parseDataHeader(const std::string& bytes, const std::string& file) {
     if (h.version < 3 || h.version > kVersion7)
         throw EngineError(code::NotSupported, "File " + file + ": file version " +
                                                   std::to_string(h.version) + " is not supported");
-    if (numFields < 1 || numFields > 255 || h.keyFields < 0 || h.keyFields > numFields)
-        throw corrupt("the header gives " + std::to_string(numFields) + " fields and " +
-                      std::to_string(h.keyFields) + " key fields");
+    if (numFields < 1 || numFields > kMaxFields)
+        throw corrupt("the header gives " + std::to_string(numFields) + " fields, outside 1.." +
+                      std::to_string(kMaxFields));
+    if (h.keyFields < 0 || h.keyFields > numFields)
+        throw corrupt("the header gives " + std::to_string(h.keyFields) + " key fields for " +
+                      std::to_string(numFields) + " fields");
     std::size_t at = hdr::DataHeader;
     if (hasDataHeader(h.version)) {
         if (getU32(p + hdr::Encryption2) != 0)

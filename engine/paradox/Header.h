@@ -8,6 +8,8 @@
 
 namespace engine::paradox {
 
+constexpr int kMaxFields = 255;
+
 // The header of a file in the data layout (.DB, .Xnn, .XGn) as this code
 // reads and writes it.
 struct DataHeader {

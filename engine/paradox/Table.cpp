@@ -19,7 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMaxFields = 255;
 constexpr int kMinTreeFanout = 3;
 
 bool isHexDigit(char c) {
@@ -706,6 +705,8 @@ std::vector<std::string> Table::check() {
     auto add = [&](std::vector<std::string> more) {
         faults.insert(faults.end(), more.begin(), more.end());
     };
+    for (const std::string& fault : descriptorFaults(header_.fields))
+        faults.push_back(name + ": " + fault);
     try {
         add(db_->check(name));
         if (keyed())

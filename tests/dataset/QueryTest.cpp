@@ -1,6 +1,9 @@
 #include "DictionaryFixture.h"
 
+#include "engine/AppendBatch.h"
 #include "engine/EngineError.h"
+#include "engine/NumberText.h"
+#include "engine/Tables.h"
 #include "engine/dataset/Query.h"
 
 #include <fstream>
@@ -113,6 +116,77 @@ TEST_F(Queries, AUniDirectionalResultIsReadRowByRowAndOnlyForward) {
     // The tables it names are all it opens: a foreign file beside them is no matter.
     std::ofstream(dir / "FOREIGN.DBF") << "not a table";
     EXPECT_EQ(run(q, "TMNPFM").size(), 4u);
+}
+
+// The values of row i of BIG: a 20-digit number beyond 64 bits, a text that
+// makes the result several megabytes, a memo or none, a date or none.
+Record bigRow(int i) {
+    std::string digits = std::to_string(100000 + i);
+    Value note = i % 10 == 0 ? Value("note of row " + digits) : Value();
+    Value day = i % 7 == 0 ? Value() : Value(Date::fromYmd(1990 + i % 30, 1 + i % 12, 1 + i % 28));
+    return {Value(*parseDecimal("98765432109876" + digits)), Value(std::string(190, 'x') + digits),
+            note, day};
+}
+
+// A scrolling result is stepped through once at Open into a store of its
+// own: its table is free at once, and every row comes back exactly, in any
+// order of moves.
+TEST_F(Queries, AScrollingResultFreesItsTablesAndKeepsEveryValue) {
+    const int rows = 20000;
+    {
+        auto big = createTable(dir / "BIG.DBF", {{"N", FieldType::Numeric, 20, 0},
+                                                 {"TEXT", FieldType::Character, 200, 0},
+                                                 {"NOTE", FieldType::Memo, 10, 0},
+                                                 {"DAY", FieldType::Date, 8, 0}});
+        AppendBatch batch(*big);
+        for (int i = 0; i < rows; ++i)
+            big->append(bigRow(i));
+        batch.finish();
+    }
+    TQuery q;
+    q.DatabaseName = dir.string();
+    q.SQL = {"SELECT N, TEXT, NOTE, DAY FROM BIG", "ORDER BY N DESC"};
+    q.Open();
+    openTable(dir / "BIG.DBF", {.exclusive = true, .readOnly = false}); // no longer in use
+
+    auto expectRow = [&](int i) {
+        Record want = bigRow(i);
+        const char* names[] = {"N", "TEXT", "NOTE", "DAY"};
+        for (std::size_t c = 0; c < 4; ++c)
+            EXPECT_EQ(q.FieldByName(names[c]).AsValue(), want[c]) << names[c] << " of row " << i;
+    };
+    EXPECT_EQ(q.RecordCount(), std::size_t(rows));
+    q.Last();
+    expectRow(0);
+    q.Prior();
+    expectRow(1);
+    ASSERT_TRUE(q.GotoRecNo(5001));
+    expectRow(rows - 5001);
+    EXPECT_FALSE(q.GotoRecNo(rows + 1));
+    int seen = 0;
+    for (q.First(); !q.Eof(); q.Next())
+        if (++seen % 997 == 0)
+            expectRow(rows - seen);
+    EXPECT_EQ(seen, rows);
+}
+
+// A unidirectional result keeps its tables open until its last row is read.
+TEST_F(Queries, AUniDirectionalResultHoldsItsTablesUntilItsEnd) {
+    TQuery q;
+    q.UniDirectional = true;
+    q.DatabaseName = dir.string();
+    q.SQL = {"SELECT TMNPFM FROM T_BASE"};
+    q.Open();
+    q.First();
+    try {
+        openTable(dir / "T_BASE.DBF", {.exclusive = true, .readOnly = false});
+        FAIL() << "the table is read by the query";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), code::Locked);
+    }
+    while (!q.Eof())
+        q.Next();
+    openTable(dir / "T_BASE.DBF", {.exclusive = true, .readOnly = false});
 }
 
 } // namespace

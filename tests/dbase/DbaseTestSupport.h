@@ -3,7 +3,6 @@
 // Running the independent readers and our own tools over real files.
 
 #include "support/FileBytes.h"
-#include "support/TempDir.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,10 +14,6 @@
 #include <unistd.h>
 
 namespace dbase_test {
-
-using support::readBytes;
-using support::TempDir;
-using support::writeBytes;
 
 struct Outcome {
     int status = -1;
@@ -33,8 +28,8 @@ inline Outcome run(const std::string& command, const std::filesystem::path& scra
     int raw = std::system(line.c_str());
     Outcome r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = readBytes(out);
-    r.err = readBytes(err);
+    r.out = support::readBytes(out);
+    r.err = support::readBytes(err);
     std::filesystem::remove(out);
     std::filesystem::remove(err);
     return r;

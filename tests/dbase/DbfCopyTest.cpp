@@ -1,11 +1,12 @@
 #include "DbaseTestSupport.h"
+#include "support/TempDir.h"
 
 #include "engine/Tables.h"
 
 #include <gtest/gtest.h>
 
 using namespace engine;
-using dbase_test::TempDir;
+using support::TempDir;
 
 namespace {
 

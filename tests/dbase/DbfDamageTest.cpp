@@ -1,4 +1,6 @@
 #include "DbaseTestSupport.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
@@ -6,9 +8,9 @@
 #include <gtest/gtest.h>
 
 using namespace engine;
-using dbase_test::readBytes;
-using dbase_test::TempDir;
-using dbase_test::writeBytes;
+using support::readBytes;
+using support::TempDir;
+using support::writeBytes;
 
 namespace {
 

@@ -1,20 +1,23 @@
 // The DBF table with its production index: tags follow every write, the
 // header flags, and a missing, damaged or foreign MDX.
 #include "DbaseTestSupport.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
 
 #include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <random>
 
 using namespace engine;
 using dbase_test::Outcome;
 using dbase_test::quoted;
-using dbase_test::readBytes;
-using dbase_test::TempDir;
-using dbase_test::writeBytes;
+using support::readBytes;
+using support::TempDir;
+using support::writeBytes;
 
 namespace {
 
@@ -192,4 +195,55 @@ TEST(DbfIndex, ForeignDamagedAndMissingIndexesAreReportedAndRebuilt) {
     }
     deleteTable(dir / "C.DBF");
     EXPECT_FALSE(std::filesystem::exists(dir / "C.MDX"));
+}
+
+// A date key whose stored day lies outside 0001-01-01..9999-12-31 is shown
+// as the number it holds, under the tag's name, never as a made-up date.
+TEST(DbfIndex, CheckShowsADamagedDateKeyAsTheDayItHolds) {
+    support::TempDir dir;
+    {
+        auto t = createTable(dir / "T.DBF", {{"DAY", FieldType::Date, 8, 0}});
+        for (int day = 1; day <= 5; ++day)
+            t->append({Value(Date::fromYmd(2001, 1, day))});
+        t->addIndex({.name = "BYDAY", .expression = "DAY"});
+    }
+    // Keys are little-endian doubles of the Julian day; each appears once in the one leaf.
+    auto keyBytes = [](double julianDay) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &julianDay, sizeof bits);
+        std::string key(8, '\0');
+        for (int i = 0; i < 8; ++i)
+            key[static_cast<std::size_t>(i)] = static_cast<char>(bits >> (8 * i));
+        return key;
+    };
+    const std::string sound = readBytes(dir / "T.MDX");
+    auto checkWith = [&](int day, double stored) {
+        std::string mdx = sound;
+        auto jd = static_cast<double>(Date::fromYmd(2001, 1, day).julianDay());
+        std::size_t at = mdx.find(keyBytes(jd));
+        EXPECT_NE(at, std::string::npos);
+        EXPECT_EQ(mdx.find(keyBytes(jd), at + 1), std::string::npos);
+        mdx.replace(at, 8, keyBytes(stored));
+        writeBytes(dir / "T.MDX", mdx);
+        return openTable(dir / "T.DBF")->check();
+    };
+    const std::string tag = "Index " + (dir / "T.MDX").string() + ", tag BYDAY: ";
+    // The days either side of the range (0000-12-31 and 10000-01-01), on the
+    // first and last key so that the order stays right.
+    EXPECT_EQ(checkWith(1, 1721425.0),
+              std::vector<std::string>{
+                  tag + "record 1 is filed under no date (day 1721425), its key is 2001-01-01"});
+    EXPECT_EQ(checkWith(5, 5373485.0),
+              std::vector<std::string>{
+                  tag + "record 5 is filed under no date (day 5373485), its key is 2001-01-05"});
+    EXPECT_EQ(checkWith(1, -359322237.5),
+              std::vector<std::string>{tag + "record 1 is filed under no date (day -359322237.5), "
+                                             "its key is 2001-01-01"});
+    // The first and last days of the range are dates.
+    EXPECT_EQ(checkWith(1, 1721426.0),
+              std::vector<std::string>{
+                  tag + "record 1 is filed under 0001-01-01, its key is 2001-01-01"});
+    EXPECT_EQ(checkWith(5, 5373484.0),
+              std::vector<std::string>{
+                  tag + "record 5 is filed under 9999-12-31, its key is 2001-01-05"});
 }

@@ -1,6 +1,8 @@
 // Independent readers (Python dbfread, Perl XBase) read what we write, and we
 // read what Perl XBase writes.
 #include "DbaseTestSupport.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include "engine/Tables.h"
 #include "engine/dbase/DbaseDetails.h"
@@ -10,9 +12,9 @@
 using namespace engine;
 using dbase_test::Outcome;
 using dbase_test::quoted;
-using dbase_test::readBytes;
-using dbase_test::TempDir;
-using dbase_test::writeBytes;
+using support::readBytes;
+using support::TempDir;
+using support::writeBytes;
 
 namespace {
 

@@ -1,4 +1,6 @@
 #include "DbaseTestSupport.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
@@ -6,8 +8,8 @@
 #include <gtest/gtest.h>
 
 using namespace engine;
-using dbase_test::readBytes;
-using dbase_test::TempDir;
+using support::readBytes;
+using support::TempDir;
 
 namespace {
 
@@ -180,7 +182,7 @@ TEST(DbfRoundTrip, HeaderLengthIsTakenFromTheFile) {
     bytes.insert(headerLength, std::string(263, '\0'));
     bytes[8] = static_cast<char>((headerLength + 263) & 0xFF);
     bytes[9] = static_cast<char>((headerLength + 263) >> 8);
-    dbase_test::writeBytes(dir / "PAD.DBF", bytes);
+    support::writeBytes(dir / "PAD.DBF", bytes);
 
     auto t = openTable(dir / "PAD.DBF");
     EXPECT_EQ(t->read(1)[0], Value("first"));

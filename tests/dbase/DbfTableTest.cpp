@@ -1,4 +1,6 @@
 #include "DbaseTestSupport.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include "engine/EngineError.h"
 #include "engine/Tables.h"
@@ -7,9 +9,9 @@
 #include <random>
 
 using namespace engine;
-using dbase_test::readBytes;
-using dbase_test::TempDir;
-using dbase_test::writeBytes;
+using support::readBytes;
+using support::TempDir;
+using support::writeBytes;
 
 namespace {
 

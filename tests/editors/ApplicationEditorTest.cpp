@@ -1,4 +1,4 @@
-#include "EditorWorkspace.h"
+#include "support/EditorWorkspace.h"
 
 #include "editors/Man_Prodotti.h"
 #include "ui/DbGrid.h"

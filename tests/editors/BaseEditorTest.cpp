@@ -1,4 +1,4 @@
-#include "EditorWorkspace.h"
+#include "support/EditorWorkspace.h"
 
 #include "editors/Man_Archivi.h"
 #include "editors/Man_Indici.h"

@@ -1,7 +1,7 @@
 // The base-table editor in an Italian locale, where the C library writes and
 // reads numbers with a decimal comma: field sizes and decimals must reach
 // T_BASE as typed.
-#include "EditorWorkspace.h"
+#include "support/EditorWorkspace.h"
 
 #include "editors/Man_Archivi.h"
 #include "shell/Startup.h"

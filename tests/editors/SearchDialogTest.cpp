@@ -1,4 +1,4 @@
-#include "EditorWorkspace.h"
+#include "support/EditorWorkspace.h"
 
 #include "dictionary/Dm_Vadem.h"
 #include "editors/Man_Archivi.h"

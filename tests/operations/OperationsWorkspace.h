@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EditorWorkspace.h"
+#include "support/EditorWorkspace.h"
 
 #include <QStringList>
 

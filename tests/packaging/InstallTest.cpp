@@ -1,6 +1,8 @@
 // What `cmake --install` puts under a prefix: the files the Debian package is
 // made of (CPack installs by the same rules).
 #include "../dbase/DbaseTestSupport.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +12,7 @@
 namespace fs = std::filesystem;
 using dbase_test::Outcome;
 using dbase_test::quoted;
-using dbase_test::TempDir;
+using support::TempDir;
 
 namespace {
 
@@ -72,7 +74,7 @@ TEST_F(Installed, ProgramsDesktopEntriesIconsMetadataAndManualPage) {
 
     // Each desktop entry starts an installed program and names an installed icon.
     for (const char* program : {"dicttool", "envtool"}) {
-        std::string entry = dbase_test::readBytes(
+        std::string entry = support::readBytes(
             at("share/applications/org.schedax." + std::string(program) + ".desktop"));
         EXPECT_NE(entry.find("\nExec=" + std::string(program) + "\n"), std::string::npos) << entry;
         EXPECT_NE(entry.find("\nIcon=org.schedax." + std::string(program) + "\n"),
@@ -102,7 +104,7 @@ TEST_F(Installed, EveryProgramAnswersVersionAndHelpWithoutADisplay) {
     }
     // The metadata carries the version that the programs report.
     std::string metainfo =
-        dbase_test::readBytes(at("share/metainfo/org.schedax.dicttool.metainfo.xml"));
+        support::readBytes(at("share/metainfo/org.schedax.dicttool.metainfo.xml"));
     EXPECT_NE(metainfo.find("<release version=\"" + number[1].str() + "\""), std::string::npos);
 }
 

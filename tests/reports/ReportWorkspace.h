@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../editors/EditorWorkspace.h"
+#include "support/EditorWorkspace.h"
 
 #include "reportengine/Report.h"
 

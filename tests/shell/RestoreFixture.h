@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ShellWorkspace.h"
+#include "support/FileBytes.h"
 
 #include "dictionary/DemoWorkspace.h"
 #include "dictionary/Dm_Vadem.h"
@@ -96,7 +97,7 @@ protected:
     std::vector<std::string> dictionaryFiles() const {
         std::vector<std::string> files;
         for (const char* file : {"T_BASE.DBF", "T_BASE.MDX", "T_PROD.DBF", "T_PROD.MDX"})
-            files.push_back(bytes(system / file));
+            files.push_back(support::readBytes(system / file));
         for (const auto& entry : std::filesystem::directory_iterator(system))
             files.push_back(entry.path().filename().string());
         return files;

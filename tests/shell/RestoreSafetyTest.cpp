@@ -208,10 +208,10 @@ TEST_F(Restore, FloppyTablesWithoutIndexesAreMergedAndADamagedLocalIndexIsMended
     restore();
     EXPECT_EQ(errorShown(), "");
     EXPECT_EQ(applications(system).size(), 4u);
-    EXPECT_EQ(bytes(system / "T_BASE.DBF"), bytes(floppy / "T_BASE.DBF"));
+    EXPECT_EQ(support::readBytes(system / "T_BASE.DBF"), support::readBytes(floppy / "T_BASE.DBF"));
 
     // A local index cut short is rebuilt from its table before the merge.
-    std::string index = bytes(system / "T_PROD.MDX");
+    std::string index = support::readBytes(system / "T_PROD.MDX");
     std::ofstream(system / "T_PROD.MDX", std::ios::binary | std::ios::trunc)
         << index.substr(0, 700);
     dictionary::writeSampleDictionary(root / "sample", true);
@@ -259,13 +259,13 @@ TEST_F(Restore, AWriteProtectedFloppyIsReadAndTheRestoredFilesKeepTheLocalModes)
 
 TEST_F(Restore, ADamagedLocalApplicationListGivesWayToTheFloppysAndIsKeptAside) {
     dictionary::writeSampleDictionary(system, false);
-    std::string whole = bytes(system / "T_PROD.DBF");
+    std::string whole = support::readBytes(system / "T_PROD.DBF");
     std::string damaged = whole.substr(0, 40); // the header cut short
     std::ofstream(system / "T_PROD.DBF", std::ios::binary | std::ios::trunc) << damaged;
     restore();
     EXPECT_EQ(errorShown(), "");
-    EXPECT_EQ(bytes(system / "T_PROD.DBF"), bytes(floppy / "T_PROD.DBF"));
-    EXPECT_EQ(bytes(system / "T_PROD.DBF.damaged"), damaged);
+    EXPECT_EQ(support::readBytes(system / "T_PROD.DBF"), support::readBytes(floppy / "T_PROD.DBF"));
+    EXPECT_EQ(support::readBytes(system / "T_PROD.DBF.damaged"), damaged);
     EXPECT_EQ(applications(system).size(), 4u);
 
     // Without a list on the floppy to take its place, nothing changes.
@@ -303,11 +303,11 @@ TEST_F(Restore, AProgramWhoseTableWasReplacedUnderItGetsAnErrorOnItsNextWrite) {
     // A tool that takes no lock puts another list in its place.
     fs::copy_file(floppy / "T_PROD.DBF", system / "T_PROD.new");
     fs::rename(system / "T_PROD.new", system / "T_PROD.DBF");
-    std::string replaced = bytes(system / "T_PROD.DBF");
+    std::string replaced = support::readBytes(system / "T_PROD.DBF");
     std::string said = other.append();
     EXPECT_EQ(said.rfind("refused: ", 0), 0u) << said;
     EXPECT_NE(said.find("replaced"), std::string::npos) << said;
-    EXPECT_EQ(bytes(system / "T_PROD.DBF"), replaced);
+    EXPECT_EQ(support::readBytes(system / "T_PROD.DBF"), replaced);
 }
 
 TEST_F(Restore, AWriteThatFailsAtAnyPointChangesNothing) {

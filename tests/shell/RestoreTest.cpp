@@ -5,7 +5,7 @@ namespace fs = std::filesystem;
 
 TEST_F(Restore, CancelChangesNothing) {
     dictionary::writeSampleDictionary(system, false);
-    std::string before = bytes(system / "T_BASE.DBF");
+    std::string before = support::readBytes(system / "T_BASE.DBF");
     boxes.answer(ui::Answer::Cancel);
     Menu_Vadem->Btn01->click();
     ASSERT_EQ(boxes.shown().size(), 1u);
@@ -14,7 +14,7 @@ TEST_F(Restore, CancelChangesNothing) {
     EXPECT_EQ(box.text, "Restore Base-Tables.");
     EXPECT_EQ(box.icon, ui::BoxIcon::Question);
     EXPECT_EQ(box.buttonTexts(), (QStringList{"&Yes", "Cancel"}));
-    EXPECT_EQ(bytes(system / "T_BASE.DBF"), before);
+    EXPECT_EQ(support::readBytes(system / "T_BASE.DBF"), before);
     EXPECT_TRUE(Menu_Vadem->Btn01->isEnabled());
 }
 
@@ -23,7 +23,7 @@ TEST_F(Restore, WithoutLocalApplicationsTheFloppyFilesAreCopiedAsTheyAre) {
     restore();
     EXPECT_EQ(errorShown(), "");
     for (const char* file : {"T_BASE.DBF", "T_BASE.MDX", "T_PROD.DBF", "T_PROD.MDX"})
-        EXPECT_EQ(bytes(system / file), bytes(floppy / file)) << file;
+        EXPECT_EQ(support::readBytes(system / file), support::readBytes(floppy / file)) << file;
     for (const auto& entry : fs::directory_iterator(system))
         EXPECT_EQ(entry.path().filename().string().find(".restoring"), std::string::npos);
     auto apps = applications(system);
@@ -45,7 +45,7 @@ TEST_F(Restore, LocalApplicationsStayAndMissingOnesAreAdded) {
                                 {"FA", "Invoicing", "FATTURE", false, ""},
                                 {"MA", "Our warehouse", "MAGAZZ", true, "01/10/2026"},
                                 {"PR", "Production planning", "PRODUZ", false, ""}}));
-    EXPECT_EQ(bytes(system / "T_BASE.DBF"), bytes(floppy / "T_BASE.DBF"));
+    EXPECT_EQ(support::readBytes(system / "T_BASE.DBF"), support::readBytes(floppy / "T_BASE.DBF"));
     EXPECT_FALSE(Menu_Vadem->Btn01->isEnabled());
     expectWorkTablesPointedBack();
 }
@@ -68,17 +68,17 @@ TEST_F(Restore, DamagedFloppyTableIsRefusedAndNothingChanges) {
     dictionary::writeSampleDictionary(system, false);
     std::vector<std::string> before;
     for (const char* file : {"T_BASE.DBF", "T_BASE.MDX", "T_PROD.DBF", "T_PROD.MDX"})
-        before.push_back(bytes(system / file));
+        before.push_back(support::readBytes(system / file));
     auto unchanged = [&] {
         int i = 0;
         for (const char* file : {"T_BASE.DBF", "T_BASE.MDX", "T_PROD.DBF", "T_PROD.MDX"})
-            EXPECT_EQ(bytes(system / file), before[i++]) << file;
+            EXPECT_EQ(support::readBytes(system / file), before[i++]) << file;
         EXPECT_TRUE(Menu_Vadem->Btn01->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     };
 
     // A table cut short.
-    std::string whole = bytes(floppy / "T_BASE.DBF");
+    std::string whole = support::readBytes(floppy / "T_BASE.DBF");
     std::ofstream(floppy / "T_BASE.DBF", std::ios::binary | std::ios::trunc)
         << whole.substr(0, whole.size() / 3);
     restore();
@@ -133,7 +133,7 @@ TEST_F(Restore, TableWithoutItsIndexGetsTheLocalIndexRebuilt) {
     fs::remove(floppy / "T_BASE.MDX");
     restore();
     EXPECT_EQ(errorShown(), "");
-    EXPECT_EQ(bytes(system / "T_BASE.DBF"), bytes(floppy / "T_BASE.DBF"));
+    EXPECT_EQ(support::readBytes(system / "T_BASE.DBF"), support::readBytes(floppy / "T_BASE.DBF"));
     EXPECT_TRUE(hasBaseTable(system, "ORDPROD")); // found through BASE00
     EXPECT_TRUE(openTable(system / "T_BASE.DBF")->check().empty());
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "support/FileBytes.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Workspace.h"
 
@@ -20,15 +19,11 @@ class ShellWorkspace : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // The engine configuration, with or without the alias "DBZET".
-    void writeConfig(bool withAlias) const { workspace->writeConfig(withAlias); }
     void start();
 
     // Runs `action`, which shows a modal window; the window is closed as soon
     // as it is open. Returns the object name of the window that was open.
     static QString closingModal(const std::function<void()>& action);
-
-    static std::string bytes(const std::filesystem::path& file) { return support::readBytes(file); }
 
     std::optional<support::Workspace> workspace;
     std::filesystem::path root, system, tables, floppy, config;

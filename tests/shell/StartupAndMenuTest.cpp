@@ -1,4 +1,5 @@
 #include "ShellWorkspace.h"
+#include "support/FileBytes.h"
 
 #include "dictionary/Dm_Vadem.h"
 #include "dictionary/Layouts.h"
@@ -150,7 +151,7 @@ TEST_F(StartUp, ModuleAndWindowsAreCreatedOnceInOrder) {
 }
 
 TEST_F(StartUp, MissingAliasIsShownAndNothingStarts) {
-    writeConfig(false);
+    workspace->writeConfig(false);
     EXPECT_FALSE(ui::showingErrors(createProgram));
     ASSERT_EQ(boxes.shown().size(), 1u);
     const ui::DialogBox& box = boxes.shown().front();
@@ -207,7 +208,7 @@ TEST_F(MenuWiring, ClosingOneToolWindowDisablesRestoreForGood) {
 }
 
 TEST_F(StartUp, AStrayConfigurationLineIsSaidOnceAndTheProgramStarts) {
-    std::string written = bytes(config);
+    std::string written = support::readBytes(config);
     std::ofstream(config, std::ios::trunc) << "hello\n" << written;
     start();
     ASSERT_EQ(boxes.shown().size(), 1u);

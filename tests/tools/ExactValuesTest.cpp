@@ -2,6 +2,8 @@
 // query, in an Italian locale (a decimal comma), each compared with what an
 // independent reader finds in the files.
 #include "TabletoolFixture.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +11,9 @@
 
 using dbase_test::Outcome;
 using dbase_test::quoted;
-using dbase_test::readBytes;
-using dbase_test::TempDir;
-using dbase_test::writeBytes;
+using support::readBytes;
+using support::TempDir;
+using support::writeBytes;
 
 namespace {
 
@@ -98,6 +100,45 @@ TEST_F(ExactValues, DbaseNumbersAtTheirLimitsKeepEveryDigit) {
     EXPECT_EQ(queried.out, "CODE,BIG,NEG,AMT,TINY,F,Z\n"
                            "B,99999999999999999999,0,-99999999999999.99,9.999999999999999999,"
                            "30000000,12345.67\n");
+    // Beyond 64 bits a value still sorts, groups and compares as a number, not as a text
+    // after every number.
+    queried = tool("query " + at(".") +
+                   " 'SELECT CODE, NEG FROM T WHERE NEG < 1 ORDER BY NEG, TINY DESC'");
+    EXPECT_EQ(queried.out, "CODE,NEG\nA,-9999999999999999999\nB,0\n") << queried.err;
+    queried = tool("query " + at(".") +
+                   " 'SELECT MIN(NEG) AS LOW, MAX(AMT) AS HIGH, COUNT(DISTINCT BIG) AS N FROM T'");
+    EXPECT_EQ(queried.out, "LOW,HIGH,N\n-9999999999999999999,999999999999999.99,2\n")
+        << queried.err;
+}
+
+// A BCD field keeps 32 digits with its decimals, refuses what it cannot hold,
+// and sorts as numbers in a query.
+TEST_F(ExactValues, ParadoxBcdKeepsItsDigits) {
+    ASSERT_EQ(tool("create " + at("B.DB") + " 'CODE A 4, AMT # 2'").status, 0);
+    EXPECT_NE(tool("info " + at("B.DB")).out.find("AMT        # 2"), std::string::npos);
+    const std::string csv = "CODE,AMT\nA,5.00\nB,-123456789012345678901234567890.12\nC,0.25\n";
+    writeBytes(dir / "in.csv", csv);
+    Outcome imported = tool("import " + at("B.DB") + " " + at("in.csv"));
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(tool("export " + at("B.DB")).out, csv);
+    writeBytes(dir / "bad.csv", "CODE,AMT\nD,0.255\n");
+    expectRefused("import " + at("B.DB") + " " + at("bad.csv"), "B.DB",
+                  "line 2: field AMT: 0.255 has more than 2 decimals");
+    writeBytes(dir / "bad.csv", "CODE,AMT\nD,1234567890123456789012345678901.00\n");
+    expectRefused("import " + at("B.DB") + " " + at("bad.csv"), "B.DB", "more than 32 digits");
+
+    // The independent reader finds the digits as packed nibbles, a negative value inverted.
+    Outcome read = python("import json, subprocess\n"
+                          "t = json.loads(subprocess.run(['/usr/bin/python3', '" SCHEDAX_SOURCE_DIR
+                          "/tests/paradox/px_read.py', 'B.DB'], capture_output=True).stdout)\n"
+                          "print(' '.join(r[1] for r in t['rows']))\n");
+    EXPECT_EQ(read.out, "a0" + std::string(29, '0') + "500 5f" +
+                            std::string("edcba9876fedcba9876fedcba9876fed") + " a0" +
+                            std::string(30, '0') + "25\n")
+        << read.err;
+    Outcome queried = tool("query " + at(".") + " 'SELECT CODE, AMT FROM B ORDER BY AMT'");
+    EXPECT_EQ(queried.out, "CODE,AMT\nB,-123456789012345678901234567890.12\nC,0.25\nA,5.00\n")
+        << queried.err;
 }
 
 TEST_F(ExactValues, ParadoxNumbersAtTheirLimitsRoundTrip) {

@@ -1,11 +1,13 @@
 #include "../dbase/DbaseTestSupport.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 using dbase_test::Outcome;
 using dbase_test::quoted;
-using dbase_test::TempDir;
-using dbase_test::writeBytes;
+using support::TempDir;
+using support::writeBytes;
 
 namespace {
 

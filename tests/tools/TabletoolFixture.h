@@ -3,6 +3,8 @@
 #pragma once
 
 #include "../dbase/DbaseTestSupport.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -25,15 +27,15 @@ protected:
 
     // Exit status 2, exactly one line on stderr, and `file` unchanged.
     void expectRefused(const std::string& args, const std::string& file, const std::string& words) {
-        std::string before = dbase_test::readBytes(dir / file);
+        std::string before = support::readBytes(dir / file);
         Outcome r = tool(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
-        EXPECT_EQ(dbase_test::readBytes(dir / file), before) << args;
+        EXPECT_EQ(support::readBytes(dir / file), before) << args;
     }
 
-    dbase_test::TempDir dir;
+    support::TempDir dir;
 
 private:
     std::string environment_;

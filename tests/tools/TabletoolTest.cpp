@@ -1,4 +1,6 @@
 #include "TabletoolFixture.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 #include "engine/NumberText.h"
 #include "engine/Tables.h"
@@ -7,9 +9,9 @@
 
 using dbase_test::Outcome;
 using dbase_test::quoted;
-using dbase_test::readBytes;
-using dbase_test::TempDir;
-using dbase_test::writeBytes;
+using support::readBytes;
+using support::TempDir;
+using support::writeBytes;
 
 namespace {
 

@@ -106,8 +106,9 @@ TableLayout parseLayout(const std::string& text, TableKind kind) {
                               : type->sizes == 1 ? " takes one size"
                                                  : " takes a width and optional decimals"));
         field.type = type->type;
+        // The one size of a BCD field is its number of decimals.
         if (sizes >= 1)
-            field.length = number(words[2], item);
+            (field.type == FieldType::Bcd ? field.decimals : field.length) = number(words[2], item);
         if (sizes == 2)
             field.decimals = number(words[3], item);
         layout.fields.push_back(field);

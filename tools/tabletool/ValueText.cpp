@@ -13,6 +13,8 @@ using engine::Value;
 
 namespace {
 
+constexpr std::size_t kBcdDigits = 32; // what a Paradox BCD field holds
+
 const char kHex[] = "0123456789abcdef";
 
 // YYYY-MM-DD without printf, which dominates an export otherwise.
@@ -71,7 +73,8 @@ std::string valueToText(const engine::FieldDef& field, const Value& value) {
     if (value.isText())
         return value.text();
     if (value.isNumber()) {
-        bool fixed = field.type == FieldType::Numeric || field.type == FieldType::Float;
+        bool fixed = field.type == FieldType::Numeric || field.type == FieldType::Float ||
+                     field.type == FieldType::Bcd;
         int decimals = fixed ? field.decimals : -1;
         return value.isDecimal() ? engine::formatDecimal(value.decimal(), decimals)
                                  : engine::formatNumber(value.number(), decimals);
@@ -150,14 +153,23 @@ std::optional<std::string> misfit(const engine::FieldDef& field, const Value& va
         characterCount(value.text()) > static_cast<std::size_t>(field.length))
         return where + "\"" + value.text() + "\" is longer than " + std::to_string(field.length) +
                " characters";
-    if (isDecimalType(field.type) && value.isDecimal()) {
+    if ((isDecimalType(field.type) || field.type == FieldType::Bcd) && value.isDecimal()) {
         bool rounded = false;
         engine::Decimal stored = engine::roundDecimal(value.decimal(), field.decimals, &rounded);
         if (rounded)
             return where + value.decimal().text + " has more than " +
                    std::to_string(field.decimals) + " decimals";
-        if (stored.text.size() > static_cast<std::size_t>(field.length))
+        if (field.type == FieldType::Bcd) {
+            std::string digits;
+            for (char c : stored.text)
+                if ((c >= '1' && c <= '9') || (c == '0' && !digits.empty()))
+                    digits += c;
+            if (digits.size() > kBcdDigits)
+                return where + stored.text + " has more than " + std::to_string(kBcdDigits) +
+                       " digits";
+        } else if (stored.text.size() > static_cast<std::size_t>(field.length)) {
             return where + stored.text + " does not fit width " + std::to_string(field.length);
+        }
     }
     // The lowest value of each width is what Paradox stores for a blank.
     if (field.type == FieldType::Short && value.isInteger() &&
