@@ -221,3 +221,31 @@ TEST_F(Tabletool, CheckStaysSoundThroughBatchesOfChanges) {
         EXPECT_EQ(check.status, 0) << "batch " << batch << ": " << check.out;
     }
 }
+
+// Impossible Paradox field descriptors: one line each from check (exit 1),
+// also when they keep the table from opening at all.
+TEST_F(Tabletool, CheckNamesDamagedParadoxDescriptors) {
+    ASSERT_EQ(tool("create " + at("P.DB") + " '*CODE A 6, AMOUNT N, RATE # 2'").status, 0);
+    writeBytes(dir / "p.csv", "CODE,AMOUNT,RATE\nA1,2.5,0.25\n");
+    ASSERT_EQ(tool("import " + at("P.DB") + " " + at("p.csv")).status, 0);
+    EXPECT_EQ(tool("check " + at("P.DB")).status, 0);
+    const std::string sound = readBytes(dir / "P.DB");
+    // The descriptors (type code, size) follow the level-5 header at 0x78.
+    auto damage = [&](std::size_t at, char value) {
+        std::string bytes = sound;
+        bytes[at] = value;
+        writeBytes(dir / "P.DB", bytes);
+    };
+
+    damage(0x78 + 2 * 2 + 1, 34); // RATE's decimals
+    Outcome check = tool("check " + at("P.DB"));
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.out, "P.DB: field RATE (BCD) has 34 decimals, outside 0..32\n");
+
+    damage(0x78 + 2 * 1, 0x07); // AMOUNT's type code
+    check = tool("check " + at("P.DB"));
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.out, "File " + (dir / "P.DB").string() +
+                             ": field AMOUNT has type code 0x07, which is no Paradox field type\n");
+    expectRefused("export " + at("P.DB"), "P.DB", "field AMOUNT has type code 0x07");
+}
