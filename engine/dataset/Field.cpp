@@ -270,7 +270,7 @@ Value TField::convert(const Value& value) const {
 }
 
 void TField::SetValue(const Value& value) {
-    dataSet_.storeFieldValue(*this, convert(value));
+    dataSet_.storeFieldValue(*this, dataSet_.engineCall([&] { return convert(value); }));
 }
 void TField::SetAsString(const std::string& text) {
     SetValue(Value(text));
