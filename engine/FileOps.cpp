@@ -55,6 +55,15 @@ void copyFile(const fs::path& from, const fs::path& to) {
                                              ": " + ec.message());
 }
 
+std::vector<fs::path> directoryEntries(const fs::path& dir) {
+    std::vector<fs::path> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        entries.push_back(it->path());
+    failIf(ec, "list the directory", dir);
+    return entries;
+}
+
 bool sameDirectory(const fs::path& a, const fs::path& b) {
     std::error_code ec;
     fs::path first = fs::weakly_canonical(a, ec);

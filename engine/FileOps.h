@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <vector>
 
 namespace engine {
 
@@ -17,6 +18,9 @@ void renameFile(const std::filesystem::path& from, const std::filesystem::path& 
 std::uint64_t fileSize(const std::filesystem::path& path);
 // Copies `from` over `to`, replacing what `to` held.
 void copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// The entries of a directory; one that cannot be listed is an error, so
+// that no companion file of a table goes unseen.
+std::vector<std::filesystem::path> directoryEntries(const std::filesystem::path& dir);
 // The same directory for both paths (links and ".." followed).
 bool sameDirectory(const std::filesystem::path& a, const std::filesystem::path& b);
 

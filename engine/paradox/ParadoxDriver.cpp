@@ -279,10 +279,9 @@ bool isCompanion(const fs::path& table, const fs::path& candidate) {
 std::vector<fs::path> tableFiles(const fs::path& table) {
     std::vector<fs::path> files;
     fs::path dir = table.parent_path().empty() ? fs::path(".") : table.parent_path();
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-        if (isCompanion(table, it->path()))
-            files.push_back(it->path());
+    for (const fs::path& file : directoryEntries(dir))
+        if (isCompanion(table, file))
+            files.push_back(file);
     return files;
 }
 

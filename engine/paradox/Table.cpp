@@ -3,6 +3,7 @@
 #include "engine/Bytes.h"
 #include "engine/EngineError.h"
 #include "engine/FileNames.h"
+#include "engine/FileOps.h"
 #include "engine/NumberText.h"
 #include "engine/Text.h"
 #include "engine/paradox/BesideFiles.h"
@@ -174,9 +175,7 @@ void Table::discoverIndexes() {
         return;
     std::vector<std::pair<int, fs::path>> found;
     fs::path dir = path_.parent_path().empty() ? fs::path(".") : path_.parent_path();
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path& p = it->path();
+    for (const fs::path& p : directoryEntries(dir)) {
         int number = secondaryNumber(p.extension().string());
         if (number >= 0 && equalsIgnoreCase(p.stem().string(), path_.stem().string()))
             found.emplace_back(number, p);

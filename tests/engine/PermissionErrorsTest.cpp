@@ -128,3 +128,23 @@ TEST_F(PermissionErrors, AnEngineConfigurationThatCannotBeReached) {
     EXPECT_EQ(session.init(), code::IoError);
     unsetenv("SCHEDAX_ENGINE_CONFIG");
 }
+
+// A directory that may be searched but not listed: a table's index and
+// companion files cannot be found, so opening or deleting it is an error
+// rather than a table without its secondary index, or a delete that removed
+// nothing.
+TEST_F(PermissionErrors, ADirectoryThatCannotBeListedHidesNoCompanion) {
+    fs::path tables = dir / "UNLISTED";
+    fs::create_directory(tables);
+    {
+        auto table = createTable(tables / "K.DB", {{"ID", FieldType::Character, 6, 0},
+                                                   {"NAME", FieldType::Character, 10, 0}});
+        table->addIndex({"", "ID", "", false, false, true, false});
+        table->addIndex({"NAME", "NAME", "", false, false, false, false});
+    }
+    restrict(tables, fs::perms::owner_write | fs::perms::owner_exec);
+    EXPECT_TRUE(namesWithReason(ioErrorOf([&] { openTable(tables / "K.DB"); }), tables, EACCES));
+    EXPECT_TRUE(namesWithReason(ioErrorOf([&] { deleteTable(tables / "K.DB"); }), tables, EACCES));
+    EXPECT_TRUE(fs::exists(tables / "K.DB"));
+    EXPECT_TRUE(fs::exists(tables / "K.PX"));
+}
