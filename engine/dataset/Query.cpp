@@ -25,8 +25,30 @@ std::string oneLine(std::string text) {
 }
 
 [[noreturn]] void sqlFailed(sqlite3* db, const std::string& sql) {
-    throw EngineError(code::SqlError, std::string("Query failed: ") + sqlite3_errmsg(db) +
-                                          " in \"" + oneLine(sql) + "\"");
+    std::string reason = sqlite3_errcode(db) == SQLITE_AUTH ? "only a SELECT can be run as a query"
+                                                            : sqlite3_errmsg(db);
+    throw EngineError(code::SqlError, "Query failed: " + reason + " in \"" + oneLine(sql) + "\"");
+}
+
+// What a query's text may do: read. ATTACH, PRAGMA, VACUUM and writes are refused.
+int readingOnly(void*, int action, const char*, const char*, const char*, const char*) {
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+// Prepares the first statement of `sql` as one that only reads.
+bool prepareReading(sqlite3* db, const char* sql, sqlite3_stmt** stmt, const char** rest) {
+    sqlite3_set_authorizer(db, readingOnly, nullptr);
+    int rc = sqlite3_prepare_v2(db, sql, -1, stmt, rest);
+    sqlite3_set_authorizer(db, nullptr, nullptr); // the engine's own statements may do more
+    return rc == SQLITE_OK;
 }
 
 std::optional<int> declaredNumber(const std::string& text) {
@@ -180,6 +202,7 @@ void TQuery::internalOpen() {
         throw EngineError(code::SqlError, "Cannot start the query engine");
     }
     s->db.reset(raw);
+    sqlite3_limit(raw, SQLITE_LIMIT_ATTACHED, 0);
     sqlite3_exec(raw, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr);
     registerTableModule(raw);
     std::filesystem::path dir = resolveLocation(DatabaseName);
@@ -187,12 +210,20 @@ void TQuery::internalOpen() {
     // Each table the text names is opened when SQLite asks for it.
     const std::string missing = "no such table: ";
     sqlite3_stmt* rawStmt = nullptr;
-    while (sqlite3_prepare_v2(raw, s->sql.c_str(), -1, &rawStmt, nullptr) != SQLITE_OK) {
+    const char* rest = nullptr;
+    while (!prepareReading(raw, s->sql.c_str(), &rawStmt, &rest)) {
         std::string error = sqlite3_errmsg(raw);
         if (error.rfind(missing, 0) != 0 || !attachTable(raw, dir, error.substr(missing.size())))
             sqlFailed(raw, s->sql);
     }
     s->stmt.reset(rawStmt);
+    sqlite3_stmt* second = nullptr;
+    if (!prepareReading(raw, rest, &second, nullptr) || second) {
+        sqlite3_finalize(second);
+        throw EngineError(code::SqlError,
+                          "Query failed: the text holds more than one statement in \"" +
+                              oneLine(s->sql) + "\"");
+    }
     for (int i = 1; i <= sqlite3_bind_parameter_count(rawStmt); ++i) {
         const char* name = sqlite3_bind_parameter_name(rawStmt, i);
         if (!name)
@@ -215,7 +246,7 @@ void TQuery::internalOpen() {
             streamedRow_ = rowOf(statement_->stmt.get());
         return;
     }
-    auto spool = std::make_unique<ResultSpool>(static_cast<int>(columns_.size()));
+    auto spool = std::make_unique<ResultSpool>(static_cast<int>(columns_.size()), ResultLimit);
     for (; more; more = stepStatement())
         spool->append(statement_->stmt.get());
     spool->finish();

@@ -33,7 +33,8 @@ private:
 // of a directory (DatabaseName) that the text names, in the order its ORDER
 // BY gives. The text follows the engine's dialect: double quotes delimit
 // strings, LIKE and comparisons are case-sensitive, named parameters are
-// ":name". At Open the result is stepped through once into a temporary store
+// ":name". The text is one SELECT; nothing else (no ATTACH, PRAGMA or
+// writes) is run. At Open the result is stepped through once into a temporary store
 // on disk and its tables are closed again; moves read one row back from it.
 // With UniDirectional the result is stepped as the dataset moves on (Next
 // only, no Prior or Last), the tables open until the last row is read or the
@@ -46,6 +47,9 @@ public:
     std::string DatabaseName;
     std::vector<std::string> SQL; // lines, joined by line breaks
     bool UniDirectional = false;
+    // The most a scrolling result may take in its store: a dBase table file
+    // is never larger, and a text that makes rows without end stops there.
+    std::uint64_t ResultLimit = std::uint64_t{2} << 30;
 
     TParam& ParamByName(const std::string& name);
     // Rows of the result (not with UniDirectional).

@@ -7,9 +7,9 @@
 
 namespace engine {
 
-ResultSpool::ResultSpool(int columnCount)
+ResultSpool::ResultSpool(int columnCount, std::uint64_t byteLimit)
     : db_(nullptr, &sqlite3_close), insert_(nullptr, &sqlite3_finalize),
-      select_(nullptr, &sqlite3_finalize), columnCount_(columnCount) {
+      select_(nullptr, &sqlite3_finalize), columnCount_(columnCount), byteLimit_(byteLimit) {
     sqlite3* raw = nullptr;
     // An empty name is a private database in a temporary file that SQLite
     // deletes when it is closed.
@@ -17,7 +17,7 @@ ResultSpool::ResultSpool(int columnCount)
     db_.reset(raw);
     if (rc != SQLITE_OK)
         failed("open");
-    exec("PRAGMA journal_mode = OFF");
+    exec("PRAGMA journal_mode = MEMORY");
     exec("PRAGMA synchronous = OFF");
     std::string columns;
     std::string slots = "?";
@@ -50,9 +50,19 @@ void ResultSpool::failed(const char* what) {
 void ResultSpool::append(sqlite3_stmt* stmt) {
     sqlite3_stmt* insert = insert_.get();
     sqlite3_bind_int64(insert, 1, static_cast<sqlite3_int64>(size_));
-    for (int i = 0; i < columnCount_; ++i)
+    stored_ += sizeof(sqlite3_int64);
+    for (int i = 0; i < columnCount_; ++i) {
         if (sqlite3_bind_value(insert, i + 2, sqlite3_column_value(stmt, i)) != SQLITE_OK)
             failed("write");
+        int type = sqlite3_column_type(stmt, i); // asking for the bytes of a number converts it
+        stored_ += sizeof(sqlite3_int64);
+        if (type == SQLITE_TEXT || type == SQLITE_BLOB)
+            stored_ += static_cast<std::uint64_t>(sqlite3_column_bytes(stmt, i));
+    }
+    if (stored_ > byteLimit_)
+        throw EngineError(code::SqlError, "The query's result takes more than " +
+                                              std::to_string(byteLimit_ / (1024 * 1024)) +
+                                              " MB; narrow the query or read it row by row");
     int rc = sqlite3_step(insert);
     sqlite3_reset(insert);
     if (rc != SQLITE_DONE)

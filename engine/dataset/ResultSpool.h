@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 struct sqlite3;
@@ -11,9 +12,10 @@ namespace engine {
 // The rows of a query result, kept in a private temporary SQLite database
 // (on disk once they outgrow its small page cache) and read back one at a
 // time by their number, so that a large result is never held in memory.
+// The store grows to `byteLimit` at most, so that a query without end stops.
 class ResultSpool {
 public:
-    explicit ResultSpool(int columnCount);
+    ResultSpool(int columnCount, std::uint64_t byteLimit);
     ~ResultSpool();
     ResultSpool(const ResultSpool&) = delete;
     ResultSpool& operator=(const ResultSpool&) = delete;
@@ -35,6 +37,8 @@ private:
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> insert_;
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> select_;
     int columnCount_;
+    std::uint64_t byteLimit_;
+    std::uint64_t stored_ = 0; // bytes of the values kept so far
     std::size_t size_ = 0;
 };
 

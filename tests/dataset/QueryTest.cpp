@@ -189,4 +189,53 @@ TEST_F(Queries, AUniDirectionalResultHoldsItsTablesUntilItsEnd) {
     openTable(dir / "T_BASE.DBF", {.exclusive = true, .readOnly = false});
 }
 
+// The text is one statement that reads: nothing else runs, no file is made.
+TEST_F(Queries, OnlyOneStatementThatReadsIsRun) {
+    TQuery q;
+    q.DatabaseName = dir.string();
+    const char* refused[] = {"ATTACH \"spare.db\" AS spare",
+                             "VACUUM INTO \"copy.db\"",
+                             "PRAGMA temp_store = MEMORY",
+                             "CREATE TABLE made(x)",
+                             "DELETE FROM T_BASE",
+                             "SELECT TMNPFM FROM T_BASE; DELETE FROM T_BASE",
+                             "SELECT 1; SELECT 2"};
+    for (const char* text : refused) {
+        q.SQL = {text};
+        try {
+            q.Open();
+            ADD_FAILURE() << text << " was run";
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.code(), code::SqlError) << text;
+        }
+        EXPECT_FALSE(q.Active());
+    }
+    EXPECT_FALSE(std::filesystem::exists("spare.db"));
+    EXPECT_FALSE(std::filesystem::exists("copy.db"));
+    q.SQL = {"SELECT TMNPFM FROM T_BASE WHERE TMTIPO=\"A\"; -- the bases", ""};
+    EXPECT_EQ(run(q, "TMNPFM").size(), 4u);
+    q.SQL = {"WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n LIMIT 5)",
+             "SELECT x FROM n"};
+    EXPECT_EQ(run(q, "x"), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+}
+
+// A text that makes rows without end stops when its result reaches the limit.
+TEST_F(Queries, AResultWithoutEndStopsAtItsLimit) {
+    TQuery q;
+    q.DatabaseName = dir.string();
+    q.ResultLimit = 1 << 20;
+    q.SQL = {"WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n)",
+             "SELECT x, \"a line of text to fill the store\" FROM n"};
+    try {
+        q.Open();
+        FAIL() << "the result has no end";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), code::SqlError);
+        EXPECT_STREQ(
+            e.what(),
+            "The query's result takes more than 1 MB; narrow the query or read it row by row");
+    }
+    EXPECT_FALSE(q.Active());
+}
+
 } // namespace
