@@ -1,6 +1,7 @@
 #include "operations/TableCopy.h"
 
 #include "dictionary/Dm_Vadem.h"
+#include "engine/EngineError.h"
 #include "operations/TableSnapshot.h"
 
 namespace operations {
@@ -15,6 +16,15 @@ InexactValues TableCopy::run(const std::string& table, int tableKind) {
     dm_.tmDst.SetTableName(table);
     dm_.tmDst.SetTableType(type);
 
+    // A copy killed before its end leaves the table half copied and its
+    // files as they were in a snapshot: copying again on top would mix the two.
+    if (auto left = TableSnapshot::leftBehind(dm_.tmDst.TablePath()))
+        throw engine::EngineError(
+            engine::code::InvalidParameter,
+            "Table " + dm_.tmDst.TablePath().string() +
+                " holds an interrupted copy: its files as they were before it are in " +
+                left->string() + ". Move them back over the table's files, or remove that " +
+                "folder to keep the table as it is, then copy " + table + " again");
     TableSnapshot before(dm_.tmDst.TablePath());
     try {
         dm_.tmCopy.Execute();

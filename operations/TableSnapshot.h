@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ public:
 
     // Puts the files back as they were when the snapshot was taken.
     void restore();
+
+    // The directory of a snapshot of `table` that a run left behind when it
+    // was killed: its process no longer runs.
+    static std::optional<std::filesystem::path> leftBehind(const std::filesystem::path& table);
 
 private:
     std::vector<std::filesystem::path> tableFiles() const;

@@ -38,10 +38,12 @@ protected:
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
+    // The files of the tables directory (not its folders), with their bytes.
     std::map<std::string, std::string> tableFiles() const {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::directory_iterator(tables))
-            files[entry.path().filename().string()] = bytes(entry.path());
+            if (entry.is_regular_file())
+                files[entry.path().filename().string()] = bytes(entry.path());
         return files;
     }
 };
@@ -98,6 +100,44 @@ TEST_F(Copier, AMixedListCopiesEachPairWithItsOwnType) {
     EXPECT_EQ(dbfRows(tables / "ZONES.DBF", "ZONE"), std::vector<std::string>{"North"});
     EXPECT_EQ(openTable(tables / "RATES.DB")->rowCount(), 2u);
     EXPECT_EQ(Cpy_Archivi->panelText(1), "[2/2]");
+}
+
+// A copy killed in its middle leaves the table half copied and its earlier
+// files in a snapshot beside it. The next copy stops there, touching nothing,
+// and says where they are; once they are put back the copy runs whole.
+TEST_F(Copier, AKilledCopyStopsTheNextOneAtTheFilesItKept) {
+    prepareRates("0");
+    auto regularFiles = [&] {
+        auto files = tableFiles();
+        std::erase_if(files,
+                      [&](const auto& file) { return fs::is_directory(tables / file.first); });
+        return files;
+    };
+    const auto before = tableFiles();
+    std::string out = runCommand(std::string(COPY_UNTIL) + " RATES 0 2 2>&1; echo \"#$?\"");
+    ASSERT_NE(out.find("#137"), std::string::npos) << out; // killed
+    fs::path kept;
+    for (const auto& entry : fs::directory_iterator(tables))
+        if (entry.is_directory())
+            kept = entry.path();
+    ASSERT_FALSE(kept.empty());
+    for (const auto& [name, content] : before)
+        EXPECT_EQ(bytes(kept / name), content) << name;
+    const auto killed = tableFiles();
+    EXPECT_NE(killed, before);
+
+    QStringList shown = copy({"RATES"}, {"0"});
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains("holds an interrupted copy")) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(QString::fromStdString(kept.string())));
+    EXPECT_EQ(tableFiles(), killed);
+    EXPECT_TRUE(fs::exists(kept));
+
+    for (const auto& entry : fs::directory_iterator(kept))
+        fs::rename(entry.path(), tables / entry.path().filename());
+    fs::remove(kept);
+    EXPECT_EQ(copy({"RATES"}, {"0"}), QStringList{"Function successful."});
+    EXPECT_EQ(dbfRows(tables / "RATES.DBF", "CODE"), (std::vector<std::string>{"R1", "R2"}));
 }
 
 } // namespace
