@@ -68,13 +68,13 @@ FieldDef resultColumn(sqlite3_stmt* stmt, int i) {
     if (type.rfind("CHAR(", 0) == 0) {
         def.type = FieldType::Character;
         def.length = declaredNumber(type.substr(5)).value_or(0);
-    } else if (type.rfind("NUMERIC(", 0) == 0) {
+    } else if (type.rfind("NUMERIC", 0) == 0) { // NUMERIC(w,d) or NUMERICTEXT(w,d)
         def.type = FieldType::Numeric;
-        def.length = declaredNumber(type.substr(8)).value_or(0);
+        def.length = declaredNumber(type.substr(type.find('(') + 1)).value_or(0);
         def.decimals = declaredNumber(type.substr(type.find(',') + 1)).value_or(0);
-    } else if (type.rfind("BCD(", 0) == 0) {
+    } else if (type.rfind("BCD", 0) == 0) { // BCD(d) or BCDTEXT(d)
         def.type = FieldType::Bcd;
-        def.decimals = declaredNumber(type.substr(4)).value_or(0);
+        def.decimals = declaredNumber(type.substr(type.find('(') + 1)).value_or(0);
     } else if (type == "DATE") {
         def.type = FieldType::Date;
         def.length = 8;

@@ -29,7 +29,9 @@ struct EngineCursor {
 // Whether the field can hold a value that neither a 64-bit integer nor a
 // double holds exactly. Every value of such a field is given as its decimal
 // text, so that the values of one column sort as one kind (SQLite puts all
-// numbers before all texts) by the DECIMAL collation.
+// numbers before all texts). Its declared type gives it text affinity and
+// the DECIMAL collation: a number it is compared with is turned into text
+// and the two are compared digit by digit, not as doubles.
 bool givenAsText(const FieldDef& field) {
     switch (field.type) {
     case FieldType::Numeric:
@@ -44,16 +46,18 @@ bool givenAsText(const FieldDef& field) {
 }
 
 std::string declaredType(const FieldDef& field) {
-    const char* collation = givenAsText(field) ? " COLLATE DECIMAL" : "";
+    const bool text = givenAsText(field);
+    const std::string suffix = text ? "TEXT" : "";
+    const std::string collation = text ? " COLLATE DECIMAL" : "";
     switch (field.type) {
     case FieldType::Character:
         return "CHAR(" + std::to_string(field.length) + ")";
     case FieldType::Numeric:
     case FieldType::Float:
-        return "NUMERIC(" + std::to_string(field.length) + "," + std::to_string(field.decimals) +
-               ")" + collation;
+        return "NUMERIC" + suffix + "(" + std::to_string(field.length) + "," +
+               std::to_string(field.decimals) + ")" + collation;
     case FieldType::Bcd:
-        return "BCD(" + std::to_string(field.decimals) + ")" + collation;
+        return "BCD" + suffix + "(" + std::to_string(field.decimals) + ")" + collation;
     case FieldType::Date:
         return "DATE";
     case FieldType::Logical:

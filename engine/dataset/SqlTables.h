@@ -16,7 +16,8 @@ void registerTableModule(sqlite3* db);
 // Queries read the live file through the engine; deleted rows are not seen.
 // Columns: character and memo as text without trailing blanks, numbers as
 // integers or doubles, or, in a column that can hold more digits than these
-// keep exactly, every value as its decimal text (ordered as numbers); dates as YYYY-MM-DD text
+// keep exactly, every value as its decimal text, ordered and compared as a
+// number digit by digit; dates as YYYY-MM-DD text
 // declared DATE, logicals as 1/0 declared BOOLEAN, binary as blobs.
 bool attachTable(sqlite3* db, const std::filesystem::path& dir, std::string name);
 

@@ -109,6 +109,14 @@ TEST_F(ExactValues, DbaseNumbersAtTheirLimitsKeepEveryDigit) {
                    " 'SELECT MIN(NEG) AS LOW, MAX(AMT) AS HIGH, COUNT(DISTINCT BIG) AS N FROM T'");
     EXPECT_EQ(queried.out, "LOW,HIGH,N\n-9999999999999999999,999999999999999.99,2\n")
         << queried.err;
+    // ... and compares digit by digit, where doubles would find these equal.
+    queried = tool("query " + at(".") +
+                   " 'SELECT CODE FROM T WHERE BIG > \"99999999999999999998\" OR BIG = "
+                   "\"12345678901234567891\" OR AMT = -99999999999999.98 OR NEG = 0.0'");
+    EXPECT_EQ(queried.out, "CODE\nB\n") << queried.err;
+    queried = tool("query " + at(".") +
+                   " 'SELECT CODE FROM T WHERE TINY < 0.000000000000000002 AND Z > 0 - 1'");
+    EXPECT_EQ(queried.out, "CODE\nA\n") << queried.err;
 }
 
 // A BCD field keeps 32 digits with its decimals, refuses what it cannot hold,
