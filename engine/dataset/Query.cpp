@@ -216,6 +216,9 @@ void TQuery::internalOpen() {
         if (error.rfind(missing, 0) != 0 || !attachTable(raw, dir, error.substr(missing.size())))
             sqlFailed(raw, s->sql);
     }
+    if (!rawStmt)
+        throw EngineError(code::SqlError, "Query failed: the text holds no statement in \"" +
+                                              oneLine(s->sql) + "\"");
     s->stmt.reset(rawStmt);
     sqlite3_stmt* second = nullptr;
     if (!prepareReading(raw, rest, &second, nullptr) || second) {

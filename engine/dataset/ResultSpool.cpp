@@ -76,8 +76,6 @@ void ResultSpool::finish() {
     std::string columns;
     for (int i = 0; i < columnCount_; ++i)
         columns += (i ? ", c" : "c") + std::to_string(i);
-    if (columns.empty())
-        columns = "n";
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db_.get(), ("SELECT " + columns + " FROM result WHERE n = ?").c_str(),
                            -1, &stmt, nullptr) != SQLITE_OK)

@@ -199,7 +199,9 @@ TEST_F(Queries, OnlyOneStatementThatReadsIsRun) {
                              "CREATE TABLE made(x)",
                              "DELETE FROM T_BASE",
                              "SELECT TMNPFM FROM T_BASE; DELETE FROM T_BASE",
-                             "SELECT 1; SELECT 2"};
+                             "SELECT 1; SELECT 2",
+                             "",
+                             "-- only a comment"};
     for (const char* text : refused) {
         q.SQL = {text};
         try {
@@ -207,6 +209,7 @@ TEST_F(Queries, OnlyOneStatementThatReadsIsRun) {
             ADD_FAILURE() << text << " was run";
         } catch (const EngineError& e) {
             EXPECT_EQ(e.code(), code::SqlError) << text;
+            EXPECT_EQ(std::string(e.what()).find("not an error"), std::string::npos) << e.what();
         }
         EXPECT_FALSE(q.Active());
     }
