@@ -11,10 +11,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void failIf(const std::error_code& ec, const char* what, const fs::path& path) {
+// "Cannot rename A to B: reason", "Cannot remove A: reason".
+void failIf(const std::error_code& ec, const char* what, const fs::path& path,
+            const fs::path& to = {}) {
     if (ec)
         throw EngineError(code::IoError, std::string("Cannot ") + what + " " + path.string() +
-                                             ": " + ec.message());
+                                             (to.empty() ? "" : " to " + to.string()) + ": " +
+                                             ec.message());
 }
 
 } // namespace
@@ -35,9 +38,7 @@ void removeFile(const fs::path& path) {
 void renameFile(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::rename(from, to, ec);
-    if (ec)
-        throw EngineError(code::IoError, "Cannot rename " + from.string() + " to " + to.string() +
-                                             ": " + ec.message());
+    failIf(ec, "rename", from, to);
 }
 
 std::uint64_t fileSize(const fs::path& path) {
@@ -50,9 +51,7 @@ std::uint64_t fileSize(const fs::path& path) {
 void copyFile(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-    if (ec)
-        throw EngineError(code::IoError, "Cannot copy " + from.string() + " to " + to.string() +
-                                             ": " + ec.message());
+    failIf(ec, "copy", from, to);
 }
 
 std::vector<fs::path> directoryEntries(const fs::path& dir) {
