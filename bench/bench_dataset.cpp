@@ -4,9 +4,9 @@
 // row walked to its end. Prints the figures and the peak memory.
 #include "BenchClock.h"
 
-#include "engine/Tables.h"
-#include "engine/dataset/Query.h"
 #include "engine/dataset/Table.h"
+#include "engine/drivers/Tables.h"
+#include "engine/sql/Query.h"
 
 #include <chrono>
 #include <cstdio>

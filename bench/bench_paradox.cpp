@@ -3,8 +3,8 @@
 // case-insensitive index on a 40-character field. Prints rows per second.
 #include "BenchClock.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <algorithm>
 #include <chrono>

@@ -6,7 +6,7 @@
 // Usage: bench_post [SINGLE_WRITES [ROWS]]
 #include "BenchClock.h"
 
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 
 #include <chrono>
 #include <cstdio>

@@ -6,7 +6,7 @@
 
 #include "dictionary/Dm_Vadem.h"
 #include "dictionary/Layouts.h"
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 #include "reportengine/PreviewWindow.h"
 #include "reports/QRP_PrtArchivi.h"
 

@@ -11,8 +11,8 @@
 
 #include "dictionary/Dm_Vadem.h"
 #include "dictionary/Layouts.h"
-#include "engine/Tables.h"
-#include "operations/TableBuild.h"
+#include "engine/drivers/Tables.h"
+#include "tableops/TableBuild.h"
 
 #include <algorithm>
 #include <chrono>

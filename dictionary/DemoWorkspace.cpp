@@ -1,10 +1,10 @@
 #include "dictionary/DemoWorkspace.h"
 
 #include "dictionary/Layouts.h"
-#include "engine/Date.h"
-#include "engine/FileNames.h"
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"
+#include "engine/files/FileNames.h"
+#include "engine/values/Date.h"
 
 #include <string>
 #include <vector>

@@ -3,8 +3,8 @@
 #include "engine/dataset/BatchMove.h"
 #include "engine/dataset/DataSource.h"
 #include "engine/dataset/Database.h"
-#include "engine/dataset/Query.h"
 #include "engine/dataset/Table.h"
+#include "engine/sql/Query.h"
 
 #include <functional>
 #include <string>

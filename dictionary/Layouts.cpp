@@ -1,8 +1,8 @@
 #include "dictionary/Layouts.h"
 
-#include "engine/NumberText.h"
-#include "engine/Tables.h"
-#include "engine/Text.h"
+#include "engine/base/Text.h"
+#include "engine/drivers/Tables.h"
+#include "engine/values/NumberText.h"
 
 #include <optional>
 

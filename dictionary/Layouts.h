@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/FieldDef.h"
-#include "engine/TableFile.h"
+#include "engine/table/FieldDef.h"
+#include "engine/table/TableFile.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 #include "editors/RecordEditor.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "ui/Colors.h"
 
 namespace editors {

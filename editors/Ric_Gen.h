@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/dataset/DataSource.h"
-#include "engine/dataset/Query.h"
+#include "engine/sql/Query.h"
 #include "ui/DbGrid.h"
 #include "ui/DbNavigator.h"
 

@@ -1,8 +1,8 @@
 #include "envtool/Man_Ambienti.h"
 
-#include "engine/EngineError.h"
-#include "engine/FileNames.h"
+#include "engine/base/EngineError.h"
 #include "engine/config/EngineConfig.h"
+#include "engine/files/FileNames.h"
 #include "envtool/StringGrid.h"
 #include "envtool/TextLines.h"
 #include "ui/Dialogs.h"

@@ -1,8 +1,8 @@
 #include "envtool/TextLines.h"
 
-#include "engine/Codepage.h"
-#include "engine/EngineError.h"
-#include "engine/FileNames.h"
+#include "engine/base/EngineError.h"
+#include "engine/files/FileNames.h"
+#include "engine/values/Codepage.h"
 
 #include <QFile>
 #include <QStringDecoder>

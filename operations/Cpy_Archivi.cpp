@@ -2,7 +2,7 @@
 
 #include "dictionary/Dm_Vadem.h"
 #include "operations/InexactReport.h"
-#include "operations/TableCopy.h"
+#include "tableops/TableCopy.h"
 
 TCpy_Archivi* Cpy_Archivi = nullptr;
 

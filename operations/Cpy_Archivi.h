@@ -1,7 +1,7 @@
 #pragma once
 
 #include "operations/ProgressWindow.h"
-#include "operations/TableBuild.h"
+#include "tableops/TableBuild.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "operations/Fun_Operazioni.h"
 
 #include "dictionary/Dm_Vadem.h"
-#include "engine/Text.h"
+#include "engine/base/Text.h"
 #include "operations/Cpy_Archivi.h"
 #include "operations/Crt_Archivi.h"
 #include "reports/QRP_PrtArchivi.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operations/TableBuild.h"
+#include "tableops/TableBuild.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "reportengine/Report.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "reportengine/PageRenderer.h"
 #include "reportengine/PreviewWindow.h"
 #include "reportengine/ReportRun.h"

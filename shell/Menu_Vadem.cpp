@@ -4,7 +4,7 @@
 #include "editors/Man_Installato.h"
 #include "editors/Man_Prodotti.h"
 #include "operations/Fun_Operazioni.h"
-#include "shell/BaseRestore.h"
+#include "restore/BaseRestore.h"
 #include "shell/ButtonPictures.h"
 #include "shell/Pgm_Logo.h"
 #include "ui/Dialogs.h"

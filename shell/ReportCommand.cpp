@@ -1,8 +1,8 @@
 #include "shell/ReportCommand.h"
 
 #include "dictionary/Dm_Vadem.h"
-#include "engine/EngineError.h"
-#include "engine/Text.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
 #include "reports/QRP_Archivi.h"
 #include "reports/QRP_PrtArchivi.h"
 #include "ui/Dialogs.h"

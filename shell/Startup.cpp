@@ -6,7 +6,7 @@
 #include "editors/Man_Installato.h"
 #include "editors/Man_Prodotti.h"
 #include "editors/Ric_Gen.h"
-#include "engine/DroppedWork.h"
+#include "engine/base/DroppedWork.h"
 #include "engine/config/Engine.h"
 #include "operations/Cpy_Archivi.h"
 #include "operations/Crt_Archivi.h"

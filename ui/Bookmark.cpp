@@ -1,6 +1,6 @@
 #include "ui/Bookmark.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 
 namespace ui {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/dataset/Query.h"
 #include "engine/dataset/Table.h"
+#include "engine/sql/Query.h"
 
 #include <memory>
 

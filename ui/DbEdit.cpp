@@ -1,6 +1,6 @@
 #include "ui/DbEdit.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "ui/FieldText.h"
 
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 #include "ui/FieldText.h"
 
-#include "engine/Codepage.h"
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/dataset/Table.h"
 #include "engine/dbase/DbaseDetails.h"
+#include "engine/values/Codepage.h"
 
 #include <QStringList>
 

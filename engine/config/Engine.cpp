@@ -1,8 +1,8 @@
 #include "engine/config/Engine.h"
 
-#include "engine/EngineError.h"
-#include "engine/ErrorBoundary.h"
-#include "engine/Text.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/ErrorBoundary.h"
+#include "engine/base/Text.h"
 #include "engine/config/EngineConfig.h"
 #include "engine/config/Locations.h"
 

@@ -1,9 +1,9 @@
 #include "engine/config/EngineConfig.h"
 
-#include "engine/EngineError.h"
-#include "engine/ErrorBoundary.h"
-#include "engine/FileNames.h"
-#include "engine/FileOps.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/ErrorBoundary.h"
+#include "engine/files/FileNames.h"
+#include "engine/files/FileOps.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "engine/config/IniFile.h"
 
-#include "engine/EngineError.h"
-#include "engine/Text.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "engine/config/Locations.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 
 #include <cctype>
 

@@ -1,11 +1,11 @@
 #include "engine/dataset/BatchMove.h"
 
-#include "engine/AppendBatch.h"
-#include "engine/EngineError.h"
-#include "engine/ErrorBoundary.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/ErrorBoundary.h"
 #include "engine/dataset/OpenTables.h"
 #include "engine/dataset/Table.h"
 #include "engine/dataset/ValueConversion.h"
+#include "engine/table/AppendBatch.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/TableFile.h"
+#include "engine/table/TableFile.h"
 
 #include <cstdint>
 #include <functional>

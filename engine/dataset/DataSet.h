@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/ErrorBoundary.h"
-#include "engine/Value.h"
+#include "engine/base/ErrorBoundary.h"
 #include "engine/dataset/DataSetTypes.h"
 #include "engine/dataset/Field.h"
+#include "engine/values/Value.h"
 
 #include <functional>
 #include <memory>

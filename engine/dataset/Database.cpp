@@ -1,13 +1,13 @@
 #include "engine/dataset/Database.h"
 
-#include "engine/EngineError.h"
-#include "engine/ErrorBoundary.h"
-#include "engine/FileNames.h"
-#include "engine/Tables.h"
-#include "engine/Text.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/ErrorBoundary.h"
+#include "engine/base/Text.h"
 #include "engine/dataset/Location.h"
 #include "engine/dataset/OpenTables.h"
 #include "engine/dataset/Table.h"
+#include "engine/drivers/Tables.h"
+#include "engine/files/FileNames.h"
 
 namespace engine {
 

@@ -1,10 +1,10 @@
 #include "engine/dataset/Field.h"
 
-#include "engine/EngineError.h"
-#include "engine/NumberText.h"
-#include "engine/Text.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
 #include "engine/dataset/DataSet.h"
 #include "engine/dataset/ValueConversion.h"
+#include "engine/values/NumberText.h"
 
 #include <cmath>
 

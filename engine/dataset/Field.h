@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/FieldDef.h"
-#include "engine/Value.h"
 #include "engine/dataset/DataSetTypes.h"
+#include "engine/table/FieldDef.h"
+#include "engine/values/Value.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "engine/dataset/Location.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/config/Engine.h"
 #include "engine/config/EngineConfig.h"
 

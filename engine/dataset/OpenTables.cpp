@@ -1,8 +1,8 @@
 #include "engine/dataset/OpenTables.h"
 
-#include "engine/EngineError.h"
-#include "engine/FileNames.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
+#include "engine/files/FileNames.h"
 
 #include <map>
 #include <mutex>

@@ -1,11 +1,11 @@
 #include "engine/dataset/Table.h"
 
-#include "engine/EngineError.h"
-#include "engine/FileNames.h"
-#include "engine/Text.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
 #include "engine/dataset/Location.h"
 #include "engine/dataset/OpenTables.h"
 #include "engine/dataset/ValueConversion.h"
+#include "engine/files/FileNames.h"
 
 namespace engine {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/TableFile.h"
 #include "engine/dataset/DataSet.h"
 #include "engine/dataset/Filter.h"
+#include "engine/table/TableFile.h"
 
 #include <filesystem>
 #include <initializer_list>

@@ -1,7 +1,7 @@
 #include "engine/dataset/ValueConversion.h"
 
-#include "engine/NumberText.h"
-#include "engine/Text.h"
+#include "engine/base/Text.h"
+#include "engine/values/NumberText.h"
 
 namespace engine {
 

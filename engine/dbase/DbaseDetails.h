@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Date.h"
+#include "engine/values/Date.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // each other.
 #include "engine/dbase/DbfTable.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/dbase/FieldCodec.h"
 
 #include <cstdio>

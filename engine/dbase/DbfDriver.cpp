@@ -1,14 +1,14 @@
 // openTable, createTable, deleteTable and renameTable for dBase tables.
-#include "engine/BinaryFile.h"
-#include "engine/Codepage.h"
-#include "engine/EngineError.h"
-#include "engine/FileNames.h"
-#include "engine/FileOps.h"
-#include "engine/TableDrivers.h"
-#include "engine/Text.h"
+#include "engine/dbase/DbfDriver.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
 #include "engine/dbase/DbfHeader.h"
 #include "engine/dbase/DbfTable.h"
 #include "engine/dbase/MemoFile.h"
+#include "engine/files/BinaryFile.h"
+#include "engine/files/FileNames.h"
+#include "engine/files/FileOps.h"
+#include "engine/values/Codepage.h"
 
 #include <vector>
 

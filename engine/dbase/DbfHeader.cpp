@@ -1,8 +1,8 @@
 #include "engine/dbase/DbfHeader.h"
 
-#include "engine/Bytes.h"
-#include "engine/EngineError.h"
-#include "engine/Text.h"
+#include "engine/base/Bytes.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
 
 #include <cstdio>
 #include <cstring>

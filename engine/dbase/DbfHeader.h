@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/BinaryFile.h"
-#include "engine/Date.h"
-#include "engine/FieldDef.h"
+#include "engine/files/BinaryFile.h"
+#include "engine/table/FieldDef.h"
+#include "engine/values/Date.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "engine/dbase/DbfRecords.h"
 
-#include "engine/Bytes.h"
-#include "engine/Date.h"
+#include "engine/base/Bytes.h"
 #include "engine/dbase/DbfHeader.h"
+#include "engine/values/Date.h"
 
 #include <algorithm>
 

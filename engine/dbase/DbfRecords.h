@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/BinaryFile.h"
-#include "engine/TableFile.h"
+#include "engine/files/BinaryFile.h"
+#include "engine/table/TableFile.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,12 +1,12 @@
 #include "engine/dbase/DbfTable.h"
 
-#include "engine/DroppedWork.h"
-#include "engine/EngineError.h"
-#include "engine/FileNames.h"
-#include "engine/FileOps.h"
-#include "engine/Text.h"
+#include "engine/base/DroppedWork.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
 #include "engine/dbase/FieldCodec.h"
 #include "engine/dbase/NaturalCursor.h"
+#include "engine/files/FileNames.h"
+#include "engine/files/FileOps.h"
 
 #include <algorithm>
 

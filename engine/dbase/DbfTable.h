@@ -1,15 +1,15 @@
 #pragma once
 
-#include "engine/BinaryFile.h"
-#include "engine/Codepage.h"
-#include "engine/TableFile.h"
-#include "engine/WriteSession.h"
 #include "engine/dbase/ChangeCounter.h"
 #include "engine/dbase/DbaseDetails.h"
 #include "engine/dbase/DbfHeader.h"
 #include "engine/dbase/DbfRecords.h"
 #include "engine/dbase/MemoFile.h"
 #include "engine/dbase/ProductionIndex.h"
+#include "engine/files/BinaryFile.h"
+#include "engine/files/WriteSession.h"
+#include "engine/table/TableFile.h"
+#include "engine/values/Codepage.h"
 
 #include <memory>
 #include <optional>

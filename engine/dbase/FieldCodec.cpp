@@ -1,8 +1,8 @@
 #include "engine/dbase/FieldCodec.h"
 
-#include "engine/EngineError.h"
-#include "engine/NumberText.h"
-#include "engine/Text.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
+#include "engine/values/NumberText.h"
 
 #include <charconv>
 #include <cstring>

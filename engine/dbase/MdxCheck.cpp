@@ -1,10 +1,10 @@
 #include "engine/dbase/MdxCheck.h"
 
-#include "engine/Date.h"
-#include "engine/EngineError.h"
-#include "engine/NumberText.h"
+#include "engine/base/EngineError.h"
 #include "engine/dbase/MdxKeys.h"
 #include "engine/dbase/MdxNode.h"
+#include "engine/values/Date.h"
+#include "engine/values/NumberText.h"
 
 #include <cstdio>
 #include <unordered_set>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/TableFile.h"
 #include "engine/dbase/MdxTag.h"
+#include "engine/table/TableFile.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #include "engine/dbase/MdxFile.h"
 
-#include "engine/EngineError.h"
-#include "engine/Text.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
 #include "engine/dbase/MdxFormat.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Bytes.h"
+#include "engine/base/Bytes.h"
 
 #include <cstdint>
 #include <cstring>

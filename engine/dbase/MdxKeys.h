@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/NumberText.h"
+#include "engine/values/NumberText.h"
 
 #include <cstdint>
 #include <string>

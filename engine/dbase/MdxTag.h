@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/Codepage.h"
-#include "engine/TableFile.h"
 #include "engine/dbase/MdxFile.h"
 #include "engine/dbase/MdxTree.h"
 #include "engine/expr/Expression.h"
+#include "engine/table/TableFile.h"
+#include "engine/values/Codepage.h"
 
 #include <cstdint>
 #include <memory>

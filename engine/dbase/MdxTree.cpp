@@ -1,6 +1,6 @@
 #include "engine/dbase/MdxTree.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/dbase/MdxKeys.h"
 #include "engine/dbase/MdxNode.h"
 

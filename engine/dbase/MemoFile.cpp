@@ -1,7 +1,7 @@
 #include "engine/dbase/MemoFile.h"
 
-#include "engine/Bytes.h"
-#include "engine/EngineError.h"
+#include "engine/base/Bytes.h"
+#include "engine/base/EngineError.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,7 @@
 #include "engine/dbase/ProductionIndex.h"
 
-#include "engine/Codepage.h"
-#include "engine/EngineError.h"
-#include "engine/Text.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
 #include "engine/dbase/MdxCheck.h"
 #include "engine/dbase/MdxCursor.h"
 #include "engine/dbase/MdxFile.h"
@@ -10,6 +9,7 @@
 #include "engine/dbase/MdxKeys.h"
 #include "engine/dbase/MdxTag.h"
 #include "engine/dbase/MdxTagBuild.h"
+#include "engine/values/Codepage.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/BinaryFile.h"
-#include "engine/FieldDef.h"
-#include "engine/TableFile.h"
+#include "engine/files/BinaryFile.h"
+#include "engine/table/FieldDef.h"
+#include "engine/table/TableFile.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/FieldDef.h"
-#include "engine/TableFile.h"
-#include "engine/Value.h"
+#include "engine/table/FieldDef.h"
+#include "engine/table/TableFile.h"
+#include "engine/values/Value.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
-#include "engine/Date.h"
-#include "engine/Text.h"
+#include "engine/base/Text.h"
 #include "engine/expr/Node.h"
 #include "engine/expr/XbaseText.h"
+#include "engine/values/Date.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "engine/expr/XbaseText.h"
 
-#include "engine/Date.h"
+#include "engine/values/Date.h"
 
 #include <algorithm>
 #include <charconv>
@@ -34,7 +34,7 @@ std::string fixedMagnitude(double n, int dec) {
     std::from_chars(buf + 18, end, exponent);
     if (buf[17] == '-')
         exponent = -exponent;
-    int pointAt = exponent + 1;         // digits before the point
+    int pointAt = exponent + 1; // digits before the point
     if (pointAt < 0) {
         digits.insert(0, static_cast<std::size_t>(-pointAt), '0');
         pointAt = 0;

@@ -1,6 +1,6 @@
 #include "engine/paradox/BesideFiles.h"
 
-#include "engine/BinaryFile.h"
+#include "engine/files/BinaryFile.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/BinaryFile.h"
+#include "engine/files/BinaryFile.h"
 #include "engine/paradox/Fields.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/Codepage.h"
-#include "engine/FieldDef.h"
-#include "engine/Value.h"
+#include "engine/table/FieldDef.h"
+#include "engine/values/Codepage.h"
+#include "engine/values/Value.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #include "engine/paradox/Header.h"
 
-#include "engine/Bytes.h"
-#include "engine/EngineError.h"
+#include "engine/base/Bytes.h"
+#include "engine/base/EngineError.h"
 #include "engine/paradox/BlockFile.h"
 
 #include <cstring>

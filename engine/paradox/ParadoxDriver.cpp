@@ -1,10 +1,9 @@
-#include "engine/DroppedWork.h"
-#include "engine/EngineError.h"
-#include "engine/FileNames.h"
-#include "engine/FileOps.h"
-#include "engine/TableDrivers.h"
-#include "engine/Text.h"
-#include "engine/paradox/ParadoxTable.h"
+#include "engine/paradox/ParadoxDriver.h"
+#include "engine/base/DroppedWork.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
+#include "engine/files/FileNames.h"
+#include "engine/files/FileOps.h"
 #include "engine/paradox/Table.h"
 
 #include <map>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/TableFile.h"
 #include "engine/paradox/BesideFiles.h"
 #include "engine/paradox/BlockFile.h"
 #include "engine/paradox/Header.h"
 #include "engine/paradox/IndexTree.h"
+#include "engine/table/TableFile.h"
 
 #include <filesystem>
 #include <optional>

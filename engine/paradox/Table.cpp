@@ -1,13 +1,13 @@
 #include "engine/paradox/Table.h"
 
-#include "engine/Bytes.h"
-#include "engine/EngineError.h"
-#include "engine/FileNames.h"
-#include "engine/FileOps.h"
-#include "engine/NumberText.h"
-#include "engine/Text.h"
+#include "engine/base/Bytes.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
+#include "engine/files/FileNames.h"
+#include "engine/files/FileOps.h"
 #include "engine/paradox/BesideFiles.h"
 #include "engine/paradox/IndexTree.h"
+#include "engine/values/NumberText.h"
 
 #include <algorithm>
 #include <cstdio>

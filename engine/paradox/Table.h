@@ -1,14 +1,14 @@
 #pragma once
 
-#include "engine/Codepage.h"
-#include "engine/TableFile.h"
-#include "engine/WriteSession.h"
+#include "engine/files/WriteSession.h"
 #include "engine/paradox/BlobFile.h"
 #include "engine/paradox/BlockFile.h"
 #include "engine/paradox/Header.h"
 #include "engine/paradox/IndexTree.h"
 #include "engine/paradox/PendingRows.h"
 #include "engine/paradox/SecondaryIndex.h"
+#include "engine/table/TableFile.h"
+#include "engine/values/Codepage.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/config/Engine.h"
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/Tables.h"
 #include "engine/dataset/Table.h"
+#include "engine/drivers/Tables.h"
 #include "support/TempDir.h"
 
 #include <filesystem>

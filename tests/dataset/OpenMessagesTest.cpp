@@ -1,6 +1,6 @@
 // What an open that fails says: the file, and what is wrong with it.
 #include "dictionary/Layouts.h"
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"
 

@@ -1,8 +1,8 @@
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
 #include "engine/dataset/BatchMove.h"
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"
+#include "engine/drivers/Tables.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

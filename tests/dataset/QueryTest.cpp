@@ -1,10 +1,10 @@
 #include "DictionaryFixture.h"
 
-#include "engine/AppendBatch.h"
-#include "engine/EngineError.h"
-#include "engine/NumberText.h"
-#include "engine/Tables.h"
-#include "engine/dataset/Query.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
+#include "engine/sql/Query.h"
+#include "engine/table/AppendBatch.h"
+#include "engine/values/NumberText.h"
 
 #include <fstream>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "DictionaryFixture.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #include "DbaseTestSupport.h"
 #include "support/TempDir.h"
 
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 
 #include <gtest/gtest.h>
 

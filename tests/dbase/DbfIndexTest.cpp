@@ -4,8 +4,8 @@
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,8 +4,8 @@
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
-#include "engine/Tables.h"
 #include "engine/dbase/DbaseDetails.h"
+#include "engine/drivers/Tables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "MdxReaders.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 
 using namespace engine;
 using namespace engine::dbase;

@@ -3,7 +3,7 @@
 #include "dictionary/DemoWorkspace.h"
 #include "dictionary/Dm_Vadem.h"
 #include "dictionary/Layouts.h"
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 
 #include <gtest/gtest.h>
 

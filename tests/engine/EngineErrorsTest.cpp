@@ -5,13 +5,13 @@
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
-#include "engine/Bytes.h"
-#include "engine/EngineError.h"
-#include "engine/ErrorBoundary.h"
-#include "engine/Tables.h"
+#include "engine/base/Bytes.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/ErrorBoundary.h"
 #include "engine/dataset/BatchMove.h"
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"
+#include "engine/drivers/Tables.h"
 
 #include <filesystem>
 #include <fstream>

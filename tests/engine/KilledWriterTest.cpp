@@ -3,8 +3,8 @@
 // reindex makes the table sound, and the rows that made it are all filed
 // under their keys.
 #include "../helpers/SecondProgram.h"
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <csignal>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "engine/NumberText.h"
+#include "engine/values/NumberText.h"
 
 #include <gtest/gtest.h>
 

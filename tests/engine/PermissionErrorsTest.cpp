@@ -3,10 +3,10 @@
 // permission check, so these run as another user (tests/as-user).
 #include "support/TempDir.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
 #include "engine/config/Engine.h"
 #include "engine/dataset/Database.h"
+#include "engine/drivers/Tables.h"
 
 #include <cerrno>
 #include <cstdlib>

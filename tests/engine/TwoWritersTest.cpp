@@ -3,8 +3,8 @@
 // Every row arrives, no count goes back, and the table checks sound for us
 // and reads whole for an independent reader.
 #include "../helpers/SecondProgram.h"
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

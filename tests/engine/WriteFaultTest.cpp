@@ -1,10 +1,10 @@
 // Every write of every write path fails in turn (the file layer's fault
 // seam): afterwards the table's files are byte for byte as before, and the
 // table checks sound and still takes writes.
-#include "engine/DroppedWork.h"
-#include "engine/EngineError.h"
-#include "engine/FaultSeam.h"
-#include "engine/Tables.h"
+#include "engine/base/DroppedWork.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
+#include "engine/files/FaultSeam.h"
 
 #include <filesystem>
 #include <fstream>

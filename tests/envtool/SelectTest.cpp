@@ -1,6 +1,6 @@
 #include "EnvtoolFixture.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/config/Engine.h"
 
 #include <QLabel>

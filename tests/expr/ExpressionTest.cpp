@@ -1,5 +1,5 @@
 #include "engine/expr/Expression.h"
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Expressions give the same results in a locale with a decimal comma, and
 // text that would overflow the stack or a number is refused as a bad
 // expression.
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/expr/Expression.h"
 
 #include <gtest/gtest.h>

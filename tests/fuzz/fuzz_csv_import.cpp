@@ -4,8 +4,8 @@
 #include "Command.h"
 #include "FuzzFiles.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // it, read every record and check it; damage must end in an EngineError.
 #include "FuzzFiles.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdint>
 

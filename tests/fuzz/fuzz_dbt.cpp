@@ -3,8 +3,8 @@
 // (odd) or dBase IV (even) memos.
 #include "FuzzFiles.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdint>
 #include <string>

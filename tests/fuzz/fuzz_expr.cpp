@@ -1,5 +1,5 @@
 // Parses arbitrary text as an xBase expression and evaluates what parses.
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/expr/Expression.h"
 
 #include <cstddef>

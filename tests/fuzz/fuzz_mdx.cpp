@@ -1,6 +1,6 @@
 // Opens arbitrary bytes as a production index: walks, seeks, checks and
 // writes every tag it declares. Damage must end in an EngineError.
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "engine/dbase/ProductionIndex.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Parses arbitrary text as an exact decimal and checks what the number
 // module promises of it: one canonical text, rounding that agrees with the
 // digits, doubles that come back as themselves.
-#include "engine/NumberText.h"
+#include "engine/values/NumberText.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,8 +5,8 @@
 // then a table that opened is written to: a row appended, changed, removed.
 #include "FuzzFiles.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdint>
 #include <cstring>

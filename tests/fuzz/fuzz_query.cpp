@@ -4,9 +4,9 @@
 // even reads the result whole and moves back and forth in it.
 #include "FuzzFiles.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
-#include "engine/dataset/Query.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
+#include "engine/sql/Query.h"
 
 #include <cstddef>
 #include <cstdint>

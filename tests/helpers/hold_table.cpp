@@ -3,7 +3,7 @@
 // READY to say so. Then, for each line "append" on its standard input, it
 // appends a copy of the table's first row and adds "appended" or
 // "refused: WHY" to READY. It holds the table until its input ends.
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdio>
 #include <exception>

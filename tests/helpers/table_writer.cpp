@@ -10,9 +10,9 @@
 //   killat N              end the program (SIGKILL) at its Nth write from now
 //   reindex | check       rebuild the indexes | the faults, joined by " / "
 //   exit
-#include "engine/EngineError.h"
-#include "engine/FaultSeam.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
+#include "engine/files/FaultSeam.h"
 
 #include <cstdio>
 #include <iostream>

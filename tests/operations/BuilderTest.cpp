@@ -1,7 +1,7 @@
 #include "OperationsWorkspace.h"
 
 #include "dictionary/Dm_Vadem.h"
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 #include "operations/Crt_Archivi.h"
 
 using namespace engine;

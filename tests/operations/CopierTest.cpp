@@ -1,6 +1,6 @@
 #include "OperationsWorkspace.h"
 
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 #include "operations/Cpy_Archivi.h"
 
 #include <fstream>

@@ -1,7 +1,7 @@
 #include "OperationsWorkspace.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <csignal>
 #include <functional>

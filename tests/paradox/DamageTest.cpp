@@ -1,7 +1,7 @@
 #include "support/TempDir.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

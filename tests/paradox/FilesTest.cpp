@@ -1,8 +1,8 @@
 #include "support/TempDir.h"
 
 #include "../helpers/SecondProgram.h"
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdlib>
 #include <fstream>

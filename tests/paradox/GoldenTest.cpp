@@ -1,7 +1,7 @@
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

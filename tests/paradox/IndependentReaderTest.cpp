@@ -1,7 +1,7 @@
 #include "support/TempDir.h"
 
-#include "engine/Tables.h"
-#include "engine/paradox/ParadoxTable.h"
+#include "engine/drivers/Tables.h"
+#include "engine/paradox/ParadoxDriver.h"
 
 #include <cstdio>
 #include <fstream>

@@ -3,9 +3,9 @@
 // complete new one, never half written; files left under temporary names
 // are ignored, and the next build removes them.
 #include "../helpers/SecondProgram.h"
-#include "engine/EngineError.h"
-#include "engine/FaultSeam.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
+#include "engine/files/FaultSeam.h"
 #include "support/TempDir.h"
 
 #include <csignal>

@@ -1,9 +1,9 @@
 #include "support/TempDir.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
-#include "engine/Text.h"
-#include "engine/paradox/ParadoxTable.h"
+#include "engine/base/EngineError.h"
+#include "engine/base/Text.h"
+#include "engine/drivers/Tables.h"
+#include "engine/paradox/ParadoxDriver.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

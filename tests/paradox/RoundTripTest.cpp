@@ -1,8 +1,8 @@
 #include "support/TempDir.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
-#include "engine/paradox/ParadoxTable.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
+#include "engine/paradox/ParadoxDriver.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "dictionary/DemoWorkspace.h"
 #include "dictionary/Dm_Vadem.h"
 #include "dictionary/Layouts.h"
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 #include "shell/Menu_Vadem.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 #include "RestoreFixture.h"
 #include "SecondProgram.h"
 
-#include "engine/FaultSeam.h"
+#include "engine/files/FaultSeam.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/Date.h"
 #include "engine/dataset/Table.h"
+#include "engine/values/Date.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Workspace.h"
 

@@ -2,8 +2,8 @@
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
-#include "engine/NumberText.h"
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
+#include "engine/values/NumberText.h"
 
 #include <gtest/gtest.h>
 

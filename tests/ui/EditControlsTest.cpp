@@ -1,6 +1,6 @@
 #include "ItemsTable.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 
 #include "support/ScriptedDialogs.h"
 #include "ui/Colors.h"

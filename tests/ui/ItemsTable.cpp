@@ -1,6 +1,6 @@
 #include "ItemsTable.h"
 
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdlib>
 

@@ -4,9 +4,9 @@
 #include "Command.h"
 #include "KeyGuard.h"
 
-#include "engine/AppendBatch.h"
-#include "engine/Tables.h"
 #include "engine/dataset/ValueConversion.h"
+#include "engine/drivers/Tables.h"
+#include "engine/table/AppendBatch.h"
 
 #include <algorithm>
 #include <cstdio>

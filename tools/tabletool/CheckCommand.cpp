@@ -2,8 +2,8 @@
 // 1 listing each fault.
 #include "Command.h"
 
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdio>
 

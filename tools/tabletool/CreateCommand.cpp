@@ -2,7 +2,7 @@
 #include "Command.h"
 #include "Layout.h"
 
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdio>
 

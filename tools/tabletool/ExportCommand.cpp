@@ -4,7 +4,7 @@
 #include "Csv.h"
 #include "ValueText.h"
 
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdio>
 

@@ -7,9 +7,9 @@
 #include "KeyGuard.h"
 #include "ValueText.h"
 
-#include "engine/AppendBatch.h"
-#include "engine/EngineError.h"
-#include "engine/Tables.h"
+#include "engine/base/EngineError.h"
+#include "engine/drivers/Tables.h"
+#include "engine/table/AppendBatch.h"
 
 #include <cstdio>
 #include <fstream>

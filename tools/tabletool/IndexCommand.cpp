@@ -1,7 +1,7 @@
 // tabletool index TABLE NAME "KEY" [options] and tabletool reindex TABLE.
 #include "Command.h"
 
-#include "engine/Tables.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdio>
 

@@ -2,8 +2,8 @@
 #include "Command.h"
 #include "Layout.h"
 
-#include "engine/Tables.h"
 #include "engine/dbase/DbaseDetails.h"
+#include "engine/drivers/Tables.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 #include "Csv.h"
 #include "ValueText.h"
 
-#include "engine/dataset/Query.h"
+#include "engine/sql/Query.h"
 
 #include <cstdio>
 

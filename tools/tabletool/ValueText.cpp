@@ -2,7 +2,7 @@
 
 #include "Arguments.h"
 
-#include "engine/NumberText.h"
+#include "engine/values/NumberText.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/FieldDef.h"
-#include "engine/Value.h"
+#include "engine/table/FieldDef.h"
+#include "engine/values/Value.h"
 
 #include <optional>
 #include <string>

@@ -3,7 +3,7 @@
 // and registers itself (see Command.h).
 #include "Command.h"
 
-#include "engine/EngineError.h"
+#include "engine/base/EngineError.h"
 #include "programinfo/ProgramInfo.h"
 
 #include <clocale>

@@ -12,8 +12,8 @@
 // environment as for dicttool. Exit 0 when the build completed, 1 with the engine's message on
 // standard error when it failed.
 #include "dictionary/Dm_Vadem.h"
-#include "engine/FaultSeam.h"
-#include "operations/TableBuild.h"
+#include "engine/files/FaultSeam.h"
+#include "tableops/TableBuild.h"
 
 #include <csignal>
 #include <cstdlib>

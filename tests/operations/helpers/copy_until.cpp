@@ -7,8 +7,8 @@
 // for dicttool. Exit 0 when the copy completed, 1 with the engine's message on
 // standard error when it failed.
 #include "dictionary/Dm_Vadem.h"
-#include "engine/FaultSeam.h"
-#include "operations/TableCopy.h"
+#include "engine/files/FaultSeam.h"
+#include "tableops/TableCopy.h"
 
 #include <cstdlib>
 #include <iostream>

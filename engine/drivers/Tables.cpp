@@ -1,0 +1,101 @@
+#include "engine/drivers/Tables.h"
+
+#include "engine/base/EngineError.h"
+#include "engine/base/ErrorBoundary.h"
+#include "engine/base/Text.h"
+#include "engine/dbase/DbfDriver.h"
+#include "engine/files/FileNames.h"
+#include "engine/files/FileOps.h"
+#include "engine/paradox/ParadoxDriver.h"
+
+namespace engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path located(const fs::path& path) {
+    fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    return findFile(dir, path.filename().string());
+}
+
+void requirePlainTableName(const fs::path& path) {
+    requirePlainName(path.filename().string(), "Table name");
+}
+
+// A table's directory that is a file is named as such, not taken for a missing table.
+void requireDirectoryOf(const fs::path& path) {
+    fs::path dir = path.parent_path();
+    std::error_code ec;
+    if (!dir.empty() && fs::status(dir, ec).type() == fs::file_type::regular)
+        throw EngineError(code::BadPath, "Cannot use table " + path.string() + ": " + dir.string() +
+                                             " is a file, not a directory");
+}
+
+} // namespace
+
+TableKind tableKindOf(const fs::path& path) {
+    return equalsIgnoreCase(path.extension().string(), ".DB") ? TableKind::Paradox
+                                                              : TableKind::DBase;
+}
+
+std::unique_ptr<TableFile> openTable(const fs::path& path, const OpenOptions& options) {
+    return engineBoundary(path.native(), [&] {
+        requirePlainTableName(path);
+        requireDirectoryOf(path);
+        fs::path file = located(path);
+        if (tableKindOf(file) == TableKind::Paradox)
+            return paradox::openTable(file, options);
+        return dbase::openTable(file, options);
+    });
+}
+
+std::unique_ptr<TableFile> createTable(const fs::path& path, const FieldList& fields,
+                                       bool overwrite) {
+    return engineBoundary(path.native(), [&] {
+        requirePlainTableName(path);
+        requireDirectoryOf(path);
+        for (const FieldDef& field : fields)
+            requirePlainName(field.name, "Field name");
+        if (tableExists(path)) {
+            if (!overwrite)
+                throw EngineError(code::InvalidParameter,
+                                  "Table " + path.string() + " already exists");
+            deleteTable(path);
+        }
+        if (tableKindOf(path) == TableKind::Paradox)
+            return paradox::createTable(path, fields);
+        return dbase::createTable(path, fields);
+    });
+}
+
+void deleteTable(const fs::path& path) {
+    engineBoundary(path.native(), [&] {
+        requirePlainTableName(path);
+        requireDirectoryOf(path);
+        fs::path file = located(path);
+        if (tableKindOf(file) == TableKind::Paradox)
+            paradox::deleteTable(file);
+        else
+            dbase::deleteTable(file);
+    });
+}
+
+void renameTable(const fs::path& from, const fs::path& to) {
+    engineBoundary(from.native(), [&] {
+        requirePlainTableName(from);
+        requirePlainTableName(to);
+        requireDirectoryOf(from);
+        fs::path file = located(from);
+        if (tableKindOf(file) == TableKind::Paradox)
+            paradox::renameTable(file, to);
+        else
+            dbase::renameTable(file, to);
+    });
+}
+
+bool tableExists(const fs::path& path) {
+    return engineBoundary(path.native(), [&] { return fileExists(located(path)); });
+}
+
+} // namespace engine

@@ -1,0 +1,41 @@
+#include "engine/files/FaultSeam.h"
+
+#include "engine/base/EngineError.h"
+
+#include <atomic>
+#include <csignal>
+
+namespace engine::faults {
+
+namespace {
+std::atomic<std::uint64_t> writes{0};
+std::atomic<std::uint64_t> failAt{0};
+std::atomic<Fault> kind{Fault::IoError};
+} // namespace
+
+void failWrite(std::uint64_t n, Fault fault) {
+    kind = fault;
+    failAt = n == 0 ? 0 : writes + n;
+}
+
+std::uint64_t writesSoFar() {
+    return writes;
+}
+
+void beforeWrite(const std::string& file) {
+    std::uint64_t now = ++writes;
+    if (failAt == 0 || now != failAt)
+        return;
+    failAt = 0;
+    switch (kind.load()) {
+    case Fault::Kill:
+        std::raise(SIGKILL);
+        break;
+    case Fault::DiskFull:
+        throw EngineError(code::IoError, "Cannot write " + file + ": No space left on device");
+    case Fault::IoError:
+        throw EngineError(code::IoError, "Cannot write " + file + ": Input/output error");
+    }
+}
+
+} // namespace engine::faults

@@ -1,0 +1,38 @@
+#include "tableops/TableCopy.h"
+
+#include "dictionary/Dm_Vadem.h"
+#include "engine/base/EngineError.h"
+#include "tableops/TableSnapshot.h"
+
+namespace operations {
+
+InexactValues TableCopy::run(const std::string& table, int tableKind) {
+    engine::TTableType type = tableKind == 1 ? engine::ttParadox : engine::ttDBase;
+    dm_.tmSrc.Close();
+    dm_.tmSrc.SetDatabaseName(ReferenceDirectory);
+    dm_.tmSrc.SetTableName(table);
+    dm_.tmSrc.SetTableType(type);
+    dm_.tmDst.Close();
+    dm_.tmDst.SetTableName(table);
+    dm_.tmDst.SetTableType(type);
+
+    // A copy killed before its end leaves the table half copied and its
+    // files as they were in a snapshot: copying again on top would mix the two.
+    if (auto left = TableSnapshot::leftBehind(dm_.tmDst.TablePath()))
+        throw engine::EngineError(
+            engine::code::InvalidParameter,
+            "Table " + dm_.tmDst.TablePath().string() +
+                " holds an interrupted copy: its files as they were before it are in " +
+                left->string() + ". Move them back over the table's files, or remove that " +
+                "folder to keep the table as it is, then copy " + table + " again");
+    TableSnapshot before(dm_.tmDst.TablePath());
+    try {
+        dm_.tmCopy.Execute();
+    } catch (...) {
+        before.restore();
+        throw;
+    }
+    return {table, dm_.tmCopy.FieldProblems};
+}
+
+} // namespace operations
