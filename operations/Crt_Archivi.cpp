@@ -2,6 +2,8 @@
 
 #include "dictionary/Dm_Vadem.h"
 #include "operations/InexactReport.h"
+#include "tableops/PlanText.h"
+#include "ui/Dialogs.h"
 #include "ui/ModalWindows.h"
 
 TCrt_Archivi* Crt_Archivi = nullptr;
@@ -20,16 +22,38 @@ void TCrt_Archivi::FormCreate() {
 void TCrt_Archivi::FormActivate() {
     Succeeded = false;
     Inexact.clear();
+    if (!makePlan())
+        return;
     bool succeeded = runTables(
         TableNames,
         [this](int i) {
-            Type.setFromCode(TableTypes.value(i).toStdString());
+            Type = Plan.tables[static_cast<std::size_t>(i)].type;
             CurrentTable = TableNames[i].toStdString();
             BuildTable();
         },
         QStringLiteral("Function successfull."));
     operations::reportInexact(Inexact);
     Succeeded = succeeded;
+}
+
+bool TCrt_Archivi::makePlan() {
+    std::vector<std::string> names, types;
+    for (int i = 0; i < TableNames.size(); ++i) {
+        names.push_back(TableNames[i].toStdString());
+        types.push_back(TableTypes.value(i).toStdString());
+    }
+    Plan = {};
+    try {
+        Plan = operations::planBuild(*Dm_Vadem, WorkDir, names, types);
+    } catch (const std::exception& error) {
+        ui::dialogs().error(QString::fromStdString(error.what()));
+        return false;
+    }
+    if (Plan.refused()) {
+        ui::dialogs().error(QString::fromStdString(operations::refusalText(Plan.refusals())));
+        return false;
+    }
+    return true;
 }
 
 void TCrt_Archivi::BuildTable() {

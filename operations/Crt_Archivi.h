@@ -2,6 +2,7 @@
 
 #include "operations/ProgressWindow.h"
 #include "tableops/TableBuild.h"
+#include "tableops/TablePlan.h"
 
 #include <QStringList>
 
@@ -25,11 +26,14 @@ public:
     // Per table of the last run, the values that could not be carried over
     // exactly; listed after the closing message.
     std::vector<operations::InexactValues> Inexact;
+    // The plan of the last run, made for every table before the first is
+    // touched; a refused plan ends the run with nothing changed.
+    operations::RunPlan Plan;
 
     // The alias "DBZET"'s directory, read once when the window is created.
     std::string WorkDir;
-    // DriverName, FileExt and TableKind of the table in hand; they carry
-    // over to an entry with an unknown type code.
+    // DriverName, FileExt and TableKind of the table in hand, as the plan
+    // resolved them.
     operations::TableType Type;
     std::string CurrentTable;
 
@@ -39,6 +43,10 @@ public:
     void BuildTable();
 
     void done(int result) override;
+
+private:
+    // Plans the run; false (after the box that says why) when it cannot go on.
+    bool makePlan();
 };
 
 extern TCrt_Archivi* Crt_Archivi;

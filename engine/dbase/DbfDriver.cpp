@@ -4,6 +4,8 @@
 #include "engine/base/Text.h"
 #include "engine/dbase/DbfHeader.h"
 #include "engine/dbase/DbfTable.h"
+#include "engine/dbase/MdxFormat.h"
+#include "engine/dbase/MdxTag.h"
 #include "engine/dbase/MemoFile.h"
 #include "engine/files/BinaryFile.h"
 #include "engine/files/FileNames.h"
@@ -53,6 +55,37 @@ void writeName(const fs::path& file, std::uint64_t offset, std::size_t size,
 }
 
 } // namespace
+
+DefinitionProblems indexProblems(const FieldList& fields, const std::vector<IndexDef>& tags) {
+    DefinitionProblems problems;
+    if (tags.size() > static_cast<std::size_t>(mdx::MaxTags))
+        problems.push_back({"",
+                            "has " + std::to_string(tags.size()) +
+                                " tags; a production index holds at most " +
+                                std::to_string(mdx::MaxTags),
+                            code::InvalidParameter});
+    FieldList stored;
+    for (const FieldDef& field : fields)
+        stored.push_back({toUpperAscii(field.name), field.type, field.length, field.decimals});
+    std::vector<std::string> names;
+    for (const IndexDef& tag : tags) {
+        auto refuse = [&](std::uint16_t code, const std::string& why) {
+            problems.push_back({tag.name, "tag " + tag.name + ": " + why, code});
+        };
+        if (tag.primary || tag.caseInsensitive)
+            refuse(code::InvalidParameter, "dBase tags have no primary or case-insensitive option");
+        std::string name = toUpperAscii(tag.name);
+        if (std::find(names.begin(), names.end(), name) != names.end())
+            refuse(code::InvalidParameter, "the name is given twice");
+        names.push_back(name);
+        try {
+            MdxTag::declare(tag, stored, mdx::DefaultBlockSize);
+        } catch (const EngineError& error) {
+            refuse(error.code(), error.what());
+        }
+    }
+    return problems;
+}
 
 std::unique_ptr<TableFile> openTable(const fs::path& path, const OpenOptions& options) {
     fs::path file = tableFile(path);

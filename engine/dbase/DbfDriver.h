@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 // The dBase format behind engine::openTable and friends.
 namespace engine::dbase {
@@ -12,5 +13,13 @@ std::unique_ptr<TableFile> openTable(const std::filesystem::path& path, const Op
 std::unique_ptr<TableFile> createTable(const std::filesystem::path& path, const FieldList& fields);
 void deleteTable(const std::filesystem::path& path);
 void renameTable(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Every reason why a dBase table cannot have these fields (names, types,
+// widths, decimals, the field count and the record length); the create
+// refuses the first of them.
+DefinitionProblems fieldProblems(const FieldList& fields);
+// Every reason why a dBase table with `fields` cannot take these tags in its
+// production index (names, key expressions and FOR conditions, key widths).
+DefinitionProblems indexProblems(const FieldList& fields, const std::vector<IndexDef>& tags);
 
 } // namespace engine::dbase

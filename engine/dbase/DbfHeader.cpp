@@ -1,4 +1,5 @@
 #include "engine/dbase/DbfHeader.h"
+#include "engine/dbase/DbfDriver.h"
 
 #include "engine/base/Bytes.h"
 #include "engine/base/EngineError.h"
@@ -171,69 +172,109 @@ DbfHeader readDbfHeader(const BinaryFile& file) {
     return h;
 }
 
-FieldList normaliseFields(const FieldList& fields, const std::string& table) {
-    auto bad = [&](const FieldDef& f, const std::string& why) -> EngineError {
-        return EngineError(code::BadValue, "Table " + table + ": field " + f.name + " " + why);
+namespace {
+
+// A field as a dBase table stores it: the name in upper case, the fixed
+// widths of dates, logicals and memo references, decimals only for numbers.
+FieldDef normalisedField(FieldDef f) {
+    f.name = toUpperAscii(f.name);
+    switch (f.type) {
+    case FieldType::Numeric:
+    case FieldType::Float:
+        break;
+    case FieldType::Date:
+        f.length = 8, f.decimals = 0;
+        break;
+    case FieldType::Logical:
+        f.length = 1, f.decimals = 0;
+        break;
+    case FieldType::Memo:
+    case FieldType::Binary:
+    case FieldType::Ole:
+        f.length = 10, f.decimals = 0;
+        break;
+    default:
+        f.decimals = 0;
+    }
+    return f;
+}
+
+} // namespace
+
+DefinitionProblems fieldProblems(const FieldList& fields) {
+    DefinitionProblems problems;
+    auto bad = [&](const FieldDef& f, std::uint16_t code, const std::string& why) {
+        problems.push_back({f.name, "field " + f.name + " " + why, code});
     };
     if (fields.empty())
-        throw EngineError(code::InvalidParameter, "Table " + table + " needs at least one field");
+        problems.push_back({"", "needs at least one field", code::InvalidParameter});
     if (fields.size() > 255)
-        throw EngineError(code::TooManyFields, "Table " + table + " has " +
-                                                   std::to_string(fields.size()) +
-                                                   " fields; a dBase table holds at most 255");
-    FieldList out;
+        problems.push_back(
+            {"",
+             "has " + std::to_string(fields.size()) + " fields; a dBase table holds at most 255",
+             code::TooManyFields});
     std::set<std::string> names;
     int recordLength = 1;
-    for (FieldDef f : fields) {
-        f.name = toUpperAscii(f.name);
+    for (const FieldDef& given : fields) {
+        FieldDef f = normalisedField(given);
         bool nameOk =
             !f.name.empty() && f.name.size() <= 10 && f.name[0] >= 'A' && f.name[0] <= 'Z';
         for (char c : f.name)
             nameOk = nameOk && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
         if (!nameOk)
-            throw EngineError(code::InvalidName,
-                              "Table " + table + ": field name \"" + f.name +
-                                  "\" must be 1 to 10 letters, digits or underscores, "
-                                  "starting with a letter");
-        if (!names.insert(f.name).second)
-            throw EngineError(code::InvalidName,
-                              "Table " + table + ": field " + f.name + " appears twice");
+            problems.push_back({f.name,
+                                "field name \"" + f.name +
+                                    "\" must be 1 to 10 letters, digits or underscores, "
+                                    "starting with a letter",
+                                code::InvalidName});
+        else if (!names.insert(f.name).second)
+            bad(f, code::InvalidName, "appears twice");
         switch (f.type) {
         case FieldType::Character:
             if (f.length < 1 || f.length > 254)
-                throw bad(f, "must be 1 to 254 characters wide");
-            f.decimals = 0;
+                bad(f, code::BadValue, "must be 1 to 254 characters wide");
             break;
         case FieldType::Numeric:
         case FieldType::Float:
             if (f.length < 1 || f.length > 20)
-                throw bad(f, "must be 1 to 20 digits wide");
-            if (f.decimals < 0 || f.decimals > 18 || (f.decimals > 0 && f.decimals > f.length - 2))
-                throw bad(f, "cannot have " + std::to_string(f.decimals) + " decimals in width " +
-                                 std::to_string(f.length));
+                bad(f, code::BadValue, "must be 1 to 20 digits wide");
+            else if (f.decimals < 0 || f.decimals > 18 ||
+                     (f.decimals > 0 && f.decimals > f.length - 2))
+                bad(f, code::BadValue,
+                    "cannot have " + std::to_string(f.decimals) + " decimals in width " +
+                        std::to_string(f.length));
             break;
         case FieldType::Date:
-            f.length = 8, f.decimals = 0;
-            break;
         case FieldType::Logical:
-            f.length = 1, f.decimals = 0;
-            break;
         case FieldType::Memo:
         case FieldType::Binary:
         case FieldType::Ole:
-            f.length = 10, f.decimals = 0;
             break;
         default:
-            throw bad(f, std::string("has type ") + fieldTypeName(f.type) +
-                             ", which a dBase table cannot hold");
+            bad(f, code::BadValue,
+                std::string("has type ") + fieldTypeName(f.type) +
+                    ", which a dBase table cannot hold");
         }
-        recordLength += f.length;
-        out.push_back(f);
+        recordLength += std::max(f.length, 0);
     }
     if (recordLength > 4000)
-        throw EngineError(code::BadValue, "Table " + table + ": records of " +
-                                              std::to_string(recordLength) +
-                                              " bytes are longer than the dBase limit of 4000");
+        problems.push_back({"",
+                            "holds records of " + std::to_string(recordLength) +
+                                " bytes, longer than the dBase limit of 4000",
+                            code::BadValue});
+    return problems;
+}
+
+FieldList normaliseFields(const FieldList& fields, const std::string& table) {
+    DefinitionProblems problems = fieldProblems(fields);
+    if (!problems.empty()) {
+        const DefinitionProblem& first = problems.front();
+        throw EngineError(first.code,
+                          "Table " + table + (first.subject.empty() ? " " : ": ") + first.text);
+    }
+    FieldList out;
+    for (const FieldDef& f : fields)
+        out.push_back(normalisedField(f));
     return out;
 }
 

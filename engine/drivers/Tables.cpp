@@ -55,8 +55,10 @@ std::unique_ptr<TableFile> createTable(const fs::path& path, const FieldList& fi
     return engineBoundary(path.native(), [&] {
         requirePlainTableName(path);
         requireDirectoryOf(path);
-        for (const FieldDef& field : fields)
-            requirePlainName(field.name, "Field name");
+        DefinitionProblems problems = checkFields(tableKindOf(path), fields);
+        if (!problems.empty())
+            throw EngineError(problems.front().code,
+                              "Table " + path.string() + ": " + problems.front().text);
         if (tableExists(path)) {
             if (!overwrite)
                 throw EngineError(code::InvalidParameter,
@@ -92,6 +94,33 @@ void renameTable(const fs::path& from, const fs::path& to) {
         else
             dbase::renameTable(file, to);
     });
+}
+
+DefinitionProblems checkFields(TableKind kind, const FieldList& fields) {
+    DefinitionProblems problems;
+    for (const FieldDef& field : fields) {
+        try {
+            requirePlainName(field.name, "Field name");
+        } catch (const EngineError& error) {
+            problems.push_back({field.name, error.what(), error.code()});
+        }
+    }
+    DefinitionProblems format =
+        kind == TableKind::Paradox ? paradox::fieldProblems(fields) : dbase::fieldProblems(fields);
+    problems.insert(problems.end(), format.begin(), format.end());
+    return problems;
+}
+
+DefinitionProblems checkIndexes(TableKind kind, const FieldList& fields,
+                                const std::vector<IndexDef>& indexes) {
+    if (kind == TableKind::DBase)
+        return dbase::indexProblems(fields, indexes);
+    DefinitionProblems problems;
+    for (const IndexDef& index : indexes) {
+        DefinitionProblems found = paradox::indexProblems(fields, index);
+        problems.insert(problems.end(), found.begin(), found.end());
+    }
+    return problems;
 }
 
 bool tableExists(const fs::path& path) {

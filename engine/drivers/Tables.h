@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace engine {
 
@@ -22,5 +23,15 @@ void deleteTable(const std::filesystem::path& path);
 // Renames a table with its companions; `to` is the new table file path.
 void renameTable(const std::filesystem::path& from, const std::filesystem::path& to);
 bool tableExists(const std::filesystem::path& path);
+
+// Every reason why a table of `kind` cannot be created with `fields`: the
+// rules createTable applies (plain names, and the format's names, types,
+// widths, decimals, field count and record length), all of them at once.
+DefinitionProblems checkFields(TableKind kind, const FieldList& fields);
+// Every reason why a table of `kind` with `fields` cannot take `indexes`:
+// dBase tags' key expressions, FOR conditions and key widths, Paradox key
+// fields and the primary key's rules.
+DefinitionProblems checkIndexes(TableKind kind, const FieldList& fields,
+                                const std::vector<IndexDef>& indexes);
 
 } // namespace engine

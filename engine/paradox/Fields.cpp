@@ -232,26 +232,39 @@ bool isBlobCode(std::uint8_t code) {
     return code >= 0x0C && code <= 0x10;
 }
 
-PxField describeField(const FieldDef& def, const std::string& table) {
-    PxField f;
-    f.def = def;
-    f.def.decimals = 0;
-    auto refuse = [&](const std::string& why) {
-        throw EngineError(code::InvalidParameter,
-                          "Table " + table + ", field " + def.name + ": " + why);
-    };
+std::string fieldProblem(const FieldDef& def) {
     if (def.name.size() > 25)
-        refuse("a Paradox field name has at most 25 characters");
+        return "a Paradox field name has at most 25 characters";
     const TypeCode* tc = nullptr;
     for (const TypeCode& c : kCodes)
         if (c.type == def.type)
             tc = &c;
     if (!tc)
-        refuse(std::string("type ") + fieldTypeName(def.type) + " is not a Paradox field type");
-    f.code = tc->code;
+        return std::string("type ") + fieldTypeName(def.type) + " is not a Paradox field type";
     if (def.type == FieldType::Character || def.type == FieldType::Bytes) {
         if (def.length < 1 || def.length > 255)
-            refuse("size " + std::to_string(def.length) + " is outside 1..255");
+            return "size " + std::to_string(def.length) + " is outside 1..255";
+    } else if (isBlobType(def.type)) {
+        if (def.length < 0 || def.length > kMaxLeader)
+            return "blob size " + std::to_string(def.length) + " is outside 0..240";
+    } else if (def.type == FieldType::Bcd) {
+        if (def.decimals < 0 || def.decimals > kMaxBcdDecimals)
+            return "BCD decimals must be 0.." + std::to_string(kMaxBcdDecimals);
+    }
+    return {};
+}
+
+PxField describeField(const FieldDef& def, const std::string& table) {
+    if (std::string why = fieldProblem(def); !why.empty())
+        throw EngineError(code::InvalidParameter,
+                          "Table " + table + ", field " + def.name + ": " + why);
+    PxField f;
+    f.def = def;
+    f.def.decimals = 0;
+    for (const TypeCode& c : kCodes)
+        if (c.type == def.type)
+            f.code = c.code;
+    if (def.type == FieldType::Character || def.type == FieldType::Bytes) {
         f.width = def.length;
         f.sizeByte = static_cast<std::uint8_t>(def.length);
     } else if (isBlobType(def.type)) {
@@ -259,14 +272,10 @@ PxField describeField(const FieldDef& def, const std::string& table) {
         int leader = def.length;
         if (leader == 0 && def.type == FieldType::Memo)
             leader = 10;
-        if (leader < 0 || leader > kMaxLeader)
-            refuse("blob size " + std::to_string(def.length) + " is outside 0..240");
         f.def.length = leader;
         f.width = leader + kBlobReference;
         f.sizeByte = static_cast<std::uint8_t>(f.width);
     } else if (def.type == FieldType::Bcd) {
-        if (def.decimals < 0 || def.decimals > kMaxBcdDecimals)
-            refuse("BCD decimals must be 0.." + std::to_string(kMaxBcdDecimals));
         f.def.length = 0;
         f.def.decimals = def.decimals;
         f.width = kBcdWidth;

@@ -25,6 +25,9 @@ struct PxField {
 // Descriptor of a field definition; throws EngineError(InvalidParameter) for
 // a type or size a Paradox table cannot hold. `table` names the table.
 PxField describeField(const FieldDef& def, const std::string& table);
+// Why a Paradox table cannot hold a field like `def` (its name, type, size
+// or decimals), or "" when it can; describeField refuses the same.
+std::string fieldProblem(const FieldDef& def);
 // Field of a descriptor read from a file; throws EngineError(FileCorrupt)
 // for a type code or size that leaves the record's layout unknown.
 PxField fieldFromDescriptor(std::uint8_t code, std::uint8_t size, const std::string& name,

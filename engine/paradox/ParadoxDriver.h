@@ -23,6 +23,18 @@ std::unique_ptr<TableFile> createTable(const std::filesystem::path& path, const 
 void deleteTable(const std::filesystem::path& path);
 void renameTable(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Every reason why a Paradox table cannot have these fields (names, types,
+// sizes, the field count, the record length); `blockKiB` as below.
+DefinitionProblems fieldProblems(const FieldList& fields, int blockKiB = 0);
+
+// Every reason why a Paradox table with `fields` cannot take `index` (key
+// fields missing, blobs, given twice, a primary key that is not the leading
+// fields or holds a logical field).
+DefinitionProblems indexProblems(const FieldList& fields, const IndexDef& index);
+// Why `keyFields` (field numbers from 0) cannot be the primary key of a
+// table with `fields`; "" when they can.
+std::string primaryKeyProblem(const FieldList& fields, const std::vector<int>& keyFields);
+
 // Creates an empty unkeyed table. `blockKiB` 0 picks the block size from the
 // record size (2 KiB unless a record needs more); 1..4 forces one.
 std::unique_ptr<TableFile> createTableWithBlocks(const std::filesystem::path& path,

@@ -7,6 +7,7 @@
 #include "engine/files/FileOps.h"
 #include "engine/paradox/BesideFiles.h"
 #include "engine/paradox/IndexTree.h"
+#include "engine/paradox/ParadoxDriver.h"
 #include "engine/values/NumberText.h"
 
 #include <algorithm>
@@ -93,27 +94,93 @@ Slot slotOf(RowId row) {
     return {static_cast<std::uint16_t>(row >> 16), static_cast<int>(row & 0xFFFF) - 1};
 }
 
-fs::path Table::create(const fs::path& path, const FieldList& fields, int blockKiB) {
-    std::string name = path.filename().string();
-    if (fields.empty() || fields.size() > kMaxFields)
-        throw EngineError(code::TooManyFields, "Table " + path.string() +
-                                                   ": a Paradox table has 1 to 255 fields, not " +
-                                                   std::to_string(fields.size()));
-    DataHeader h;
-    FieldList seen;
-    for (const FieldDef& def : fields) {
-        if (findField(seen, def.name) >= 0)
-            throw EngineError(code::InvalidParameter,
-                              "Table " + path.string() + ": field " + def.name + " is given twice");
-        seen.push_back(def);
-        h.fields.push_back(describeField(def, path.string()));
+std::string primaryKeyProblem(const FieldList& fields, const std::vector<int>& keyFields) {
+    for (std::size_t i = 0; i < keyFields.size(); ++i)
+        if (keyFields[i] != static_cast<int>(i))
+            return "the primary key must be the leading fields in table order";
+    for (int i : keyFields)
+        if (fields[static_cast<std::size_t>(i)].type == FieldType::Logical)
+            return "a logical field cannot be part of the primary key";
+    return {};
+}
+
+DefinitionProblems indexProblems(const FieldList& fields, const IndexDef& def) {
+    DefinitionProblems problems;
+    const std::string subject = def.primary ? "primary key" : "index " + def.name;
+    auto refuse = [&](const std::string& why) {
+        problems.push_back(
+            {def.name, subject + " (" + def.expression + "): " + why, code::InvalidParameter});
+    };
+    if (def.descending || !def.forCondition.empty())
+        refuse("Paradox indexes here are ascending and cover every row");
+    std::vector<int> keyFields;
+    std::size_t start = 0;
+    while (start <= def.expression.size()) {
+        std::size_t end = def.expression.find(';', start);
+        if (end == std::string::npos)
+            end = def.expression.size();
+        std::string name = trim(def.expression.substr(start, end - start));
+        start = end + 1;
+        int i = findField(fields, name);
+        if (i < 0)
+            refuse("the table has no field \"" + name + "\"");
+        else if (isBlobType(fields[static_cast<std::size_t>(i)].type))
+            refuse("field " + name + " cannot be part of an index");
+        else if (std::find(keyFields.begin(), keyFields.end(), i) != keyFields.end())
+            refuse("field " + name + " is given twice");
+        else
+            keyFields.push_back(i);
     }
-    int recordSize = layOut(h.fields);
+    if (problems.empty() && def.primary)
+        if (std::string why = primaryKeyProblem(fields, keyFields); !why.empty())
+            refuse(why);
+    if (problems.empty() && !def.primary && keyFields.size() > 1 && def.name.empty())
+        refuse("a composite index needs a name");
+    return problems;
+}
+
+DefinitionProblems fieldProblems(const FieldList& fields, int blockKiB) {
+    DefinitionProblems problems;
+    if (fields.empty() || fields.size() > kMaxFields)
+        problems.push_back(
+            {"", "a Paradox table has 1 to 255 fields, not " + std::to_string(fields.size()),
+             code::TooManyFields});
+    FieldList seen;
+    std::vector<PxField> described;
+    for (const FieldDef& def : fields) {
+        if (findField(seen, def.name) >= 0) {
+            problems.push_back(
+                {def.name, "field " + def.name + " is given twice", code::InvalidParameter});
+            continue;
+        }
+        seen.push_back(def);
+        if (std::string why = fieldProblem(def); !why.empty())
+            problems.push_back(
+                {def.name, "field " + def.name + ": " + why, code::InvalidParameter});
+        else
+            described.push_back(describeField(def, {}));
+    }
+    int recordSize = layOut(described);
     int kib = blockKiB ? blockKiB : pickBlockKiB(recordSize);
     if (kib == 0 || recordSize > kib * 1024 - 6)
-        throw EngineError(code::InvalidParameter, "Table " + path.string() + ": a record of " +
-                                                      std::to_string(recordSize) +
-                                                      " bytes is too long for a Paradox table");
+        problems.push_back(
+            {"",
+             "a record of " + std::to_string(recordSize) + " bytes is too long for a Paradox table",
+             code::InvalidParameter});
+    return problems;
+}
+
+fs::path Table::create(const fs::path& path, const FieldList& fields, int blockKiB) {
+    std::string name = path.filename().string();
+    DefinitionProblems problems = fieldProblems(fields, blockKiB);
+    if (!problems.empty())
+        throw EngineError(problems.front().code,
+                          "Table " + path.string() + ": " + problems.front().text);
+    DataHeader h;
+    for (const FieldDef& def : fields)
+        h.fields.push_back(describeField(def, path.string()));
+    int recordSize = layOut(h.fields);
+    int kib = blockKiB ? blockKiB : pickBlockKiB(recordSize);
     h.fileType = ftype::UnkeyedDb;
     h.version = versionFor(h.fields);
     h.blockSize = kib * 1024;
@@ -559,16 +626,8 @@ void Table::addIndex(const IndexDef& def) {
     for (int i : fields)
         keyLength += header_.fields[static_cast<std::size_t>(i)].width;
     if (def.primary) {
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            if (fields[i] != static_cast<int>(i))
-                throw EngineError(
-                    code::InvalidParameter,
-                    label_ + ": the primary key must be the leading fields in table order, \"" +
-                        def.expression + "\" is not");
-        for (int i : fields)
-            if (header_.fields[static_cast<std::size_t>(i)].def.type == FieldType::Logical)
-                throw EngineError(code::InvalidParameter,
-                                  label_ + ": a logical field cannot be part of the primary key");
+        if (std::string why = primaryKeyProblem(fieldList_, fields); !why.empty())
+            throw EngineError(code::InvalidParameter, label_ + ": " + why);
         if ((db_->blockSize() - 6) / (keyLength + 6) < kMinTreeFanout)
             throw EngineError(code::InvalidParameter,
                               label_ + ": a key of " + std::to_string(keyLength) +

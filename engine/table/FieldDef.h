@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,16 @@ struct FieldDef {
 };
 
 using FieldList = std::vector<FieldDef>;
+
+// One reason why a table or index cannot be made as described. The checks
+// that find them are those the create and the index build apply, so a
+// caller can learn every reason before it writes anything.
+struct DefinitionProblem {
+    std::string subject; // the field or index concerned, "" for the table
+    std::string text;    // what is wrong, naming the subject ("field CITY must be ...")
+    std::uint16_t code;  // the engine code the create would fail with
+};
+using DefinitionProblems = std::vector<DefinitionProblem>;
 
 // Case-insensitive lookup of a field by name; -1 when absent.
 int findField(const FieldList& fields, std::string_view name);

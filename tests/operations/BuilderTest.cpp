@@ -2,6 +2,7 @@
 
 #include "dictionary/Dm_Vadem.h"
 #include "engine/drivers/Tables.h"
+#include "engine/files/FaultSeam.h"
 #include "operations/Crt_Archivi.h"
 
 using namespace engine;
@@ -207,19 +208,26 @@ TEST_F(BuilderTest, AMixedListBuildsEachTableInItsOwnFormatAndCarriesTheTypeOn) 
 
 TEST_F(BuilderTest, AfterAFailureThePanelsNameTheLastTableFinished) {
     QStringList names, types;
-    for (int n = 1; n <= 12; ++n) {
+    for (int n = 0; n <= 12; ++n) {
         std::string name = "T" + std::to_string(n);
         addTable(name, "0");
         addTypedField(name, 1, "CODE", "C", 4);
-        names << QString::fromStdString(name);
-        types << "0";
+        if (n > 0) {
+            names << QString::fromStdString(name);
+            types << "0";
+        }
     }
-    build({"T4"}, {"0"});
-    fs::copy_file(tables / "T4.DBF", tables / "$$T4.DBF"); // the fourth stops the run
+    // Every table is built with as many writes as T0; the fourth one's first
+    // write fails, past the plan.
+    std::uint64_t before = faults::writesSoFar();
+    build({"T0"}, {"0"});
+    std::uint64_t perTable = faults::writesSoFar() - before;
+    faults::failWrite(3 * perTable + 1);
 
     QStringList shown = build(names, types);
+    faults::failWrite(0);
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].contains("interrupted update"));
+    EXPECT_FALSE(Crt_Archivi->Succeeded);
     EXPECT_EQ(Crt_Archivi->panelText(0), "File : T3");
     EXPECT_EQ(Crt_Archivi->panelText(1), "[3/12]");
     EXPECT_EQ(Crt_Archivi->BarProg->value(), 3);
