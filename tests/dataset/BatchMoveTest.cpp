@@ -120,7 +120,8 @@ TEST_F(BatchMoves, DatabaseOperationsAndLocks) {
 
     // A second program cannot open the table while we hold it exclusively.
     std::string other = std::string(SCHEDAX_BINARY_DIR) + "/tools/tabletool info " +
-                        (dir / "T1.DBF").string() + " 2>&1 | grep -q 'in use by another program'";
+                        (dir / "T1.DBF").string() +
+                        " 2>&1 | grep -q 'is in use by dataset_tests (process '";
     EXPECT_EQ(std::system(other.c_str()), 0);
     t.Close();
 

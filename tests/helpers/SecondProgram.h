@@ -44,6 +44,7 @@ public:
     SecondProgram(const SecondProgram&) = delete;
     SecondProgram& operator=(const SecondProgram&) = delete;
 
+    pid_t pid() const { return pid_; }
     // "ok" once the table is open, else its error.
     const std::string& opened() const { return opened_; }
     // Sends one command; returns the answer line ("ok ..." / "error ...").
