@@ -33,7 +33,7 @@ int runExport(const Arguments& args) {
         out.write(cells);
     }
     if (std::fflush(stdout) != 0)
-        throw UsageError("cannot write to standard output");
+        throw InputError("cannot write to standard output");
     return 0;
 }
 
