@@ -1,3 +1,4 @@
+#include "support/Process.h"
 #include "support/Workspace.h"
 
 #include "dictionary/DemoWorkspace.h"
@@ -7,32 +8,21 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <memory>
-
 namespace {
 
-// Runs a Python snippet with the system's interpreter (it has dbfread).
+// Runs a Python snippet with the system's interpreter (it has dbfread);
+// its output and errors.
 std::string python(const std::string& code) {
-    std::string command = "/usr/bin/python3 -c '" + code + "' 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 512> buffer{};
-    while (pipe && fgets(buffer.data(), buffer.size(), pipe.get()))
-        out += buffer.data();
-    return out;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    return support::python(code, options).out;
 }
 
-// Runs a Perl snippet (XBase::Index reads MDX tags).
+// Runs a Perl snippet (XBase::Index reads MDX tags); its output and errors.
 std::string perl(const std::string& code) {
-    std::string command = "perl -e '" + code + "' 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 512> buffer{};
-    while (pipe && fgets(buffer.data(), buffer.size(), pipe.get()))
-        out += buffer.data();
-    return out;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    return support::run({"perl", "-e", code}, options).out;
 }
 
 } // namespace

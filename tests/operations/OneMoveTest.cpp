@@ -3,6 +3,7 @@
 #include "OperationsWorkspace.h"
 
 #include "engine/drivers/Tables.h"
+#include "support/Process.h"
 
 using namespace engine;
 namespace fs = std::filesystem;
@@ -45,13 +46,11 @@ TEST_F(OneMove, ANumberBecomesTheSameTextThroughTheBuilderTheCopierAndTabletool)
     fs::path appended = tables / "APPENDED.DBF";
     createTable(appended,
                 {{"CODE", FieldType::Character, 4, 0}, {"AMT", FieldType::Character, 10, 0}});
-    int status = -1;
-    std::string out = runCommand(SCHEDAX_BINARY_DIR "/tools/tabletool append '" +
-                                     appended.string() + "' '" + reference.string() + "'",
-                                 &status);
-    EXPECT_EQ(status, 0);
-    EXPECT_NE(out.find("3 rows appended, 0 values not carried over exactly"), std::string::npos)
-        << out;
+    support::Outcome r = support::run(
+        {SCHEDAX_BINARY_DIR "/tools/tabletool", "append", appended.string(), reference.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("3 rows appended, 0 values not carried over exactly"), std::string::npos)
+        << r.out;
     EXPECT_EQ(dbfRows(appended, "CODE,AMT"), expected);
 }
 

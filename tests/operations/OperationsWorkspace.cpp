@@ -1,12 +1,11 @@
 #include "OperationsWorkspace.h"
+#include "support/Process.h"
 
 #include "engine/dataset/Table.h"
 #include "operations/Cpy_Archivi.h"
 #include "operations/Crt_Archivi.h"
 #include "ui/ModalWindows.h"
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -21,20 +20,6 @@ void openBase(TTable& base, const std::filesystem::path& system) {
 }
 
 } // namespace
-
-std::string runCommand(const std::string& command, int* status) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        out.append(buffer.data(), n);
-    int result = ::pclose(pipe);
-    if (status)
-        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    return out;
-}
 
 void OperationsWorkspace::SetUp() {
     EditorWorkspace::SetUp();
@@ -148,12 +133,14 @@ QStringList OperationsWorkspace::copy(const QStringList& names, const QStringLis
 
 std::vector<std::string> OperationsWorkspace::dbfRows(const std::filesystem::path& dbf,
                                                       const std::string& fields) const {
-    int status = 0;
-    std::string out =
-        runCommand("/usr/bin/python3 " SCHEDAX_SOURCE_DIR "/tests/operations/dbf_rows.py '" +
-                       dbf.string() + "' " + fields + " 2>&1",
-                   &status);
-    EXPECT_EQ(status, 0) << out;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    support::Outcome read =
+        support::run({"/usr/bin/python3", SCHEDAX_SOURCE_DIR "/tests/operations/dbf_rows.py",
+                      dbf.string(), fields},
+                     options);
+    const std::string& out = read.out;
+    EXPECT_EQ(read.status, 0) << out;
     std::vector<std::string> rows;
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);)

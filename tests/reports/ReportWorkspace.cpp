@@ -1,10 +1,10 @@
 #include "ReportWorkspace.h"
+#include "support/Process.h"
 
 #include "reports/QRP_Archivi.h"
 #include "reports/QRP_PrtArchivi.h"
 
 #include <QLocale>
-#include <QProcess>
 #include <QRegularExpression>
 
 void ReportWorkspace::SetUp() {
@@ -53,12 +53,9 @@ QStringList ReportWorkspace::pdfPages(reportengine::Report& report) {
 }
 
 QStringList ReportWorkspace::pagesOfPdf(const QString& path) {
-    QProcess reader;
-    reader.start(QStringLiteral("pdftotext"),
-                 {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    EXPECT_TRUE(reader.waitForFinished(60000));
-    EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
-    QStringList pages = QString::fromUtf8(reader.readAllStandardOutput()).split(QChar('\f'));
+    support::Outcome read = support::run({"pdftotext", "-layout", path.toStdString(), "-"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    QStringList pages = QString::fromStdString(read.out).split(QChar('\f'));
     if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
         pages.removeLast();
     return pages;
