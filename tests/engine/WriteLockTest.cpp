@@ -1,9 +1,9 @@
 // The write lock of a table: a writer in another program is named when we
 // are refused, and a lock that cannot be taken refuses the write with the
 // system's reason instead of writing without it.
-#include "../helpers/SecondProgram.h"
 #include "engine/base/EngineError.h"
 #include "engine/drivers/Tables.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -40,13 +40,13 @@ TEST(WriteLocks, TheProgramInTheMiddleOfAWriteIsNamed) {
         fs::path path = dir / name;
         auto mine = createTable(path, fieldsFor(path));
         mine->append({Value("first"), Value(1.0)});
-        SecondProgram other(path);
-        ASSERT_EQ(other.opened(), "ok");
-        ASSERT_EQ(other.send("begin").substr(0, 2), "ok");
+        support::Child other({TABLE_WRITER, path.string()});
+        ASSERT_EQ(other.readLine(), "ok");
+        ASSERT_EQ(other.ask("begin").substr(0, 2), "ok");
         EXPECT_EQ(appendError(*mine), std::to_string(code::Locked) + " Table " + path.string() +
                                           " is being written by table_writer (process " +
                                           std::to_string(other.pid()) + ")");
-        ASSERT_EQ(other.send("end").substr(0, 2), "ok");
+        ASSERT_EQ(other.ask("end").substr(0, 2), "ok");
         EXPECT_EQ(appendError(*mine), "appended");
         mine->refresh();
         EXPECT_EQ(mine->rowCount(), 2u);
