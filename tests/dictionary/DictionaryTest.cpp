@@ -1,3 +1,4 @@
+#include "support/DictionaryRows.h"
 #include "support/Process.h"
 #include "support/Workspace.h"
 
@@ -136,26 +137,16 @@ TEST(DataModule, MissingAliasStopsTheModule) {
 TEST(DataModule, ListingKeyJoinsApplicationAndTableName) {
     support::Workspace ws;
     dictionary::createDictionary(ws.system);
-    {
-        engine::TTable base;
-        base.SetDatabaseName(ws.system.string());
-        base.SetTableName("T_BASE");
-        base.Open();
-        auto row = [&](const char* kind, const char* app, const char* table, int position) {
-            base.Insert();
-            base.FieldByName("TMTIPO").SetAsString(kind);
-            base.FieldByName("TMSUFF").SetAsString(app);
-            base.FieldByName("TMNPFM").SetAsString(table);
-            base.FieldByName("TMNRIG").SetAsInteger(position);
-            base.FieldByName("TMDESC").SetAsString(std::string("About ") + table);
-            base.Post();
-        };
-        row("A", "SA", "ORDERS7", 0);
-        row("B", "", "ORDERS7", 1);
-        row("A", "", "NOAPP", 0);
-        row("B", "", "NOAPP", 1);
-        row("B", "", "ORPHAN", 1);
-    }
+    auto row = [](const char* kind, const char* app, const char* table, int position) {
+        support::BaseRow row{kind, table};
+        row.application = app;
+        row.number = position;
+        row.description = std::string("About ") + table;
+        return row;
+    };
+    support::addRows(ws.system, {row("A", "SA", "ORDERS7", 0), row("B", "", "ORDERS7", 1),
+                                 row("A", "", "NOAPP", 0), row("B", "", "NOAPP", 1),
+                                 row("B", "", "ORPHAN", 1)});
     TDm_Vadem module;
     module.Base.Open();
     module.DbFld.Open();

@@ -1,4 +1,5 @@
 #include "OperationsWorkspace.h"
+#include "support/DictionaryRows.h"
 #include "support/Process.h"
 
 #include "engine/dataset/Table.h"
@@ -29,26 +30,21 @@ void OperationsWorkspace::SetUp() {
 
 void OperationsWorkspace::addTable(const std::string& name, const std::string& type,
                                    const std::string& application, Date date, bool copyData) {
-    addBaseTable(name, name + " table", application, date == Date() ? OldDate : date);
-    TTable base;
-    base.SetIndexName("BASE00");
-    base.SetFilter("[TMTIPO]='A'");
-    base.SetFiltered(true);
-    openBase(base, system);
-    ASSERT_TRUE(base.FindKey({Value(name)}));
-    base.Edit();
-    base.FieldByName("TMTBAS").SetAsString(type);
-    base.FieldByName("TMBCAR").SetAsBoolean(copyData);
-    if (date == Date())
-        base.FieldByName("TMDATA").Clear();
-    base.Post();
+    support::BaseRow row = support::tableRow(name, name + " table", application);
+    row.tableType = type;
+    row.copyData = copyData;
+    if (date != Date())
+        row.date = date;
+    support::addRow(system, row);
 }
 
 void OperationsWorkspace::addTypedField(const std::string& table, int number,
                                         const std::string& name, const std::string& type, int size,
                                         int decimals) {
-    addField(table, number, name, name + " field", type, size);
-    retypeField(table, name, type, size, decimals);
+    support::BaseRow row = support::fieldRow(table, number, name, name + " field", type, size);
+    row.decimals = decimals;
+    row.date = OldDate;
+    support::addRow(system, row);
 }
 
 void OperationsWorkspace::retypeField(const std::string& table, const std::string& name,
@@ -68,18 +64,11 @@ void OperationsWorkspace::retypeField(const std::string& table, const std::strin
 
 void OperationsWorkspace::addTag(const std::string& table, const std::string& name,
                                  const std::string& key, const std::string& condition) {
-    addIndex(table, name, key);
-    if (condition.empty())
-        return;
-    TTable base;
-    base.SetIndexName("BASE01");
-    base.SetFilter("[TMTIPO]='C'");
-    base.SetFiltered(true);
-    openBase(base, system);
-    ASSERT_TRUE(base.FindKey({Value(table), Value(name)}));
-    base.Edit();
-    base.FieldByName("TMDCND").SetAsString(condition);
-    base.Post();
+    support::BaseRow row = support::tagRow(table, name, key);
+    row.date = OldDate;
+    if (!condition.empty())
+        row.condition = condition;
+    support::addRow(system, row);
 }
 
 void OperationsWorkspace::setInstalled(const std::string& code, bool installed, Date stamped) {

@@ -1,4 +1,5 @@
 #include "ReportWorkspace.h"
+#include "support/DictionaryRows.h"
 #include "support/Process.h"
 
 #include "reports/QRP_Archivi.h"
@@ -21,20 +22,10 @@ void ReportWorkspace::SetUp() {
 void ReportWorkspace::addTable(const std::string& name, const std::string& description,
                                const std::string& application, const std::string& type,
                                std::optional<engine::Date> date) {
-    engine::TTable base;
-    base.SetDatabaseName(system.string());
-    base.SetTableName("T_BASE");
-    base.Open();
-    base.Insert();
-    base.FieldByName("TMTIPO").SetAsString("A");
-    base.FieldByName("TMNPFM").SetAsString(name);
-    base.FieldByName("TMDESC").SetAsString(description);
-    base.FieldByName("TMSUFF").SetAsString(application);
-    if (date)
-        base.FieldByName("TMDATA").SetAsDateTime(*date);
-    base.FieldByName("TMBCAR").SetAsBoolean(false);
-    base.FieldByName("TMTBAS").SetAsString(type);
-    base.Post();
+    support::BaseRow row = support::tableRow(name, description, application);
+    row.tableType = type;
+    row.date = date;
+    support::addRow(system, row);
 }
 
 void ReportWorkspace::addFields(const std::string& table, int count) {
