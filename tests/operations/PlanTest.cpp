@@ -3,6 +3,7 @@
 #include "engine/drivers/Tables.h"
 #include "operations/Crt_Archivi.h"
 #include "support/FileBytes.h"
+#include "support/Process.h"
 
 using namespace engine;
 namespace fs = std::filesystem;
@@ -55,9 +56,7 @@ TEST_F(PlanTest, AnUnknownTypeCodeLaterInARunTakesTheFormatOfTheTableBefore) {
     EXPECT_EQ(build({"FIRST", "SECOND"}, {"1", "?"}), QStringList{"Function successfull."});
     EXPECT_TRUE(fs::exists(tables / "SECOND.DB"));
     EXPECT_FALSE(fs::exists(tables / "SECOND.DBF"));
-    int status = 0;
-    runCommand(std::string(PX_DUMP " '") + (tables / "SECOND.DB").string() + "'", &status);
-    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(support::succeeds({PX_DUMP, (tables / "SECOND.DB").string()}));
 }
 
 TEST_F(PlanTest, WidthsTheEngineRefusesAreAllListedAndNoFileChanges) {
