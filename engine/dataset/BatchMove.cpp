@@ -30,7 +30,8 @@ std::shared_ptr<TableFile> fileOf(TTable& table, bool write) {
 // converted, or left blank when the source has no such field.
 TableFile::AppendPlan TBatchMove::plan(const std::vector<int>& pairing, const FieldList& from,
                                        const FieldList& to,
-                                       std::function<Value(RowId, int)> convert) const {
+                                       std::function<Value(RowId, int)> convert,
+                                       std::function<void(std::uint64_t)> progress) const {
     TableFile::AppendPlan made;
     for (std::size_t i = 0; i < to.size(); ++i) {
         int j = pairing[i];
@@ -43,8 +44,7 @@ TableFile::AppendPlan TBatchMove::plan(const std::vector<int>& pairing, const Fi
             made.sameBytes.push_back(TableFile::ConvertField);
     }
     made.convert = std::move(convert);
-    if (OnProgress)
-        made.progress = [this](std::uint64_t moved) { callerCode([&] { OnProgress(moved); }); };
+    made.progress = std::move(progress);
     return made;
 }
 
@@ -56,6 +56,7 @@ std::uint64_t TBatchMove::execute() {
     if (!Source || !Destination)
         throw EngineError(code::InvalidParameter, "Batch move needs a source and a destination");
     MovedCount = 0;
+    RowsToMove = 0;
     ProblemCount = 0;
     FieldProblems.clear();
     DroppedFields.clear();
@@ -76,6 +77,7 @@ std::uint64_t TBatchMove::execute() {
 
     auto cursor = source->stableRowIds() ? nullptr : source->openIndex("");
     std::uint64_t count = source->rowCount();
+    RowsToMove = count;
     Record row(to.size());
     std::vector<std::uint64_t> fieldProblems(to.size(), 0);
     {
@@ -102,22 +104,29 @@ std::uint64_t TBatchMove::execute() {
             if (++MovedCount % ProgressRows == 0 && OnProgress)
                 callerCode([&] { OnProgress(MovedCount); });
         };
-        auto copied = from == to ? destination->appendCopiesOf(*source) : std::nullopt;
+        std::function<void(std::uint64_t)> progress;
+        if (OnProgress)
+            progress = [this](std::uint64_t moved) { callerCode([&] { OnProgress(moved); }); };
+        auto copied = from == to ? destination->appendCopiesOf(*source, progress) : std::nullopt;
         if (!copied && !cursor)
             copied = destination->appendPlanned(
-                *source, plan(pairing, from, to, [&](RowId id, int field) {
-                    bool inexact = false;
-                    Value value =
-                        convertForField(source->readField(id, pairing[field]), to[field], &inexact);
-                    if (inexact && AbortOnProblem)
-                        throw EngineError(code::BadValue,
-                                          "Batch move into " + destination->path().string() +
-                                              ": a value of row " + std::to_string(id) +
-                                              " cannot be carried over exactly");
-                    ProblemCount += inexact;
-                    fieldProblems[field] += inexact;
-                    return value;
-                }));
+                *source,
+                plan(
+                    pairing, from, to,
+                    [&](RowId id, int field) {
+                        bool inexact = false;
+                        Value value = convertForField(source->readField(id, pairing[field]),
+                                                      to[field], &inexact);
+                        if (inexact && AbortOnProblem)
+                            throw EngineError(code::BadValue,
+                                              "Batch move into " + destination->path().string() +
+                                                  ": a value of row " + std::to_string(id) +
+                                                  " cannot be carried over exactly");
+                        ProblemCount += inexact;
+                        fieldProblems[field] += inexact;
+                        return value;
+                    },
+                    progress));
         if (copied) {
             MovedCount = *copied; // rows copied as stored, or by the plan
         } else if (cursor) {

@@ -35,6 +35,9 @@ public:
     std::function<void(std::uint64_t moved)> OnProgress;
 
     std::uint64_t MovedCount = 0;
+    // The rows of the source, deleted ones included, known once the move
+    // has started (OnProgress counts towards it).
+    std::uint64_t RowsToMove = 0;
     // Values that could not be carried over exactly (cut, rounded or blanked).
     std::uint64_t ProblemCount = 0;
     // The same per destination field, in field order; fields without a
@@ -46,7 +49,8 @@ public:
 private:
     std::uint64_t execute();
     TableFile::AppendPlan plan(const std::vector<int>& pairing, const FieldList& from,
-                               const FieldList& to, std::function<Value(RowId, int)> convert) const;
+                               const FieldList& to, std::function<Value(RowId, int)> convert,
+                               std::function<void(std::uint64_t)> progress) const;
 };
 
 } // namespace engine
