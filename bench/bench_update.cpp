@@ -12,6 +12,7 @@
 #include "dictionary/Dm_Vadem.h"
 #include "dictionary/Layouts.h"
 #include "engine/drivers/Tables.h"
+#include "support/DictionaryRows.h"
 #include "tableops/TableBuild.h"
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace engine;
@@ -30,43 +32,37 @@ namespace {
 
 constexpr int Tables = 10;
 
-void addRow(TTable& base, const std::string& kind, const std::string& table,
-            const std::string& name, const std::string& type, int number, int size, int decimals,
-            const std::string& key = "") {
-    base.Insert();
-    base.FieldByName("TMTIPO").SetAsString(kind);
-    base.FieldByName("TMNPFM").SetAsString(table);
-    base.FieldByName("TMNFLD").SetAsString(name);
-    base.FieldByName("TMTFLD").SetAsString(type);
-    base.FieldByName("TMNRIG").SetAsInteger(number);
-    base.FieldByName("TMSIZE").SetAsInteger(size);
-    base.FieldByName("TMDECS").SetAsInteger(decimals);
-    base.FieldByName("TMDESC").SetAsString(kind == "C" ? key : name);
-    base.FieldByName("TMTBAS").SetAsString("0");
-    base.FieldByName("TMBCAR").SetAsBoolean(false);
-    base.Post();
+support::BaseRow row(const std::string& kind, const std::string& table, const std::string& name,
+                     const std::string& type, int number, int size, int decimals,
+                     const std::string& key = "") {
+    support::BaseRow row{kind, table};
+    row.name = name;
+    row.type = type;
+    row.number = number;
+    row.size = size;
+    row.decimals = decimals;
+    row.description = kind == "C" ? key : name;
+    row.tableType = "0";
+    row.copyData = false;
+    return row;
 }
 
 // The installed tables T0..T9 (CODE, NAME, AMOUNT, DAY, FLAG) with their
 // rows, and a dictionary that adds PHONE between NAME and AMOUNT.
 void prepare(const fs::path& system, const fs::path& tables, long rows, int tags) {
     dictionary::createDictionary(system);
-    TTable base;
-    base.SetDatabaseName(system.string());
-    base.SetTableName("T_BASE");
-    base.Open();
     const char* tagKeys[] = {"CODE", "UPPER(NAME)", "DTOS(DAY)+CODE"};
     for (int t = 0; t < Tables; ++t) {
         std::string name = "T" + std::to_string(t);
-        addRow(base, "A", name, "", "", 0, 0, 0);
-        addRow(base, "B", name, "CODE", "C", 10, 10, 0);
-        addRow(base, "B", name, "NAME", "C", 20, 30, 0);
-        addRow(base, "B", name, "PHONE", "C", 25, 12, 0);
-        addRow(base, "B", name, "AMOUNT", "N", 30, 12, 2);
-        addRow(base, "B", name, "DAY", "D", 40, 8, 0);
-        addRow(base, "B", name, "FLAG", "L", 50, 1, 0);
+        std::vector<support::BaseRow> dictionaryRows = {
+            row("A", name, "", "", 0, 0, 0),          row("B", name, "CODE", "C", 10, 10, 0),
+            row("B", name, "NAME", "C", 20, 30, 0),   row("B", name, "PHONE", "C", 25, 12, 0),
+            row("B", name, "AMOUNT", "N", 30, 12, 2), row("B", name, "DAY", "D", 40, 8, 0),
+            row("B", name, "FLAG", "L", 50, 1, 0)};
         for (int k = 0; k < tags; ++k)
-            addRow(base, "C", name, "TAG" + std::to_string(k), "", 0, 1, 0, tagKeys[k % 3]);
+            dictionaryRows.push_back(
+                row("C", name, "TAG" + std::to_string(k), "", 0, 1, 0, tagKeys[k % 3]));
+        support::addRows(system, dictionaryRows);
 
         auto table = createTable(tables / (name + ".DBF"), {{"CODE", FieldType::Character, 10, 0},
                                                             {"NAME", FieldType::Character, 30, 0},

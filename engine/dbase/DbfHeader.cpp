@@ -79,16 +79,19 @@ int yearFromByte(unsigned char b) {
 
 } // namespace
 
-DbfHeader readDbfHeader(const BinaryFile& file) {
-    const std::string name = file.path().string();
-    auto corrupt = [&](const std::string& what) -> EngineError {
-        return EngineError(code::FileCorrupt, "Table " + name + ": " + what);
-    };
+namespace {
+
+EngineError corruptHeader(const std::string& table, const std::string& what) {
+    return EngineError(code::FileCorrupt, "Table " + table + ": " + what);
+}
+
+// The 32 bytes in front of the field descriptors.
+DbfHeader readFixedPart(const BinaryFile& file, const std::string& name) {
     std::uint64_t fileSize = file.size();
     unsigned char fixed[kFixedHeaderSize];
     if (file.readSome(0, fixed, sizeof fixed) != sizeof fixed)
-        throw corrupt("the header is truncated (" + std::to_string(fileSize) + " bytes)");
-
+        throw corruptHeader(name,
+                            "the header is truncated (" + std::to_string(fileSize) + " bytes)");
     DbfHeader h;
     h.version = fixed[0];
     if (h.version == 0x04 || h.version == 0x8C)
@@ -106,12 +109,48 @@ DbfHeader readDbfHeader(const BinaryFile& file) {
     h.recordLength = getU16(fixed + 10);
     h.productionIndex = fixed[28] == 0x01;
     h.languageDriver = fixed[29];
-
     if (h.headerLength < kFixedHeaderSize + kDescriptorSize + 1)
-        throw corrupt("header length " + std::to_string(h.headerLength) + " is too small");
+        throw corruptHeader(name,
+                            "header length " + std::to_string(h.headerLength) + " is too small");
     if (h.headerLength > fileSize)
-        throw corrupt("header length " + std::to_string(h.headerLength) +
-                      " is past the end of the file (" + std::to_string(fileSize) + " bytes)");
+        throw corruptHeader(name, "header length " + std::to_string(h.headerLength) +
+                                      " is past the end of the file (" + std::to_string(fileSize) +
+                                      " bytes)");
+    return h;
+}
+
+// One 32-byte field descriptor; `number` counts from 1.
+FieldDef readDescriptor(const unsigned char* d, std::size_t number, const std::string& name) {
+    FieldDef f;
+    std::size_t nameLen = 0;
+    while (nameLen < 11 && d[nameLen] != 0)
+        ++nameLen;
+    f.name = trimRight(std::string(reinterpret_cast<const char*>(d), nameLen));
+    if (f.name.empty())
+        throw corruptHeader(name, "field " + std::to_string(number) + " has no name");
+    if (!typeFromLetter(static_cast<char>(d[11]), f.type))
+        throw EngineError(code::NotSupported, "Table " + name + ": field " + f.name + " has type " +
+                                                  hexByte(d[11]) + ", which is not supported");
+    f.length = d[16];
+    f.decimals = (f.type == FieldType::Numeric || f.type == FieldType::Float) ? d[17] : 0;
+    bool widthOk = f.length > 0;
+    if (f.type == FieldType::Date)
+        widthOk = f.length == 8;
+    else if (f.type == FieldType::Logical)
+        widthOk = f.length == 1;
+    else if (isBlobType(f.type))
+        widthOk = f.length == 10;
+    if (!widthOk)
+        throw corruptHeader(name, "field " + f.name + " has an impossible width " +
+                                      std::to_string(f.length));
+    return f;
+}
+
+} // namespace
+
+DbfHeader readDbfHeader(const BinaryFile& file) {
+    const std::string name = file.path().string();
+    DbfHeader h = readFixedPart(file, name);
     std::string bytes(h.headerLength, '\0');
     file.readAt(0, bytes.data(), bytes.size());
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -121,53 +160,33 @@ DbfHeader readDbfHeader(const BinaryFile& file) {
     std::set<std::string> names;
     while (true) {
         if (pos >= bytes.size())
-            throw corrupt("header length " + std::to_string(h.headerLength) +
-                          " does not match its field descriptors (no 0x0D terminator)");
+            throw corruptHeader(name, "header length " + std::to_string(h.headerLength) +
+                                          " does not match its field descriptors (no 0x0D "
+                                          "terminator)");
         if (p[pos] == 0x0D)
             break;
         if (pos + kDescriptorSize > bytes.size())
-            throw corrupt("header length " + std::to_string(h.headerLength) +
-                          " cuts a field descriptor short");
-        const unsigned char* d = p + pos;
-        FieldDef f;
-        std::size_t nameLen = 0;
-        while (nameLen < 11 && d[nameLen] != 0)
-            ++nameLen;
-        f.name = trimRight(std::string(reinterpret_cast<const char*>(d), nameLen));
-        if (f.name.empty())
-            throw corrupt("field " + std::to_string(h.fields.size() + 1) + " has no name");
-        if (!typeFromLetter(static_cast<char>(d[11]), f.type))
-            throw EngineError(code::NotSupported, "Table " + name + ": field " + f.name +
-                                                      " has type " + hexByte(d[11]) +
-                                                      ", which is not supported");
-        f.length = d[16];
-        f.decimals = (f.type == FieldType::Numeric || f.type == FieldType::Float) ? d[17] : 0;
-        bool widthOk = f.length > 0;
-        if (f.type == FieldType::Date)
-            widthOk = f.length == 8;
-        else if (f.type == FieldType::Logical)
-            widthOk = f.length == 1;
-        else if (isBlobType(f.type))
-            widthOk = f.length == 10;
-        if (!widthOk)
-            throw corrupt("field " + f.name + " has an impossible width " +
-                          std::to_string(f.length));
+            throw corruptHeader(name, "header length " + std::to_string(h.headerLength) +
+                                          " cuts a field descriptor short");
+        FieldDef f = readDescriptor(p + pos, h.fields.size() + 1, name);
         if (!names.insert(toUpperAscii(f.name)).second)
-            throw corrupt("field " + f.name + " appears twice");
+            throw corruptHeader(name, "field " + f.name + " appears twice");
         h.offsets.push_back(offset);
         offset += f.length;
-        h.ownTag.push_back(d[31]);
+        h.ownTag.push_back(p[pos + 31]);
         h.fields.push_back(f);
         pos += kDescriptorSize;
     }
     if (offset != h.recordLength)
-        throw corrupt("record length " + std::to_string(h.recordLength) +
-                      " does not match its fields (" + std::to_string(offset) + " bytes)");
+        throw corruptHeader(name, "record length " + std::to_string(h.recordLength) +
+                                      " does not match its fields (" + std::to_string(offset) +
+                                      " bytes)");
     std::uint64_t dataEnd =
         h.headerLength + static_cast<std::uint64_t>(h.recordCount) * h.recordLength;
-    if (dataEnd > fileSize)
-        throw corrupt("record count " + std::to_string(h.recordCount) +
-                      " points past the end of the file (" + std::to_string(fileSize) + " bytes)");
+    if (dataEnd > file.size())
+        throw corruptHeader(name, "record count " + std::to_string(h.recordCount) +
+                                      " points past the end of the file (" +
+                                      std::to_string(file.size()) + " bytes)");
     return h;
 }
 

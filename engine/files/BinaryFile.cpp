@@ -2,6 +2,7 @@
 
 #include "engine/base/EngineError.h"
 #include "engine/files/FaultSeam.h"
+#include "engine/files/LockHolders.h"
 #include "engine/files/UndoJournal.h"
 
 #include <cerrno>
@@ -59,7 +60,7 @@ BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode, LockMode lo
             close();
             if (err == EWOULDBLOCK)
                 throw EngineError(code::Locked,
-                                  "Table " + path.string() + " is in use by another program");
+                                  "Table " + path.string() + " is in use by " + lockHolders(path));
             errno = err;
             fail(path, "lock");
         }

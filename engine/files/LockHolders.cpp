@@ -1,6 +1,7 @@
 #include "engine/files/LockHolders.h"
 
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -16,37 +17,95 @@ std::string programName(long pid) {
     return name.empty() ? "a program" : name;
 }
 
-} // namespace
+// One held lock as /proc/locks (or a "lock:" line of /proc/PID/fdinfo/FD)
+// shows it: "1: FLOCK  ADVISORY  READ 4711 08:01:1234 0 EOF". The pid is -1
+// for a lock of an open file rather than of a process.
+struct HeldLock {
+    std::string kind; // FLOCK (whole file), POSIX, OFDLCK
+    long pid = 0;
+    std::string file; // "major:minor:inode", major and minor in hexadecimal
+    std::uint64_t start = 0, end = 0;
+};
 
-std::string lockHolders(const std::filesystem::path& file) {
+bool parseLock(const std::string& line, HeldLock& out) {
+    std::istringstream words(line);
+    std::string number, advisory, access, device, start, end;
+    if (!(words >> number >> out.kind) || out.kind == "->")
+        return false; // a waiter, not a holder
+    if (!(words >> advisory >> access >> out.pid >> device >> start >> end))
+        return false;
+    // The device may be printed with leading zeros ("08:01").
+    std::string major, minor, inode;
+    std::istringstream parts(device);
+    std::getline(parts, major, ':');
+    std::getline(parts, minor, ':');
+    std::getline(parts, inode);
+    std::ostringstream normal;
+    normal << std::hex << std::stoul("0" + major, nullptr, 16) << ':'
+           << std::stoul("0" + minor, nullptr, 16) << ':' << inode;
+    out.file = normal.str();
+    out.start = std::stoull("0" + start);
+    out.end = end == "EOF" ? UINT64_MAX : std::stoull("0" + end);
+    return true;
+}
+
+bool fileId(const std::filesystem::path& file, std::string& id) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0)
+        return false;
+    std::ostringstream out;
+    out << std::hex << major(st.st_dev) << ':' << minor(st.st_dev) << ':' << std::dec << st.st_ino;
+    id = out.str();
+    return true;
+}
+
+bool covers(const HeldLock& lock, const std::string& id, std::optional<std::uint64_t> byte) {
+    // A whole-file lock (flock) says the file is open, not which bytes are held.
+    return lock.file == id &&
+           (!byte || (lock.kind != "FLOCK" && lock.start <= *byte && *byte <= lock.end));
+}
+
+// The processes with an open file that holds a lock on `id`: open-file
+// locks name no process in /proc/locks, only in the holder's fdinfo.
+void openFileHolders(const std::string& id, std::optional<std::uint64_t> byte,
+                     std::set<long>& pids) {
+    std::error_code ec;
+    for (const auto& process : std::filesystem::directory_iterator("/proc", ec)) {
+        std::string name = process.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::error_code fdError;
+        for (const auto& fd :
+             std::filesystem::directory_iterator(process.path() / "fdinfo", fdError)) {
+            std::ifstream info(fd.path());
+            for (std::string line; std::getline(info, line);) {
+                HeldLock lock;
+                if (line.rfind("lock:", 0) == 0 && parseLock(line.substr(5), lock) &&
+                    covers(lock, id, byte))
+                    pids.insert(std::stol(name));
+            }
+        }
+    }
+}
+
+std::string holders(const std::filesystem::path& file, std::optional<std::uint64_t> byte) {
+    std::string id;
+    if (!fileId(file, id))
         return "another program";
-    // A line of /proc/locks: "1: FLOCK  ADVISORY  READ 4711 08:01:1234 0 EOF";
-    // the device is "major:minor" in hexadecimal, the inode in decimal.
-    std::ostringstream id;
-    id << std::hex << major(st.st_dev) << ':' << minor(st.st_dev) << ':' << std::dec << st.st_ino;
     std::set<long> pids;
+    bool openFileLock = false;
     std::ifstream locks("/proc/locks");
     for (std::string line; std::getline(locks, line);) {
-        std::istringstream words(line);
-        std::string number, kind, advisory, access, device;
-        long pid = 0;
-        if (!(words >> number >> kind) || kind == "->")
-            continue; // a waiter, not a holder
-        words >> advisory >> access >> pid >> device;
-        // The device may be printed with leading zeros ("08:01").
-        std::string major, minor, inode;
-        std::istringstream parts(device);
-        std::getline(parts, major, ':');
-        std::getline(parts, minor, ':');
-        std::getline(parts, inode);
-        std::ostringstream normal;
-        normal << std::hex << std::stoul("0" + major, nullptr, 16) << ':'
-               << std::stoul("0" + minor, nullptr, 16) << ':' << inode;
-        if (normal.str() == id.str() && pid > 0)
-            pids.insert(pid);
+        HeldLock lock;
+        if (!parseLock(line, lock) || !covers(lock, id, byte))
+            continue;
+        if (lock.pid > 0)
+            pids.insert(lock.pid);
+        else
+            openFileLock = true;
     }
+    if (openFileLock)
+        openFileHolders(id, byte, pids);
     std::string names;
     for (long pid : pids) {
         if (!names.empty())
@@ -55,4 +114,14 @@ std::string lockHolders(const std::filesystem::path& file) {
                                    : programName(pid) + " (process " + std::to_string(pid) + ")";
     }
     return names.empty() ? "another program" : names;
+}
+
+} // namespace
+
+std::string lockHolders(const std::filesystem::path& file) {
+    return holders(file, std::nullopt);
+}
+
+std::string lockHolders(const std::filesystem::path& file, std::uint64_t byte) {
+    return holders(file, byte);
 }

@@ -1,10 +1,13 @@
 #include "engine/files/WriteLock.h"
 
 #include "engine/base/EngineError.h"
+#include "engine/files/LockHolders.h"
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -17,13 +20,28 @@ constexpr auto kPatience = std::chrono::seconds(3);
 
 } // namespace
 
-WriteLock::WriteLock(const std::filesystem::path& table) : path_(table) {
-    fd_ = ::open(table.c_str(), O_RDWR | O_CLOEXEC);
-}
+WriteLock::WriteLock(const std::filesystem::path& table) : path_(table) {}
 
 WriteLock::~WriteLock() {
     if (fd_ >= 0)
         ::close(fd_);
+}
+
+void WriteLock::open() {
+    if (fd_ >= 0)
+        return;
+    int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    int err = errno;
+    if (struct stat st{}; fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        err = EISDIR;
+    }
+    if (fd < 0)
+        throw EngineError(err == ENOENT ? code::FileNotFound : code::IoError,
+                          "Table " + path_.string() +
+                              " cannot be locked for writing: " + std::strerror(err));
+    fd_ = fd;
 }
 
 bool WriteLock::set(short type) {
@@ -40,17 +58,26 @@ bool WriteLock::set(short type) {
 }
 
 void WriteLock::acquire() {
-    if (fd_ < 0 || depth_++ > 0)
+    if (depth_ > 0) {
+        ++depth_;
         return;
+    }
+    open();
     auto giveUp = std::chrono::steady_clock::now() + kPatience;
     while (!set(F_WRLCK)) {
-        if ((errno != EAGAIN && errno != EACCES) || std::chrono::steady_clock::now() > giveUp) {
-            depth_ = 0;
-            throw EngineError(code::Locked,
-                              "Table " + path_.string() + " is being written by another program");
-        }
+        int err = errno;
+        if (err == EINTR)
+            continue;
+        if (err != EAGAIN && err != EACCES)
+            throw EngineError(code::IoError,
+                              "Table " + path_.string() +
+                                  " cannot be locked for writing: " + std::strerror(err));
+        if (std::chrono::steady_clock::now() > giveUp)
+            throw EngineError(code::Locked, "Table " + path_.string() + " is being written by " +
+                                                lockHolders(path_, kLockByte));
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    depth_ = 1;
 }
 
 void WriteLock::release() {

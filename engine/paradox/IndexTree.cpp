@@ -44,10 +44,6 @@ std::string treeHeader(const TreeHeader& h, int blockSize) {
     return out;
 }
 
-} // namespace
-
-namespace {
-
 struct Layout {
     std::size_t blockSize, keyLength, entrySize, perBlock, headerSize;
     std::vector<std::size_t> levelBlocks; // bottom up
@@ -177,157 +173,199 @@ void writeIndexTree(const std::filesystem::path& path, const TreeHeader& h, Bloc
         out.truncate(cache.image.size());
 }
 
-std::vector<std::string> checkIndexTree(const std::filesystem::path& path, BlockFile& data,
-                                        const std::string& label) {
-    std::vector<std::string> faults;
-    auto fault = [&](const std::string& what) { faults.push_back(label + ": " + what); };
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        fault("the file " + path.filename().string() + " is missing");
-        return faults;
+namespace {
+
+// The walk of one index file against the data file it indexes; each step
+// adds its faults and says whether the later steps can still run.
+class TreeCheck {
+public:
+    TreeCheck(const std::filesystem::path& path, BlockFile& data, const std::string& label)
+        : file_(path, BinaryFile::Mode::Read), data_(data), label_(label) {}
+
+    std::vector<std::string> run() {
+        if (!readHeader())
+            return faults_;
+        Entry top;
+        if (!walk(root_, levels_, top))
+            return faults_;
+        checkChain();
+        checkLeaves();
+        return faults_;
     }
-    BinaryFile file(path, BinaryFile::Mode::Read);
-    char h[hdr::DataHeader];
-    if (file.readSome(0, h, sizeof h) != sizeof h) {
-        fault("the header is cut short");
-        return faults;
+
+private:
+    void fault(const std::string& what) { faults_.push_back(label_ + ": " + what); }
+    std::uint64_t blockAt(std::uint16_t number) const {
+        return static_cast<std::uint64_t>(headerSize_) +
+               std::uint64_t(number - 1) * static_cast<std::uint64_t>(blockSize_);
     }
-    const int keyLength = data.keyLength();
-    const int entrySize = getU16(h + hdr::RecordSize);
-    const int headerSize = getU16(h + hdr::HeaderSize);
-    const int blockSize = static_cast<unsigned char>(h[hdr::BlockKiB]) * 1024;
-    const std::uint16_t fileBlocks = getU16(h + hdr::FileBlocks);
-    const std::uint16_t root = getU16(h + hdr::IndexRoot);
-    const int levels = static_cast<unsigned char>(h[hdr::Levels]);
-    if (entrySize != keyLength + 6)
-        fault("entry size " + std::to_string(entrySize) + " is not key length + 6");
-    if (blockSize < 1024 || headerSize < hdr::DataHeader)
-        fault("the header gives an impossible block or header size");
-    if (!faults.empty())
-        return faults;
-    if (file.size() !=
-        static_cast<std::uint64_t>(headerSize) + std::uint64_t{fileBlocks} * blockSize)
-        fault("file size is not header + " + std::to_string(fileBlocks) + " whole blocks");
-    if (root == 0 || root > fileBlocks || levels == 0) {
-        fault("the root block " + std::to_string(root) + " lies past the end of its " +
-              std::to_string(fileBlocks) + " blocks");
-        return faults;
+
+    bool readHeader() {
+        if (file_.readSome(0, h_, sizeof h_) != sizeof h_) {
+            fault("the header is cut short");
+            return false;
+        }
+        keyLength_ = data_.keyLength();
+        entrySize_ = getU16(h_ + hdr::RecordSize);
+        headerSize_ = getU16(h_ + hdr::HeaderSize);
+        blockSize_ = static_cast<unsigned char>(h_[hdr::BlockKiB]) * 1024;
+        fileBlocks_ = getU16(h_ + hdr::FileBlocks);
+        root_ = getU16(h_ + hdr::IndexRoot);
+        levels_ = static_cast<unsigned char>(h_[hdr::Levels]);
+        if (entrySize_ != keyLength_ + 6)
+            fault("entry size " + std::to_string(entrySize_) + " is not key length + 6");
+        if (blockSize_ < 1024 || headerSize_ < hdr::DataHeader)
+            fault("the header gives an impossible block or header size");
+        if (!faults_.empty())
+            return false;
+        if (file_.size() != static_cast<std::uint64_t>(headerSize_) +
+                                std::uint64_t{fileBlocks_} * static_cast<std::uint64_t>(blockSize_))
+            fault("file size is not header + " + std::to_string(fileBlocks_) + " whole blocks");
+        if (root_ == 0 || root_ > fileBlocks_ || levels_ == 0) {
+            fault("the root block " + std::to_string(root_) + " lies past the end of its " +
+                  std::to_string(fileBlocks_) + " blocks");
+            return false;
+        }
+        return true;
     }
-    std::vector<Entry> leaves;
-    std::set<std::uint16_t> seen;
-    std::string block(static_cast<std::size_t>(blockSize), '\0');
-    // Returns the block's first key and the sum of its counts.
-    auto walk = [&](auto&& self, std::uint16_t number, int level, Entry& summary) -> bool {
-        if (number == 0 || number > fileBlocks) {
+
+    // Walks the subtree of block `number`; `summary` gets its first key and
+    // the sum of its counts.
+    bool walk(std::uint16_t number, int level, Entry& summary) {
+        if (number == 0 || number > fileBlocks_) {
             fault("level " + std::to_string(level) + " points to block " + std::to_string(number) +
                   " past the end of the file");
             return false;
         }
-        if (!seen.insert(number).second) {
+        if (!seen_.insert(number).second) {
             fault("block " + std::to_string(number) + " is reached twice");
             return false;
         }
-        std::string mine(static_cast<std::size_t>(blockSize), '\0');
-        if (file.readSome(static_cast<std::uint64_t>(headerSize) +
-                              std::uint64_t(number - 1) * blockSize,
-                          mine.data(), mine.size()) != mine.size()) {
+        std::string mine(static_cast<std::size_t>(blockSize_), '\0');
+        if (file_.readSome(blockAt(number), mine.data(), mine.size()) != mine.size()) {
             fault("block " + std::to_string(number) + " is cut short");
             return false;
         }
-        int count = getI16(mine.data() + 4) / entrySize + 1;
-        if (count < 0 || count > (blockSize - 6) / entrySize) {
+        int count = getI16(mine.data() + 4) / entrySize_ + 1;
+        if (count < 0 || count > (blockSize_ - 6) / entrySize_) {
             fault("block " + std::to_string(number) + " gives an impossible entry count");
             return false;
         }
         summary.count = 0;
         std::string previous;
         for (int e = 0; e < count; ++e) {
-            const char* at = mine.data() + 6 + e * entrySize;
-            Entry entry{std::string(at, static_cast<std::size_t>(keyLength)),
-                        getSortableU16(at + keyLength), getSortableU16(at + keyLength + 2)};
-            std::string key = data.sortKey(at);
+            const char* at = mine.data() + 6 + e * entrySize_;
+            Entry entry{std::string(at, static_cast<std::size_t>(keyLength_)),
+                        getSortableU16(at + keyLength_), getSortableU16(at + keyLength_ + 2)};
+            std::string key = data_.sortKey(at);
             if (e > 0 && key <= previous)
                 fault("block " + std::to_string(number) + " entry " + std::to_string(e) +
                       " is out of key order");
             previous = key;
             if (e == 0)
                 summary.key = entry.key;
-            if (level == 1) {
-                leaves.push_back(entry);
-            } else {
-                Entry child;
-                if (!self(self, entry.block, level - 1, child))
-                    return false;
-                if (child.key != entry.key)
-                    fault("block " + std::to_string(number) + " entry " + std::to_string(e) +
-                          " does not carry the first key of block " + std::to_string(entry.block));
-                if (child.count != entry.count && entry.count != 0x7FFF)
-                    fault("block " + std::to_string(number) + " entry " + std::to_string(e) +
-                          " counts " + std::to_string(entry.count) +
-                          " records, its subtree holds " + std::to_string(child.count));
-            }
+            if (level == 1)
+                leaves_.push_back(entry);
+            else if (!checkChild(number, e, entry, level))
+                return false;
             summary.count += entry.count;
         }
         return true;
-    };
-    Entry top;
-    if (!walk(walk, root, levels, top))
-        return faults;
+    }
+
+    // Entry `e` of upper block `number` against the subtree it points to.
+    bool checkChild(std::uint16_t number, int e, const Entry& entry, int level) {
+        Entry child;
+        if (!walk(entry.block, level - 1, child))
+            return false;
+        if (child.key != entry.key)
+            fault("block " + std::to_string(number) + " entry " + std::to_string(e) +
+                  " does not carry the first key of block " + std::to_string(entry.block));
+        if (child.count != entry.count && entry.count != 0x7FFF)
+            fault("block " + std::to_string(number) + " entry " + std::to_string(e) + " counts " +
+                  std::to_string(entry.count) + " records, its subtree holds " +
+                  std::to_string(child.count));
+        return true;
+    }
+
     // Other readers take the index as a table: NumRecords entries along the
     // chain from the first block to the last, every block once.
-    std::uint32_t entries = 0, blocks = 0;
-    std::uint16_t previous = 0, number = getU16(h + hdr::FirstBlock);
-    if (levels > 1 && number != root)
-        fault("the chain starts at block " + std::to_string(number) + ", not at the root block " +
-              std::to_string(root));
-    std::set<std::uint16_t> chained;
-    while (number != 0 && number <= fileBlocks && chained.insert(number).second) {
-        char links[6];
-        file.readAt(static_cast<std::uint64_t>(headerSize) + std::uint64_t(number - 1) * blockSize,
-                    links, sizeof links);
-        if (getU16(links + 2) != previous)
-            fault("block " + std::to_string(number) + " names block " +
-                  std::to_string(getU16(links + 2)) + " as its predecessor, not " +
-                  std::to_string(previous));
-        entries += static_cast<std::uint32_t>(getI16(links + 4) / entrySize + 1);
-        ++blocks;
-        previous = number;
-        number = getU16(links);
+    void checkChain() {
+        std::uint32_t entries = 0, blocks = 0;
+        std::uint16_t previous = 0, number = getU16(h_ + hdr::FirstBlock);
+        if (levels_ > 1 && number != root_)
+            fault("the chain starts at block " + std::to_string(number) +
+                  ", not at the root block " + std::to_string(root_));
+        std::set<std::uint16_t> chained;
+        while (number != 0 && number <= fileBlocks_ && chained.insert(number).second) {
+            char links[6];
+            file_.readAt(blockAt(number), links, sizeof links);
+            if (getU16(links + 2) != previous)
+                fault("block " + std::to_string(number) + " names block " +
+                      std::to_string(getU16(links + 2)) + " as its predecessor, not " +
+                      std::to_string(previous));
+            entries += static_cast<std::uint32_t>(getI16(links + 4) / entrySize_ + 1);
+            ++blocks;
+            previous = number;
+            number = getU16(links);
+        }
+        if (number != 0)
+            fault("the block chain runs into block " + std::to_string(number) +
+                  " again or past the end");
+        if (previous != getU16(h_ + hdr::LastBlock))
+            fault("the block chain ends at block " + std::to_string(previous) +
+                  ", the header says " + std::to_string(getU16(h_ + hdr::LastBlock)));
+        if (blocks != seen_.size() ||
+            !std::includes(chained.begin(), chained.end(), seen_.begin(), seen_.end()))
+            fault("the block chain holds " + std::to_string(blocks) + " blocks, the tree " +
+                  std::to_string(seen_.size()));
+        if (entries != getU32(h_ + hdr::NumRecords))
+            fault("the block chain holds " + std::to_string(entries) +
+                  " entries, the header says " + std::to_string(getU32(h_ + hdr::NumRecords)));
     }
-    if (number != 0)
-        fault("the block chain runs into block " + std::to_string(number) +
-              " again or past the end");
-    if (previous != getU16(h + hdr::LastBlock))
-        fault("the block chain ends at block " + std::to_string(previous) + ", the header says " +
-              std::to_string(getU16(h + hdr::LastBlock)));
-    if (blocks != seen.size() ||
-        !std::includes(chained.begin(), chained.end(), seen.begin(), seen.end()))
-        fault("the block chain holds " + std::to_string(blocks) + " blocks, the tree " +
-              std::to_string(seen.size()));
-    if (entries != getU32(h + hdr::NumRecords))
-        fault("the block chain holds " + std::to_string(entries) + " entries, the header says " +
-              std::to_string(getU32(h + hdr::NumRecords)));
-    const auto& chain = data.chain();
-    if (leaves.size() != chain.size())
-        fault("the tree has " + std::to_string(leaves.size()) + " entries for " +
-              std::to_string(chain.size()) + " data blocks");
-    std::uint64_t covered = 0;
-    for (std::size_t i = 0; i < leaves.size(); ++i)
-        if (leaves[i].block == 0 || leaves[i].block > data.fileBlocks())
-            fault("entry " + std::to_string(i) + " points to data block " +
-                  std::to_string(leaves[i].block) + " past the end of the table");
-    for (std::size_t i = 0; i < leaves.size() && i < chain.size(); ++i) {
-        if (leaves[i].block != chain[i].number || leaves[i].key != chain[i].firstRaw ||
-            leaves[i].count != static_cast<std::uint32_t>(chain[i].count))
-            fault("entry " + std::to_string(i) + " does not match data block " +
-                  std::to_string(chain[i].number) + " (its first key and count)");
-        covered += leaves[i].count;
+
+    // The level-1 entries against the data file's blocks.
+    void checkLeaves() {
+        const auto& chain = data_.chain();
+        if (leaves_.size() != chain.size())
+            fault("the tree has " + std::to_string(leaves_.size()) + " entries for " +
+                  std::to_string(chain.size()) + " data blocks");
+        std::uint64_t covered = 0;
+        for (std::size_t i = 0; i < leaves_.size(); ++i)
+            if (leaves_[i].block == 0 || leaves_[i].block > data_.fileBlocks())
+                fault("entry " + std::to_string(i) + " points to data block " +
+                      std::to_string(leaves_[i].block) + " past the end of the table");
+        for (std::size_t i = 0; i < leaves_.size() && i < chain.size(); ++i) {
+            if (leaves_[i].block != chain[i].number || leaves_[i].key != chain[i].firstRaw ||
+                leaves_[i].count != static_cast<std::uint32_t>(chain[i].count))
+                fault("entry " + std::to_string(i) + " does not match data block " +
+                      std::to_string(chain[i].number) + " (its first key and count)");
+            covered += leaves_[i].count;
+        }
+        if (covered != data_.recordCount())
+            fault("the tree covers " + std::to_string(covered) + " of " +
+                  std::to_string(data_.recordCount()) + " records");
     }
-    if (covered != data.recordCount())
-        fault("the tree covers " + std::to_string(covered) + " of " +
-              std::to_string(data.recordCount()) + " records");
-    (void)block;
-    return faults;
+
+    BinaryFile file_;
+    BlockFile& data_;
+    const std::string& label_;
+    std::vector<std::string> faults_;
+    char h_[hdr::DataHeader] = {};
+    int keyLength_ = 0, entrySize_ = 0, headerSize_ = 0, blockSize_ = 0, levels_ = 0;
+    std::uint16_t fileBlocks_ = 0, root_ = 0;
+    std::vector<Entry> leaves_;
+    std::set<std::uint16_t> seen_;
+};
+
+} // namespace
+
+std::vector<std::string> checkIndexTree(const std::filesystem::path& path, BlockFile& data,
+                                        const std::string& label) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return {label + ": the file " + path.filename().string() + " is missing"};
+    return TreeCheck(path, data, label).run();
 }
 
 } // namespace engine::paradox

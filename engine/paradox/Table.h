@@ -70,6 +70,12 @@ private:
     void requireUnique(const char* bytes);
     std::vector<int> parseFieldList(const std::string& expression) const;
     std::vector<std::string> indexEntries(SecondaryIndex& index);
+    void addPrimaryKey(const IndexDef& def, const std::vector<int>& fields, int keyLength);
+    void addSecondaryIndex(const IndexDef& def, const std::vector<int>& fields, int keyLength);
+    // ".Xnn" for an index on field `singleField` alone (-1: a named index, ".XGn").
+    std::string secondaryExtension(int singleField) const;
+    std::vector<std::string> checkBlobReferences(const std::string& name);
+    std::vector<std::string> checkSecondary(SecondaryIndex& index);
     // Writes the .PX and every secondary index anew beside the old files,
     // and puts them in place once all are complete.
     void rebuildIndexes();

@@ -3,11 +3,11 @@
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"
 #include "engine/drivers/Tables.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 using namespace engine;
 namespace fs = std::filesystem;
@@ -119,9 +119,11 @@ TEST_F(BatchMoves, DatabaseOperationsAndLocks) {
     EXPECT_THROW(db.RenameTable("T1", "DBASE", "$$T1"), EngineError); // open here
 
     // A second program cannot open the table while we hold it exclusively.
-    std::string other = std::string(SCHEDAX_BINARY_DIR) + "/tools/tabletool info " +
-                        (dir / "T1.DBF").string() + " 2>&1 | grep -q 'in use by another program'";
-    EXPECT_EQ(std::system(other.c_str()), 0);
+    support::Outcome other =
+        support::run({SCHEDAX_BINARY_DIR "/tools/tabletool", "info", (dir / "T1.DBF").string()});
+    EXPECT_NE((other.out + other.err).find("is in use by dataset_tests (process "),
+              std::string::npos)
+        << other.out << other.err;
     t.Close();
 
     db.RenameTable("T1", "DBASE", "$$T1");

@@ -1,9 +1,8 @@
 #include "DictionaryFixture.h"
+#include "support/Process.h"
 
 #include "engine/base/EngineError.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace engine;
@@ -171,8 +170,7 @@ TEST_F(TableNavigation, RowsWrittenByAnotherProgramAppearAfterARefresh) {
     openBase(base, "[TMTIPO]='A'", "BASE00");
     // Another program (a child process with its own handle) adds two tables
     // and enough field rows to split the index trees.
-    pid_t child = fork();
-    if (child == 0) {
+    int status = support::inChildProcess([&] {
         auto file = openTable(tbase, OpenOptions{false, false});
         Record row(file->fields().size());
         for (const char* name : {"ZONES", "BILLS"}) {
@@ -185,10 +183,8 @@ TEST_F(TableNavigation, RowsWrittenByAnotherProgramAppearAfterARefresh) {
             row[3] = Value("T" + std::to_string(1000 + i));
             file->append(row);
         }
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+        return 0;
+    });
     ASSERT_EQ(status, 0);
     base.Refresh();
     EXPECT_EQ(walk(base, "TMNPFM"),

@@ -1,4 +1,3 @@
-#include "DbaseTestSupport.h"
 #include "support/TempDir.h"
 
 #include "engine/drivers/Tables.h"

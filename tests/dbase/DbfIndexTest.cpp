@@ -1,7 +1,8 @@
 // The DBF table with its production index: tags follow every write, the
 // header flags, and a missing, damaged or foreign MDX.
-#include "DbaseTestSupport.h"
 #include "support/FileBytes.h"
+#include "support/Process.h"
+#include "support/Readers.h"
 #include "support/TempDir.h"
 
 #include "engine/base/EngineError.h"
@@ -13,8 +14,7 @@
 #include <random>
 
 using namespace engine;
-using dbase_test::Outcome;
-using dbase_test::quoted;
+using support::Outcome;
 using support::readBytes;
 using support::TempDir;
 using support::writeBytes;
@@ -113,7 +113,7 @@ TEST(DbfIndex, TagsFollowEveryWriteAndTheHeaderFlagsThem) {
     for (std::size_t i = 1; i < byAmount.size(); ++i)
         EXPECT_GE(text(byAmount[i - 1]), text(byAmount[i]));
 
-    if (!dbase_test::havePerlXBase())
+    if (!support::havePerlXBase())
         return;
     t.reset();
     writeBytes(dir / "keys.pl", R"(
@@ -122,9 +122,7 @@ my $ix = XBase::Index->new(shift, tag => 'BYCODE') or die XBase::Index->errstr;
 $ix->prepare_select;
 while (my ($key, $recno) = $ix->fetch) { print "$recno\n"; }
 )");
-    Outcome perl = dbase_test::run("perl " + quoted((dir / "keys.pl").string()) + " " +
-                                       quoted((dir / "IDX.MDX").string()),
-                                   dir.path());
+    Outcome perl = support::run({"perl", (dir / "keys.pl").string(), (dir / "IDX.MDX").string()});
     ASSERT_EQ(perl.status, 0) << perl.err;
     std::string want;
     for (RowId r : expected)

@@ -1,7 +1,8 @@
 // Independent readers (Python dbfread, Perl XBase) read what we write, and we
 // read what Perl XBase writes.
-#include "DbaseTestSupport.h"
 #include "support/FileBytes.h"
+#include "support/Process.h"
+#include "support/Readers.h"
 #include "support/TempDir.h"
 
 #include "engine/dbase/DbaseDetails.h"
@@ -10,8 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace engine;
-using dbase_test::Outcome;
-using dbase_test::quoted;
+using support::Outcome;
 using support::readBytes;
 using support::TempDir;
 using support::writeBytes;
@@ -19,10 +19,11 @@ using support::writeBytes;
 namespace {
 
 Outcome script(const TempDir& dir, const std::string& interpreter, const std::string& name,
-               const std::string& text, const std::string& args) {
+               const std::string& text, const std::vector<std::string>& args) {
     writeBytes(dir / name, text);
-    return dbase_test::run(interpreter + " " + quoted((dir / name).string()) + " " + args,
-                           dir.path());
+    std::vector<std::string> command = {interpreter, (dir / name).string()};
+    command.insert(command.end(), args.begin(), args.end());
+    return support::run(command);
 }
 
 // Memo lengths around the 512-byte block: empty, one byte, block - 8 (fills
@@ -56,7 +57,7 @@ void writeSample(const TempDir& dir) {
 } // namespace
 
 TEST(DbfReaders, DbfreadSeesTheExactBytesAndHeader) {
-    if (!dbase_test::haveDbfread())
+    if (!support::haveDbfread())
         GTEST_SKIP() << "python3-dbfread is not installed";
     TempDir dir;
     writeSample(dir);
@@ -74,7 +75,7 @@ for row in memos:
     note = row['NOTE'] or ''
     print(note.find('|') + 1, note[:1])
 )",
-                       quoted((dir / "SAMPLE.DBF").string()));
+                       {(dir / "SAMPLE.DBF").string()});
     ASSERT_EQ(r.status, 0) << r.err;
     std::istringstream lines(r.out);
     std::string header;
@@ -96,7 +97,7 @@ for row in memos:
 }
 
 TEST(DbfReaders, PerlXBaseReadsValuesMemosAndTheDeletedFlag) {
-    if (!dbase_test::havePerlXBase())
+    if (!support::havePerlXBase())
         GTEST_SKIP() << "Perl XBase is not installed";
     TempDir dir;
     writeSample(dir);
@@ -109,7 +110,7 @@ for my $n (0 .. $t->last_record) {
     print join('|', map { defined ? $_ : '<NULL>' } @r), "\n";
 }
 )",
-                       quoted((dir / "SAMPLE.DBF").string()));
+                       {(dir / "SAMPLE.DBF").string()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "0|R0|1234.56|0.125|20260109|1|0:\n"
                      "1|R1|-12.5|0.125|<NULL>|0|1:b\n"
@@ -130,7 +131,7 @@ for my $n (0 .. $t->last_record) {
 }
 
 TEST(DbfReaders, WeReadAndExtendTablesThatPerlXBaseWrites) {
-    if (!dbase_test::havePerlXBase())
+    if (!support::havePerlXBase())
         GTEST_SKIP() << "Perl XBase is not installed";
     TempDir dir;
     Outcome w = script(dir, "perl", "write.pl", R"(
@@ -145,12 +146,12 @@ $t->set_record(2, 'gone', 1, '19991231', 0, undef) or die $t->errstr;
 $t->delete_record(2);
 $t->close;
 )",
-                       quoted(dir.path().string()) + " 139");
+                       {dir.path().string(), "139"});
     ASSERT_EQ(w.status, 0) << w.err;
-    ASSERT_EQ(script(dir, "perl", "write.pl", readBytes(dir / "write.pl"),
-                     quoted(dir.path().string()) + " 3")
-                  .status,
-              0);
+    ASSERT_EQ(
+        script(dir, "perl", "write.pl", readBytes(dir / "write.pl"), {dir.path().string(), "3"})
+            .status,
+        0);
 
     for (const char* name : {"perl139.dbf", "perl3.dbf"}) {
         SCOPED_TRACE(name);
@@ -175,8 +176,7 @@ $t->close;
         t->append({Value("ours"), Value(3.0), Value(Date::fromYmd(2026, 12, 1)), Value(false),
                    Value("appended memo")});
         t.reset();
-        Outcome r =
-            dbase_test::run("dbf_dump --fs '|' " + quoted((dir / name).string()), dir.path());
+        Outcome r = support::run({"dbf_dump", "--fs", "|", (dir / name).string()});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_NE(r.out.find("ours|3|20261201|0|appended memo"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("first|12.5|20260131|1|memo text"), std::string::npos) << r.out;

@@ -1,4 +1,3 @@
-#include "DbaseTestSupport.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 

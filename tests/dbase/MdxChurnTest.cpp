@@ -77,7 +77,8 @@ void expectOrders(ProductionIndex& index, const MdxTestTable& t, int batch) {
 // empty whole stretches of leaves; after each batch the trees check clean
 // and every order equals the independently sorted one.
 TEST(MdxChurn, RandomWritesKeepEveryTagExact) {
-    auto dir = mdxTestDir("churn");
+    support::TempDir temp("mdx-churn");
+    auto dir = temp.path();
     std::mt19937 rng(7);
     MdxTestTable t;
     t.fields = fields;

@@ -17,11 +17,12 @@ Record row(const char* name, double amount, int jdOffset) {
 }
 
 struct Fixture {
+    support::TempDir temp;
     std::filesystem::path dir;
     MdxTestTable t;
     std::unique_ptr<ProductionIndex> index;
 
-    explicit Fixture(const std::string& name) : dir(mdxTestDir(name)) {
+    explicit Fixture(const std::string& name) : temp("mdx-" + name), dir(temp.path()) {
         t.fields = fields;
         index = ProductionIndex::create(dir / "C.MDX", "C", t.fields, 0x57, LockMode::Exclusive);
         t.index = index.get();

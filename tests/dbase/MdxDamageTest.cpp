@@ -13,10 +13,12 @@ const FieldList fields = {{"NAME", FieldType::Character, 20, 0},
                           {"AMOUNT", FieldType::Numeric, 10, 2}};
 
 struct Damage {
+    support::TempDir temp;
     std::filesystem::path dir, mdx;
     MdxTestTable t;
 
-    explicit Damage(const std::string& name) : dir(mdxTestDir(name)), mdx(dir / "T.MDX") {
+    explicit Damage(const std::string& name)
+        : temp("mdx-" + name), dir(temp.path()), mdx(dir / "T.MDX") {
         t.fields = fields;
         for (int i = 0; i < 1000; ++i)
             t.append({Value("N" + std::to_string((i * 7) % 1000)), Value(i * 1.0)});

@@ -26,13 +26,12 @@ Record foreignRecord(int i) {
 // of other writers opens, reads in order, and takes in-place writes that
 // leave it sound for our Python checker.
 TEST(MdxForeign, IndexOfAnotherWriterIsReadAndMaintained) {
-    auto dir = mdxTestDir("foreign");
-    int status = 0;
-    std::string out =
-        mdxRun("/usr/bin/python3 " SCHEDAX_SOURCE_DIR "/tests/dbase/mdx_foreign.py '" +
-                   (dir / "FOREIGN.MDX").string() + "' 2>&1",
-               &status);
-    ASSERT_EQ(status, 0) << out;
+    support::TempDir temp("mdx-foreign");
+    auto dir = temp.path();
+    support::Outcome written =
+        support::run({"/usr/bin/python3", SCHEDAX_SOURCE_DIR "/tests/dbase/mdx_foreign.py",
+                      (dir / "FOREIGN.MDX").string()});
+    ASSERT_EQ(written.status, 0) << written.out << written.err;
     MdxTestTable t;
     t.fields = fields;
     for (int i = 1; i <= 80; ++i)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "MdxTestTable.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -42,10 +44,12 @@ inline ReaderEntry parseEntry(const std::string& line) {
 
 // Runs the Python checker; an assertion failure there leaves the map empty.
 inline std::map<std::string, ReaderTag> readWithPython(const std::filesystem::path& mdx) {
-    int status = 0;
-    std::string out = mdxRun("/usr/bin/python3 " SCHEDAX_SOURCE_DIR "/tests/dbase/mdx_read.py '" +
-                                 mdx.string() + "' 2>&1",
-                             &status);
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    support::Outcome read = support::run(
+        {"/usr/bin/python3", SCHEDAX_SOURCE_DIR "/tests/dbase/mdx_read.py", mdx.string()}, options);
+    const std::string& out = read.out;
+    int status = read.status;
     std::map<std::string, ReaderTag> tags;
     if (status != 0) {
         ADD_FAILURE() << "mdx_read.py failed on " << mdx << ":\n" << out;
@@ -93,9 +97,11 @@ while (my ($key, $recno) = $ix->fetch) {
     print "$key\t$recno\n";
 }
 )";
-    int status = 0;
-    std::string out =
-        mdxRun("perl '" + script.string() + "' '" + mdx.string() + "' " + tag + " 2>&1", &status);
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    support::Outcome read = support::run({"perl", script.string(), mdx.string(), tag}, options);
+    const std::string& out = read.out;
+    int status = read.status;
     std::vector<ReaderEntry> entries;
     if (status != 0) {
         ADD_FAILURE() << "Perl XBase::Index failed on " << mdx << " tag " << tag << ":\n" << out;

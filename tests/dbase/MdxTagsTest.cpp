@@ -106,7 +106,8 @@ std::map<std::string, std::vector<RowId>> expectedOrders(const MdxTestTable& t) 
 // to date in place, read back by our cursors, Perl XBase::Index and the
 // Python structural checker.
 TEST(MdxTags, BulkBuildThenInPlaceWritesAgreeWithIndependentReaders) {
-    auto dir = mdxTestDir("tags");
+    support::TempDir temp("mdx-tags");
+    auto dir = temp.path();
     std::mt19937 rng(42);
     MdxTestTable t;
     t.fields = fields;
@@ -196,7 +197,8 @@ TEST(MdxTags, BulkBuildThenInPlaceWritesAgreeWithIndependentReaders) {
 // goes with it until the tag is rebuilt. FOR .NOT. DELETED() follows
 // DELETE and RECALL.
 TEST(MdxTags, UniqueOwnersAndDeletedRecords) {
-    auto dir = mdxTestDir("unique");
+    support::TempDir temp("mdx-unique");
+    auto dir = temp.path();
     MdxTestTable t;
     t.fields = fields;
     auto index = ProductionIndex::create(dir / "U.MDX", "U", t.fields, 0x57, LockMode::Exclusive);
@@ -225,7 +227,8 @@ TEST(MdxTags, UniqueOwnersAndDeletedRecords) {
 // At most 47 tags; names are checked; an expression is checked when the
 // tag is declared.
 TEST(MdxTags, TagDeclarationsAreChecked) {
-    auto dir = mdxTestDir("limits");
+    support::TempDir temp("mdx-limits");
+    auto dir = temp.path();
     MdxTestTable t;
     t.fields = fields;
     t.append({Value("x"), Value(1.0), Value()});
@@ -265,7 +268,8 @@ TEST(MdxTags, TagDeclarationsAreChecked) {
 // The tag table: name-search threads as an unbalanced binary tree of the
 // names in slot order, tag counts and page count in the header.
 TEST(MdxTags, TagTableThreadsAndHeaderCounts) {
-    auto dir = mdxTestDir("threads");
+    support::TempDir temp("mdx-threads");
+    auto dir = temp.path();
     MdxTestTable t;
     t.fields = fields;
     t.append({Value("x"), Value(1.0), Value()});

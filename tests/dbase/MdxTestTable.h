@@ -2,9 +2,6 @@
 
 #include "engine/dbase/ProductionIndex.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 // An in-memory table that feeds a ProductionIndex the way the DBF table
@@ -42,25 +39,3 @@ struct MdxTestTable {
             index->onUpdate(recno, rows[recno - 1], was, rows[recno - 1], flag);
     }
 };
-
-// A fresh directory under the build tree for one test's files.
-inline std::filesystem::path mdxTestDir(const std::string& name) {
-    auto dir = std::filesystem::path(SCHEDAX_BINARY_DIR) / "test-files" / "mdx" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
-// Standard output of a shell command; the exit status goes to `status`.
-inline std::string mdxRun(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    int rc = pclose(p);
-    if (status)
-        *status = rc;
-    return out;
-}

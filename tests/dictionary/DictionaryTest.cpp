@@ -1,3 +1,5 @@
+#include "support/DictionaryRows.h"
+#include "support/Process.h"
 #include "support/Workspace.h"
 
 #include "dictionary/DemoWorkspace.h"
@@ -7,32 +9,21 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <memory>
-
 namespace {
 
-// Runs a Python snippet with the system's interpreter (it has dbfread).
+// Runs a Python snippet with the system's interpreter (it has dbfread);
+// its output and errors.
 std::string python(const std::string& code) {
-    std::string command = "/usr/bin/python3 -c '" + code + "' 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 512> buffer{};
-    while (pipe && fgets(buffer.data(), buffer.size(), pipe.get()))
-        out += buffer.data();
-    return out;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    return support::python(code, options).out;
 }
 
-// Runs a Perl snippet (XBase::Index reads MDX tags).
+// Runs a Perl snippet (XBase::Index reads MDX tags); its output and errors.
 std::string perl(const std::string& code) {
-    std::string command = "perl -e '" + code + "' 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 512> buffer{};
-    while (pipe && fgets(buffer.data(), buffer.size(), pipe.get()))
-        out += buffer.data();
-    return out;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    return support::run({"perl", "-e", code}, options).out;
 }
 
 } // namespace
@@ -146,26 +137,16 @@ TEST(DataModule, MissingAliasStopsTheModule) {
 TEST(DataModule, ListingKeyJoinsApplicationAndTableName) {
     support::Workspace ws;
     dictionary::createDictionary(ws.system);
-    {
-        engine::TTable base;
-        base.SetDatabaseName(ws.system.string());
-        base.SetTableName("T_BASE");
-        base.Open();
-        auto row = [&](const char* kind, const char* app, const char* table, int position) {
-            base.Insert();
-            base.FieldByName("TMTIPO").SetAsString(kind);
-            base.FieldByName("TMSUFF").SetAsString(app);
-            base.FieldByName("TMNPFM").SetAsString(table);
-            base.FieldByName("TMNRIG").SetAsInteger(position);
-            base.FieldByName("TMDESC").SetAsString(std::string("About ") + table);
-            base.Post();
-        };
-        row("A", "SA", "ORDERS7", 0);
-        row("B", "", "ORDERS7", 1);
-        row("A", "", "NOAPP", 0);
-        row("B", "", "NOAPP", 1);
-        row("B", "", "ORPHAN", 1);
-    }
+    auto row = [](const char* kind, const char* app, const char* table, int position) {
+        support::BaseRow row{kind, table};
+        row.application = app;
+        row.number = position;
+        row.description = std::string("About ") + table;
+        return row;
+    };
+    support::addRows(ws.system, {row("A", "SA", "ORDERS7", 0), row("B", "", "ORDERS7", 1),
+                                 row("A", "", "NOAPP", 0), row("B", "", "NOAPP", 1),
+                                 row("B", "", "ORPHAN", 1)});
     TDm_Vadem module;
     module.Base.Open();
     module.DbFld.Open();

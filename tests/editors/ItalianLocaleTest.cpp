@@ -2,6 +2,7 @@
 // reads numbers with a decimal comma: field sizes and decimals must reach
 // T_BASE as typed.
 #include "support/EditorWorkspace.h"
+#include "support/Process.h"
 
 #include "editors/Man_Archivi.h"
 #include "shell/Startup.h"
@@ -12,7 +13,6 @@
 #include <QTest>
 
 #include <clocale>
-#include <cstdio>
 
 namespace {
 
@@ -30,16 +30,11 @@ private:
     bool active_ = false;
 };
 
+// A Python program's output and errors, with the system's interpreter (it has dbfread).
 std::string runPython(const std::string& script) {
-    std::string out;
-    std::string command = "/usr/bin/python3 -c '" + script + "' 2>&1";
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buf[256];
-        while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
-            out.append(buf, n);
-        ::pclose(pipe);
-    }
-    return out;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    return support::python(script, options).out;
 }
 
 } // namespace

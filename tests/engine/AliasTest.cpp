@@ -1,14 +1,12 @@
 #include "engine/base/EngineError.h"
 #include "engine/config/Engine.h"
 #include "support/FileBytes.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 namespace code = engine::code;
@@ -21,16 +19,6 @@ protected:
     void SetUp() override {
         config = dir / "engine.conf";
         fs::create_directories(dir / "tables");
-    }
-
-    // Runs `work` in a child process and returns its exit status.
-    static int inChildProcess(const std::function<int()>& work) {
-        pid_t pid = ::fork();
-        if (pid == 0)
-            ::_exit(work());
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     support::TempDir temp{"schedax-alias"};
@@ -95,7 +83,7 @@ TEST_F(AliasTest, AnotherProcessSeesAliasChangesAtOnce) {
     Engine engine(config);
     ASSERT_EQ(engine.init(), 0);
     std::string tables = (dir / "tables").string();
-    int added = inChildProcess([&] {
+    int added = support::inChildProcess([&] {
         Engine other(config);
         other.init();
         return other.addAlias("DBZET", "DBASE", "PATH:" + tables);
@@ -104,7 +92,7 @@ TEST_F(AliasTest, AnotherProcessSeesAliasChangesAtOnce) {
     EXPECT_EQ(engine.alias("DBZET").path, tables);
 
     EXPECT_EQ(engine.deleteAlias("DBZET"), 0);
-    int seen = inChildProcess([&] {
+    int seen = support::inChildProcess([&] {
         Engine other(config);
         other.init();
         return static_cast<int>(other.aliasNames().size());
@@ -123,17 +111,10 @@ TEST_F(AliasTest, ConcurrentChangesFromTwoProcessesAllSurvive) {
             failures += engine.addAlias(prefix + std::to_string(i), "DBASE", path) != 0;
         return failures;
     };
-    pid_t first = ::fork();
-    if (first == 0)
-        ::_exit(addMany("FIRST"));
-    pid_t second = ::fork();
-    if (second == 0)
-        ::_exit(addMany("SECOND"));
-    for (pid_t child : {first, second}) {
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    pid_t first = support::startInChildProcess([&] { return addMany("FIRST"); });
+    pid_t second = support::startInChildProcess([&] { return addMany("SECOND"); });
+    for (pid_t child : {first, second})
+        EXPECT_EQ(support::waitForChild(child), 0);
 
     Engine engine(config);
     ASSERT_EQ(engine.init(), 0);

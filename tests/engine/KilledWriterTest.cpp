@@ -2,9 +2,9 @@
 // table with two tags, and of a reindex: the next writer is told, a
 // reindex makes the table sound, and the rows that made it are all filed
 // under their keys.
-#include "../helpers/SecondProgram.h"
 #include "engine/base/EngineError.h"
 #include "engine/drivers/Tables.h"
+#include "support/Process.h"
 
 #include <csignal>
 #include <filesystem>
@@ -61,11 +61,11 @@ TEST(KilledWriter, ImportAndReindexKilledAtManyPointsAreDetectedAndRepaired) {
     std::uint64_t first = 1;
     for (std::uint64_t killAt : {3u, 40u, 2000u, 30000u, 120000u}) {
         {
-            SecondProgram other(table);
-            ASSERT_EQ(other.opened(), "ok");
-            ASSERT_EQ(other.send("killat " + std::to_string(killAt)), "ok");
-            ASSERT_EQ(other.sendAndWait("bulk 300000 " + std::to_string(first)), SIGKILL)
-                << "the import ended before write " << killAt;
+            support::Child other({TABLE_WRITER, table.string()});
+            ASSERT_EQ(other.readLine(), "ok");
+            ASSERT_EQ(other.ask("killat " + std::to_string(killAt)), "ok");
+            other.writeLine("bulk 300000 " + std::to_string(first));
+            ASSERT_EQ(other.wait().signal, SIGKILL) << "the import ended before write " << killAt;
         }
         expectRefusedUntilReindexed(table, killAt);
         first += 300000;
@@ -73,9 +73,11 @@ TEST(KilledWriter, ImportAndReindexKilledAtManyPointsAreDetectedAndRepaired) {
     // A reindex killed half way leaves the old index and the mark.
     for (std::uint64_t killAt : {2u, 5u}) {
         {
-            SecondProgram other(table);
-            ASSERT_EQ(other.send("killat " + std::to_string(killAt)), "ok");
-            ASSERT_EQ(other.sendAndWait("reindex"), SIGKILL);
+            support::Child other({TABLE_WRITER, table.string()});
+            ASSERT_EQ(other.readLine(), "ok"); // the table is open
+            ASSERT_EQ(other.ask("killat " + std::to_string(killAt)), "ok");
+            other.writeLine("reindex");
+            ASSERT_EQ(other.wait().signal, SIGKILL);
         }
         expectRefusedUntilReindexed(table, killAt);
     }

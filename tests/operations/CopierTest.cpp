@@ -1,4 +1,5 @@
 #include "OperationsWorkspace.h"
+#include "support/Process.h"
 
 #include "engine/drivers/Tables.h"
 #include "operations/Cpy_Archivi.h"
@@ -114,8 +115,10 @@ TEST_F(Copier, AKilledCopyStopsTheNextOneAtTheFilesItKept) {
         return files;
     };
     const auto before = tableFiles();
-    std::string out = runCommand(std::string(COPY_UNTIL) + " RATES 0 2 2>&1; echo \"#$?\"");
-    ASSERT_NE(out.find("#137"), std::string::npos) << out; // killed
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    support::Outcome copied = support::run({COPY_UNTIL, "RATES", "0", "2"}, options);
+    ASSERT_EQ(copied.signal, SIGKILL) << copied.out; // killed
     fs::path kept;
     for (const auto& entry : fs::directory_iterator(tables))
         if (entry.is_directory())

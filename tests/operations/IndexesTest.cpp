@@ -1,4 +1,5 @@
 #include "OperationsWorkspace.h"
+#include "support/Process.h"
 
 #include "engine/drivers/Tables.h"
 
@@ -26,11 +27,10 @@ TEST_F(BuiltIndexes, AParadoxTableGetsItsPrimaryAndCaseInsensitiveIndexesReadByP
     addTypedField("PEOPLE", 4, "CITY", "C", 10);
     ASSERT_EQ(build({"PEOPLE"}, {"1"}), QStringList{"Function successfull."});
 
-    int status = 0;
-    std::string out = runCommand(std::string(PX_DUMP " '") + (tables / "PEOPLE.DB").string() +
-                                     "' '" + (tables / "PEOPLE.PX").string() + "' 2>&1",
-                                 &status);
-    ASSERT_EQ(status, 0) << out;
+    support::Outcome dumped =
+        support::run({PX_DUMP, (tables / "PEOPLE.DB").string(), (tables / "PEOPLE.PX").string()});
+    const std::string& out = dumped.out;
+    ASSERT_EQ(dumped.status, 0) << out << dumped.err;
     EXPECT_EQ(out, "type 0 keys 1 records 3\n"
                    "P1\tGamma\t1.5\t\n"
                    "P2\tAlpha\t2\t\n"
@@ -57,9 +57,9 @@ TEST_F(BuiltIndexes, AParadoxTableGetsItsPrimaryAndCaseInsensitiveIndexesReadByP
         if (entry.path().extension() != ".XG0")
             continue;
         found = true;
-        std::string keys =
-            runCommand(std::string(PX_DUMP " '") + entry.path().string() + "' 2>&1", &status);
-        ASSERT_EQ(status, 0) << keys;
+        support::Outcome dumped = support::run({PX_DUMP, entry.path().string()});
+        const std::string& keys = dumped.out;
+        ASSERT_EQ(dumped.status, 0) << keys << dumped.err;
         EXPECT_NE(keys.find("records 3"), std::string::npos) << keys;
     }
     EXPECT_TRUE(found);
@@ -94,10 +94,10 @@ for my $tag ('OPEN', 'ALL') {
     print "$tag ", join(' ', @keys), "\n";
 }
 )";
-    int status = 0;
-    std::string out = runCommand(
-        "perl '" + script.string() + "' '" + (tables / "ORDERS.MDX").string() + "' 2>&1", &status);
-    ASSERT_EQ(status, 0) << out;
+    support::Outcome walked =
+        support::run({"perl", script.string(), (tables / "ORDERS.MDX").string()});
+    const std::string& out = walked.out;
+    ASSERT_EQ(walked.status, 0) << out << walked.err;
     std::string open = "OPEN", all = "ALL";
     int recno = 0;
     for (const std::string& row : dbfRows(tables / "ORDERS.DBF", "CODE,STATE")) {

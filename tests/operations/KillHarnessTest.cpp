@@ -1,4 +1,5 @@
 #include "OperationsWorkspace.h"
+#include "support/Process.h"
 
 #include "engine/base/EngineError.h"
 #include "engine/drivers/Tables.h"
@@ -7,7 +8,6 @@
 #include <functional>
 #include <map>
 #include <sstream>
-#include <sys/wait.h>
 
 using namespace engine;
 namespace fs = std::filesystem;
@@ -62,15 +62,19 @@ protected:
             fs::copy_file(entry.path(), tables / entry.path().filename());
     }
 
-    // Runs the builder process; its exit status, or -signal when killed.
+    // Runs the builder process with the words of `args`; its exit status,
+    // or -signal when killed.
     static int buildUntil(const std::string& args, std::string* out = nullptr) {
-        std::string output = runCommand("sh -c '" + std::string(BUILD_UNTIL) + " BIG 0 " + args +
-                                        " 2>&1; echo \"#$?\"'");
-        auto mark = output.rfind('#');
-        int status = std::stoi(output.substr(mark + 1));
+        std::vector<std::string> command = {BUILD_UNTIL, "BIG", "0"};
+        std::istringstream words(args);
+        for (std::string word; words >> word;)
+            command.push_back(word);
+        support::RunOptions options;
+        options.errorsToOutput = true;
+        support::Outcome ran = support::run(command, options);
         if (out)
-            *out = output.substr(0, mark);
-        return status > 128 ? -(status - 128) : status;
+            *out = ran.out;
+        return ran.signal ? -ran.signal : ran.status;
     }
 
     // Writes of each step of a whole build of the original, since the step
@@ -148,14 +152,15 @@ protected:
 
     // Every kept table holds every row and memo of the original, read by dbfread.
     void expectNoRowLost() {
-        std::string command = "/usr/bin/python3 " SCHEDAX_SOURCE_DIR
-                              "/tests/operations/kill_check.py '" +
-                              (original / "BIG.DBF").string() + "'";
-        for (const std::string& file : survivors)
-            command += " '" + file + "'";
-        int status = 0;
-        std::string report = runCommand(command + " 2>&1", &status);
-        ASSERT_EQ(status, 0) << report;
+        std::vector<std::string> command = {"/usr/bin/python3",
+                                            SCHEDAX_SOURCE_DIR "/tests/operations/kill_check.py",
+                                            (original / "BIG.DBF").string()};
+        command.insert(command.end(), survivors.begin(), survivors.end());
+        support::RunOptions options;
+        options.errorsToOutput = true;
+        support::Outcome checked = support::run(command, options);
+        const std::string& report = checked.out;
+        ASSERT_EQ(checked.status, 0) << report;
         std::string same;
         for (std::size_t i = 0; i < survivors.size(); ++i)
             same += "same " + std::to_string(Rows) + "\n";

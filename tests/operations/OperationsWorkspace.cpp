@@ -1,12 +1,12 @@
 #include "OperationsWorkspace.h"
+#include "support/DictionaryRows.h"
+#include "support/Process.h"
 
 #include "engine/dataset/Table.h"
 #include "operations/Cpy_Archivi.h"
 #include "operations/Crt_Archivi.h"
 #include "ui/ModalWindows.h"
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -22,20 +22,6 @@ void openBase(TTable& base, const std::filesystem::path& system) {
 
 } // namespace
 
-std::string runCommand(const std::string& command, int* status) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        out.append(buffer.data(), n);
-    int result = ::pclose(pipe);
-    if (status)
-        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    return out;
-}
-
 void OperationsWorkspace::SetUp() {
     EditorWorkspace::SetUp();
     floppy = workspace->floppy; // drive A: in the workspace's configuration
@@ -44,26 +30,21 @@ void OperationsWorkspace::SetUp() {
 
 void OperationsWorkspace::addTable(const std::string& name, const std::string& type,
                                    const std::string& application, Date date, bool copyData) {
-    addBaseTable(name, name + " table", application, date == Date() ? OldDate : date);
-    TTable base;
-    base.SetIndexName("BASE00");
-    base.SetFilter("[TMTIPO]='A'");
-    base.SetFiltered(true);
-    openBase(base, system);
-    ASSERT_TRUE(base.FindKey({Value(name)}));
-    base.Edit();
-    base.FieldByName("TMTBAS").SetAsString(type);
-    base.FieldByName("TMBCAR").SetAsBoolean(copyData);
-    if (date == Date())
-        base.FieldByName("TMDATA").Clear();
-    base.Post();
+    support::BaseRow row = support::tableRow(name, name + " table", application);
+    row.tableType = type;
+    row.copyData = copyData;
+    if (date != Date())
+        row.date = date;
+    support::addRow(system, row);
 }
 
 void OperationsWorkspace::addTypedField(const std::string& table, int number,
                                         const std::string& name, const std::string& type, int size,
                                         int decimals) {
-    addField(table, number, name, name + " field", type, size);
-    retypeField(table, name, type, size, decimals);
+    support::BaseRow row = support::fieldRow(table, number, name, name + " field", type, size);
+    row.decimals = decimals;
+    row.date = OldDate;
+    support::addRow(system, row);
 }
 
 void OperationsWorkspace::retypeField(const std::string& table, const std::string& name,
@@ -83,18 +64,11 @@ void OperationsWorkspace::retypeField(const std::string& table, const std::strin
 
 void OperationsWorkspace::addTag(const std::string& table, const std::string& name,
                                  const std::string& key, const std::string& condition) {
-    addIndex(table, name, key);
-    if (condition.empty())
-        return;
-    TTable base;
-    base.SetIndexName("BASE01");
-    base.SetFilter("[TMTIPO]='C'");
-    base.SetFiltered(true);
-    openBase(base, system);
-    ASSERT_TRUE(base.FindKey({Value(table), Value(name)}));
-    base.Edit();
-    base.FieldByName("TMDCND").SetAsString(condition);
-    base.Post();
+    support::BaseRow row = support::tagRow(table, name, key);
+    row.date = OldDate;
+    if (!condition.empty())
+        row.condition = condition;
+    support::addRow(system, row);
 }
 
 void OperationsWorkspace::setInstalled(const std::string& code, bool installed, Date stamped) {
@@ -148,12 +122,14 @@ QStringList OperationsWorkspace::copy(const QStringList& names, const QStringLis
 
 std::vector<std::string> OperationsWorkspace::dbfRows(const std::filesystem::path& dbf,
                                                       const std::string& fields) const {
-    int status = 0;
-    std::string out =
-        runCommand("/usr/bin/python3 " SCHEDAX_SOURCE_DIR "/tests/operations/dbf_rows.py '" +
-                       dbf.string() + "' " + fields + " 2>&1",
-                   &status);
-    EXPECT_EQ(status, 0) << out;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    support::Outcome read =
+        support::run({"/usr/bin/python3", SCHEDAX_SOURCE_DIR "/tests/operations/dbf_rows.py",
+                      dbf.string(), fields},
+                     options);
+    const std::string& out = read.out;
+    EXPECT_EQ(read.status, 0) << out;
     std::vector<std::string> rows;
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);)

@@ -51,6 +51,3 @@ protected:
 
     std::filesystem::path floppy;
 };
-
-// Runs a shell command; its standard output, the exit status into `status`.
-std::string runCommand(const std::string& command, int* status = nullptr);

@@ -1,7 +1,7 @@
 // What `cmake --install` puts under a prefix: the files the Debian package is
 // made of (CPack installs by the same rules).
-#include "../dbase/DbaseTestSupport.h"
 #include "support/FileBytes.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +10,7 @@
 #include <set>
 
 namespace fs = std::filesystem;
-using dbase_test::Outcome;
-using dbase_test::quoted;
+using support::Outcome;
 using support::TempDir;
 
 namespace {
@@ -20,9 +19,8 @@ class Installed : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         prefix_ = new TempDir;
-        Outcome installed = dbase_test::run("cmake --install " SCHEDAX_BINARY_DIR " --prefix " +
-                                                quoted(prefix_->path().string()),
-                                            prefix_->path());
+        Outcome installed = support::run(
+            {"cmake", "--install", SCHEDAX_BINARY_DIR, "--prefix", prefix_->path().string()});
         ASSERT_EQ(installed.status, 0) << installed.err;
     }
     static void TearDownTestSuite() {
@@ -30,12 +28,14 @@ protected:
         prefix_ = nullptr;
     }
     static fs::path at(const std::string& relative) { return prefix_->path() / relative; }
-    static Outcome run(const std::string& command) {
-        return dbase_test::run(command, scratch_.path());
+    // An installed program run as from a desktop session without a display.
+    static Outcome runWithoutDisplay(const std::string& program, const std::string& option) {
+        support::RunOptions options;
+        options.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+        return support::run({at("bin/" + program).string(), option}, options);
     }
 
     static inline TempDir* prefix_ = nullptr;
-    static inline TempDir scratch_;
 };
 
 std::set<std::string> filesUnder(const fs::path& root) {
@@ -84,20 +84,17 @@ TEST_F(Installed, ProgramsDesktopEntriesIconsMetadataAndManualPage) {
 }
 
 TEST_F(Installed, EveryProgramAnswersVersionAndHelpWithoutADisplay) {
-    Outcome version = run("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                          quoted(at("bin/tabletool").string()) + " --version");
+    Outcome version = runWithoutDisplay("tabletool", "--version");
     ASSERT_EQ(version.status, 0) << version.err;
     std::smatch number;
     ASSERT_TRUE(
         std::regex_match(version.out, number, std::regex("tabletool \\(Schedax\\) (\\S+)\n")))
         << version.out;
     for (const char* program : {"dicttool", "envtool"}) {
-        std::string bare = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                           quoted(at("bin/" + std::string(program)).string());
-        Outcome answered = run(bare + " --version");
+        Outcome answered = runWithoutDisplay(program, "--version");
         EXPECT_EQ(answered.status, 0) << program << answered.err;
         EXPECT_EQ(answered.out, std::string(program) + " (Schedax) " + number[1].str() + "\n");
-        Outcome help = run(bare + " --help");
+        Outcome help = runWithoutDisplay(program, "--help");
         EXPECT_EQ(help.status, 0) << program << help.err;
         EXPECT_NE(help.out.find("usage: " + std::string(program)), std::string::npos) << help.out;
         EXPECT_EQ(help.err, "") << program;
@@ -109,9 +106,9 @@ TEST_F(Installed, EveryProgramAnswersVersionAndHelpWithoutADisplay) {
 }
 
 TEST_F(Installed, TheManualPageDescribesEveryCommandOfTheHelp) {
-    Outcome help = run(quoted(at("bin/tabletool").string()) + " --help");
+    Outcome help = support::run({at("bin/tabletool").string(), "--help"});
     ASSERT_EQ(help.status, 0);
-    Outcome page = run("zcat " + quoted(at("share/man/man1/tabletool.1.gz").string()));
+    Outcome page = support::run({"zcat", at("share/man/man1/tabletool.1.gz").string()});
     ASSERT_EQ(page.status, 0) << page.err;
     std::regex commandLine("\n  tabletool ([a-z]+) ");
     int commands = 0;

@@ -1,6 +1,7 @@
 // Field descriptors no Paradox table can have: the open refuses those that
 // leave the record's layout unknown, check names the others.
 #include "support/FileBytes.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 #include "engine/base/EngineError.h"
@@ -110,12 +111,10 @@ struct Damaged {
 };
 
 std::string pxlibReads(const std::filesystem::path& db, const std::filesystem::path& px) {
-    std::string cmd =
-        std::string(PX_INDEX_READER) + " '" + db.string() + "' '" + px.string() + "' 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
-    char line[512] = {};
-    std::fgets(line, sizeof line, pipe.get());
-    return line;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    std::string out = support::run({PX_INDEX_READER, db.string(), px.string()}, options).out;
+    return out.substr(0, out.find('\n') + 1); // its first line
 }
 
 } // namespace

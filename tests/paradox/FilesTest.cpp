@@ -1,16 +1,14 @@
 #include "support/TempDir.h"
 
-#include "../helpers/SecondProgram.h"
 #include "engine/base/EngineError.h"
 #include "engine/drivers/Tables.h"
+#include "support/Process.h"
 
 #include <cstdlib>
 #include <fstream>
 
 #include <gtest/gtest.h>
 #include <set>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace engine;
 
@@ -101,20 +99,12 @@ TEST(ParadoxFiles, WritesOfAnotherProgramAreTakenIn) {
     t->append({1, "one"});
     // Another program: a child process with its own view of the files.
     auto otherProgram = [&](int from, int to) {
-        pid_t child = fork();
-        if (child == 0) {
-            try {
-                auto other = openTable(path);
-                for (int i = from; i <= to; ++i)
-                    other->append({i, "other"});
-            } catch (...) {
-                _exit(1);
-            }
-            _exit(0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return status;
+        return support::inChildProcess([&] {
+            auto other = openTable(path);
+            for (int i = from; i <= to; ++i)
+                other->append({i, "other"});
+            return 0;
+        });
     };
     ASSERT_EQ(otherProgram(2, 50), 0);
     std::uint64_t before = t->changeCount();
@@ -136,15 +126,15 @@ TEST(ParadoxFiles, AnotherProgramWaitsForABatch) {
     auto t =
         createTable(path, {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 8, 0}});
     t->addIndex({"", "ID", "", false, false, true, false});
-    SecondProgram other(path);
-    ASSERT_EQ(other.opened(), "ok");
+    support::Child other({TABLE_WRITER, path.string()});
+    ASSERT_EQ(other.readLine(), "ok");
     t->beginAppendBatch();
     t->append({1, "batch"});
     // Refused after waiting: a batch is being written.
-    EXPECT_EQ(other.send("append 90|other").rfind("error " + std::to_string(code::Locked) + " ", 0),
+    EXPECT_EQ(other.ask("append 90|other").rfind("error " + std::to_string(code::Locked) + " ", 0),
               0u);
     t->endAppendBatch();
-    EXPECT_EQ(other.send("append 90|other").substr(0, 2), "ok");
+    EXPECT_EQ(other.ask("append 90|other").substr(0, 2), "ok");
     t->refresh();
     EXPECT_EQ(t->rowCount(), 2u);
     EXPECT_EQ(t->check(), std::vector<std::string>{});
@@ -161,13 +151,13 @@ TEST(ParadoxFiles, TwoProgramsAndTwoHandlesInterleave) {
     mine->addIndex({"", "ID", "", false, false, true, false});
     mine->addIndex({"NAME", "NAME", "", false, false, false, false});
     auto second = openTable(path);
-    SecondProgram other(path);
-    ASSERT_EQ(other.opened(), "ok");
+    support::Child other({TABLE_WRITER, path.string()});
+    ASSERT_EQ(other.readLine(), "ok");
     for (int round = 0; round < 5; ++round) {
         for (int i = 0; i < 40; ++i)
             ASSERT_EQ(other
-                          .send("append " + std::to_string(1000 + round * 40 + i) + "|o" +
-                                std::to_string(i))
+                          .ask("append " + std::to_string(1000 + round * 40 + i) + "|o" +
+                               std::to_string(i))
                           .rfind("ok", 0),
                       0u);
         mine->append({round, "mine"});
@@ -180,7 +170,7 @@ TEST(ParadoxFiles, TwoProgramsAndTwoHandlesInterleave) {
     mine->refresh();
     EXPECT_EQ(mine->rowCount(), 5u * 42u);
     EXPECT_EQ(mine->check(), std::vector<std::string>{});
-    EXPECT_EQ(other.send("check"), "ok");
+    EXPECT_EQ(other.ask("check"), "ok");
     std::set<std::int64_t> ids;
     std::int64_t last = -1;
     int changed = 0;

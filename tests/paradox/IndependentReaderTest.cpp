@@ -1,3 +1,4 @@
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 #include "engine/drivers/Tables.h"
@@ -6,7 +7,6 @@
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 #include <tuple>
 
@@ -17,14 +17,12 @@ namespace {
 // Runs px_read.py (written from the format facts, sharing no code with the
 // engine) on a table and returns its JSON.
 std::string independentRead(const std::filesystem::path& table) {
-    std::string cmd = "/usr/bin/python3 " + std::string(SCHEDAX_SOURCE_DIR) +
-                      "/tests/paradox/px_read.py '" + table.string() + "' 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
-    std::string out;
-    char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe.get()))
-        out.append(buf, n);
-    return out;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    return support::run(
+               {"/usr/bin/python3", SCHEDAX_SOURCE_DIR "/tests/paradox/px_read.py", table.string()},
+               options)
+        .out;
 }
 
 } // namespace
@@ -77,12 +75,13 @@ TEST(ParadoxIndependentReader, PrimaryIndexesOfOneTwoAndThreeLevelsReadElsewhere
             t->append({"K" + std::to_string(100000 + (i * 7919) % rows), i});
         t->endAppendBatch();
         auto pxlib = [&] {
-            std::string cmd = std::string(PX_INDEX_READER) + " '" + path.string() + "' '" +
-                              (dir / (std::string(name) + ".PX")).string() + "' 2>&1";
-            std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
-            char line[512] = {};
-            std::fgets(line, sizeof line, pipe.get());
-            return std::string(line);
+            support::RunOptions options;
+            options.errorsToOutput = true;
+            std::string out = support::run({PX_INDEX_READER, path.string(),
+                                            (dir / (std::string(name) + ".PX")).string()},
+                                           options)
+                                  .out;
+            return out.substr(0, out.find('\n') + 1); // its first line
         };
         auto python = [&](int expectedRows, bool firstLoad) {
             std::string json = independentRead(path);

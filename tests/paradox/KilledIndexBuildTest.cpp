@@ -2,10 +2,10 @@
 // turn: the index files under their own names are each the old file or the
 // complete new one, never half written; files left under temporary names
 // are ignored, and the next build removes them.
-#include "../helpers/SecondProgram.h"
 #include "engine/base/EngineError.h"
 #include "engine/drivers/Tables.h"
 #include "engine/files/FaultSeam.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 #include <csignal>
@@ -91,10 +91,11 @@ TEST(KilledIndexBuild, EachIndexFileIsTheOldOrTheNewOneAndLeftoversAreIgnored) {
     for (std::uint64_t killAt = 2; killAt <= writes; ++killAt) {
         copyDir(kept, work);
         {
-            SecondProgram other(table);
-            ASSERT_EQ(other.opened(), "ok");
-            ASSERT_EQ(other.send("killat " + std::to_string(killAt)), "ok");
-            ASSERT_EQ(other.sendAndWait("reindex"), SIGKILL) << "write " << killAt;
+            support::Child other({TABLE_WRITER, table.string()});
+            ASSERT_EQ(other.readLine(), "ok");
+            ASSERT_EQ(other.ask("killat " + std::to_string(killAt)), "ok");
+            other.writeLine("reindex");
+            ASSERT_EQ(other.wait().signal, SIGKILL) << "write " << killAt;
         }
         Files now = indexFiles(work);
         ASSERT_EQ(now.size(), before.size()) << "killed at write " << killAt;

@@ -1,7 +1,7 @@
 #include "ReportWorkspace.h"
+#include "support/Process.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 
 // dicttool itself, run as a second program on the workspace's dictionary.
@@ -12,14 +12,13 @@ protected:
         QString errors;
     };
     Result dicttool(const QStringList& arguments) {
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(SCHEDAX_BINARY_DIR "/shell/dicttool"), arguments);
-        EXPECT_TRUE(program.waitForFinished(60000));
-        return {program.exitCode(), QString::fromUtf8(program.readAllStandardError())};
+        std::vector<std::string> command = {SCHEDAX_BINARY_DIR "/shell/dicttool"};
+        for (const QString& argument : arguments)
+            command.push_back(argument.toStdString());
+        support::RunOptions options;
+        options.unset = {"DISPLAY", "QT_QPA_PLATFORM"};
+        support::Outcome ran = support::run(command, options);
+        return {ran.status, QString::fromStdString(ran.err)};
     }
     void addDictionary() {
         addApplication("AN", "Master data");

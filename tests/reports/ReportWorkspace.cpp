@@ -1,10 +1,11 @@
 #include "ReportWorkspace.h"
+#include "support/DictionaryRows.h"
+#include "support/Process.h"
 
 #include "reports/QRP_Archivi.h"
 #include "reports/QRP_PrtArchivi.h"
 
 #include <QLocale>
-#include <QProcess>
 #include <QRegularExpression>
 
 void ReportWorkspace::SetUp() {
@@ -21,20 +22,10 @@ void ReportWorkspace::SetUp() {
 void ReportWorkspace::addTable(const std::string& name, const std::string& description,
                                const std::string& application, const std::string& type,
                                std::optional<engine::Date> date) {
-    engine::TTable base;
-    base.SetDatabaseName(system.string());
-    base.SetTableName("T_BASE");
-    base.Open();
-    base.Insert();
-    base.FieldByName("TMTIPO").SetAsString("A");
-    base.FieldByName("TMNPFM").SetAsString(name);
-    base.FieldByName("TMDESC").SetAsString(description);
-    base.FieldByName("TMSUFF").SetAsString(application);
-    if (date)
-        base.FieldByName("TMDATA").SetAsDateTime(*date);
-    base.FieldByName("TMBCAR").SetAsBoolean(false);
-    base.FieldByName("TMTBAS").SetAsString(type);
-    base.Post();
+    support::BaseRow row = support::tableRow(name, description, application);
+    row.tableType = type;
+    row.date = date;
+    support::addRow(system, row);
 }
 
 void ReportWorkspace::addFields(const std::string& table, int count) {
@@ -53,12 +44,9 @@ QStringList ReportWorkspace::pdfPages(reportengine::Report& report) {
 }
 
 QStringList ReportWorkspace::pagesOfPdf(const QString& path) {
-    QProcess reader;
-    reader.start(QStringLiteral("pdftotext"),
-                 {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    EXPECT_TRUE(reader.waitForFinished(60000));
-    EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
-    QStringList pages = QString::fromUtf8(reader.readAllStandardOutput()).split(QChar('\f'));
+    support::Outcome read = support::run({"pdftotext", "-layout", path.toStdString(), "-"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    QStringList pages = QString::fromStdString(read.out).split(QChar('\f'));
     if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
         pages.removeLast();
     return pages;

@@ -1,6 +1,6 @@
 // The restore is all or nothing, and takes what other engines write.
 #include "RestoreFixture.h"
-#include "SecondProgram.h"
+#include "TableHolder.h"
 
 #include "engine/files/FaultSeam.h"
 
@@ -42,14 +42,14 @@ std::string readByDbfread(const fs::path& dbf, const FieldList& layout) {
     std::string names;
     for (const FieldDef& field : layout)
         names += (names.empty() ? "" : ",") + field.name;
-    std::string command = "/usr/bin/python3 " SCHEDAX_SOURCE_DIR "/tests/operations/dbf_rows.py '" +
-                          dbf.string() + "' " + names + " 2>&1";
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
-        out += static_cast<char>(c);
-    EXPECT_EQ(pipe ? ::pclose(pipe) : -1, 0) << out;
-    return out;
+    support::RunOptions options;
+    options.errorsToOutput = true;
+    support::Outcome read =
+        support::run({"/usr/bin/python3", SCHEDAX_SOURCE_DIR "/tests/operations/dbf_rows.py",
+                      dbf.string(), names},
+                     options);
+    EXPECT_EQ(read.status, 0) << read.out;
+    return read.out;
 }
 
 // Writes `text` over one field of one record, as a damaged disk shows it.
@@ -84,7 +84,7 @@ TEST_F(Restore, AProgramHoldingTheDictionaryIsNamedAndNothingChanges) {
     std::vector<std::string> before = dictionaryFiles();
     for (const char* held : {"T_PROD.DBF", "T_BASE.DBF"}) {
         boxes.clear();
-        SecondProgram other(system / held);
+        TableHolder other(system / held);
         restore();
         QString error = errorShown();
         EXPECT_TRUE(error.contains(QString::fromStdString((system / held).string()) +
@@ -298,7 +298,7 @@ TEST_F(Restore, ADictionaryDirectoryTheUserMayNotWriteIsSaidAndStays) {
 
 TEST_F(Restore, AProgramWhoseTableWasReplacedUnderItGetsAnErrorOnItsNextWrite) {
     dictionary::writeSampleDictionary(system, false);
-    SecondProgram other(system / "T_PROD.DBF");
+    TableHolder other(system / "T_PROD.DBF");
     EXPECT_EQ(other.append(), "appended");
     // A tool that takes no lock puts another list in its place.
     fs::copy_file(floppy / "T_PROD.DBF", system / "T_PROD.new");

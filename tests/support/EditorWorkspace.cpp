@@ -1,4 +1,5 @@
 #include "EditorWorkspace.h"
+#include "DictionaryRows.h"
 
 #include "dictionary/Layouts.h"
 #include "shell/Startup.h"
@@ -37,60 +38,28 @@ void EditorWorkspace::TearDown() {
 }
 
 void EditorWorkspace::addApplication(const std::string& code, const std::string& name) {
-    TTable prod;
-    openDictionaryTable(prod, system, "T_PROD");
-    prod.Insert();
-    prod.FieldByName("TMSUFF").SetAsString(code);
-    prod.FieldByName("TMDESC").SetAsString(name);
-    prod.FieldByName("TMBIST").SetAsBoolean(false);
-    prod.Post();
+    support::addRow(system, support::ApplicationRow{code, name, false});
 }
 
 void EditorWorkspace::addBaseTable(const std::string& name, const std::string& description,
                                    const std::string& application, Date date) {
-    TTable base;
-    openDictionaryTable(base, system, "T_BASE");
-    base.Insert();
-    base.FieldByName("TMTIPO").SetAsString("A");
-    base.FieldByName("TMNPFM").SetAsString(name);
-    base.FieldByName("TMDESC").SetAsString(description);
-    base.FieldByName("TMSUFF").SetAsString(application);
-    base.FieldByName("TMDATA").SetAsDateTime(date);
-    base.FieldByName("TMBCAR").SetAsBoolean(false);
-    base.FieldByName("TMTBAS").SetAsString("0");
-    base.Post();
+    support::BaseRow row = support::tableRow(name, description, application);
+    row.date = date;
+    support::addRow(system, row);
 }
 
 void EditorWorkspace::addField(const std::string& table, int number, const std::string& name,
                                const std::string& description, const std::string& type, int size) {
-    TTable base;
-    openDictionaryTable(base, system, "T_BASE");
-    base.Insert();
-    base.FieldByName("TMTIPO").SetAsString("B");
-    base.FieldByName("TMNPFM").SetAsString(table);
-    base.FieldByName("TMNRIG").SetAsInteger(number);
-    base.FieldByName("TMNFLD").SetAsString(name);
-    base.FieldByName("TMDESC").SetAsString(description);
-    base.FieldByName("TMTFLD").SetAsString(type);
-    base.FieldByName("TMSIZE").SetAsInteger(size);
-    base.FieldByName("TMDATA").SetAsDateTime(OldDate);
-    base.FieldByName("TMBCAR").SetAsBoolean(false);
-    base.Post();
+    support::BaseRow row = support::fieldRow(table, number, name, description, type, size);
+    row.date = OldDate;
+    support::addRow(system, row);
 }
 
 void EditorWorkspace::addIndex(const std::string& table, const std::string& name,
                                const std::string& expression, int keys) {
-    TTable base;
-    openDictionaryTable(base, system, "T_BASE");
-    base.Insert();
-    base.FieldByName("TMTIPO").SetAsString("C");
-    base.FieldByName("TMNPFM").SetAsString(table);
-    base.FieldByName("TMNFLD").SetAsString(name);
-    base.FieldByName("TMDESC").SetAsString(expression);
-    base.FieldByName("TMSIZE").SetAsInteger(keys);
-    base.FieldByName("TMDATA").SetAsDateTime(OldDate);
-    base.FieldByName("TMBCAR").SetAsBoolean(false);
-    base.Post();
+    support::BaseRow row = support::tagRow(table, name, expression, keys);
+    row.date = OldDate;
+    support::addRow(system, row);
 }
 
 std::vector<EditorWorkspace::Row> EditorWorkspace::rows(const std::string& kind,

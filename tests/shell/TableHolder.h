@@ -1,9 +1,10 @@
 #pragma once
 
+#include "support/Process.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,16 +13,14 @@
 
 // Another program holding a table open (tests/helpers/hold_table.cpp), as a
 // window of a second dicttool does, until this object goes; it appends rows
-// when asked.
-class SecondProgram {
+// when asked. It answers in a file beside the table's folder, which it
+// makes once it holds the table.
+class TableHolder {
 public:
-    explicit SecondProgram(const std::filesystem::path& table)
-        : ready_(table.parent_path().parent_path() / "holding") {
-        std::filesystem::remove(ready_);
-        std::string command = "exec '" SCHEDAX_BINARY_DIR "/tests/hold-table' '" + table.string() +
-                              "' '" + ready_.string() + "'";
-        pipe_ = ::popen(command.c_str(), "w");
-        // It says when it holds the table; a failure to open ends it at once.
+    explicit TableHolder(const std::filesystem::path& table)
+        : ready_(removed(table.parent_path().parent_path() / "holding")),
+          program_({SCHEDAX_BINARY_DIR "/tests/hold-table", table.string(), ready_.string()}) {
+        // A failure to open ends it at once.
         for (int tries = 0; tries < 1000 && !std::filesystem::exists(ready_); ++tries)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         EXPECT_TRUE(std::filesystem::exists(ready_)) << "hold-table did not open " << table;
@@ -30,22 +29,22 @@ public:
     // "appended" or "refused: WHY".
     std::string append() {
         std::size_t said = lines().size();
-        std::fputs("append\n", pipe_);
-        std::fflush(pipe_);
+        program_.writeLine("append");
         for (int tries = 0; tries < 1000 && lines().size() == said; ++tries)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         std::vector<std::string> all = lines();
         return all.size() > said ? all.back() : "no answer";
     }
-    ~SecondProgram() {
-        if (pipe_)
-            ::pclose(pipe_); // its input ends: it closes the table and exits
+    ~TableHolder() {
+        program_.wait(); // its input ends: it closes the table and exits
         std::filesystem::remove(ready_);
     }
-    SecondProgram(const SecondProgram&) = delete;
-    SecondProgram& operator=(const SecondProgram&) = delete;
 
 private:
+    static std::filesystem::path removed(const std::filesystem::path& file) {
+        std::filesystem::remove(file);
+        return file;
+    }
     std::vector<std::string> lines() const {
         std::ifstream in(ready_);
         std::vector<std::string> all;
@@ -55,5 +54,5 @@ private:
     }
 
     std::filesystem::path ready_;
-    std::FILE* pipe_ = nullptr;
+    support::Child program_;
 };

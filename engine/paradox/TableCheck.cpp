@@ -1,0 +1,86 @@
+#include "engine/paradox/Table.h"
+
+#include "engine/base/Bytes.h"
+#include "engine/base/EngineError.h"
+#include "engine/paradox/IndexTree.h"
+
+#include <algorithm>
+
+namespace engine::paradox {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Table::check() {
+    std::vector<std::string> faults;
+    std::string name = path_.filename().string();
+    auto add = [&](std::vector<std::string> more) {
+        faults.insert(faults.end(), more.begin(), more.end());
+    };
+    for (const std::string& fault : descriptorFaults(header_.fields))
+        faults.push_back(name + ": " + fault);
+    try {
+        add(db_->check(name));
+        if (keyed())
+            add(checkIndexTree(pxPath_, *db_, pxPath_.filename().string()));
+        add(checkBlobReferences(name));
+    } catch (const EngineError& e) {
+        faults.push_back(name + ": " + e.what());
+    }
+    for (auto& index : secondaries_)
+        add(checkSecondary(*index));
+    return faults;
+}
+
+std::vector<std::string> Table::checkBlobReferences(const std::string& name) {
+    std::vector<std::string> faults;
+    for (int c = 0; c < static_cast<int>(db_->chain().size()); ++c) {
+        const auto& block = db_->chain()[static_cast<std::size_t>(c)];
+        for (int s = 0; s < block.count; ++s) {
+            const char* rec = db_->recordAt(c, s);
+            for (const PxField& f : header_.fields) {
+                if (!isBlobCode(f.code))
+                    continue;
+                std::uint32_t locator = getU32(rec + f.offset + f.leader());
+                std::uint32_t length = getU32(rec + f.offset + f.leader() + 4);
+                if (locator == 0 && length <= static_cast<std::uint32_t>(f.leader()))
+                    continue;
+                std::string fault =
+                    mb_ ? mb_->verify(locator, length) : "needs the missing blob file";
+                if (!fault.empty())
+                    faults.push_back(name + ": block " + std::to_string(block.number) + " slot " +
+                                     std::to_string(s) + ", field " + f.def.name + ": the blob " +
+                                     fault);
+            }
+        }
+    }
+    return faults;
+}
+
+std::vector<std::string> Table::checkSecondary(SecondaryIndex& index) {
+    std::string label = index.xPath().filename().string();
+    std::vector<std::string> own = index.check(label);
+    if (!own.empty())
+        return own;
+    // Every row once, in (key, primary key) order.
+    try {
+        std::vector<std::string> expected = indexEntries(index);
+        BlockFile& x = index.file(false);
+        for (auto& e : expected)
+            e = x.sortKey(e.data());
+        std::sort(expected.begin(), expected.end());
+        std::size_t i = 0;
+        for (int c = 0; c < static_cast<int>(x.chain().size()); ++c)
+            for (int s = 0; s < x.chain()[static_cast<std::size_t>(c)].count; ++s, ++i)
+                if (i >= expected.size() || x.sortKey(x.recordAt(c, s)) != expected[i])
+                    return {label + ": entry " + std::to_string(i) +
+                            " does not match the table's rows"};
+        if (i != expected.size())
+            own.push_back(label + ": " + std::to_string(i) + " entries for " +
+                          std::to_string(expected.size()) + " rows");
+    } catch (const EngineError& e) {
+        own.push_back(label + ": " + e.what());
+    }
+    return own;
+}
+
+} // namespace engine::paradox
