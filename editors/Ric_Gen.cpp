@@ -6,7 +6,9 @@
 #include "ui/ModalWindows.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStyle>
 
@@ -76,6 +78,22 @@ void TRic_Gen::buildControls() {
     SetRicerca->setObjectName(QStringLiteral("SetRicerca"));
     SetRicerca->setGeometry(8, 26, 222, 22);
 
+    buildOrdering();
+    buildButtons();
+
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setGeometry(0, 112, 400, 238);
+    QryGrid = new ui::DbGrid(Panel2);
+    QryGrid->setObjectName(QStringLiteral("QryGrid"));
+    QryGrid->setGeometry(4, 4, 392, 230);
+    QryGrid->setDataSource(&Src_QryGen);
+
+    connectHandlers();
+}
+
+// The radio group " Ordering  ": "by code " and "by desc" side by side.
+void TRic_Gen::buildOrdering() {
     SceltaOrdine = new QGroupBox(QStringLiteral(" Ordering  "), Panel1);
     SceltaOrdine->setObjectName(QStringLiteral("SceltaOrdine"));
     SceltaOrdine->setGeometry(240, 2, 152, 48);
@@ -88,17 +106,30 @@ void TRic_Gen::buildControls() {
     SceltaOrdine->setPalette(blue);
     orderItems_ = new QButtonGroup(this);
     auto* columns = new QHBoxLayout(SceltaOrdine);
-    // Two bold captions share 152 pixels: no room for the layout's default gaps.
-    columns->setContentsMargins(2, 0, 0, 0);
-    columns->setSpacing(0);
+    // Two columns of equal width, as far apart as the two bold captions leave room.
+    columns->setContentsMargins(4, 0, 2, 0);
+    columns->setSpacing(4);
     int item = 0;
+    int column = 0;
     for (const char* text : {"by code ", "by desc"}) {
         auto* radio = new QRadioButton(QString::fromLatin1(text), SceltaOrdine);
         radio->setObjectName(QStringLiteral("SceltaOrdine%1").arg(item));
         orderItems_->addButton(radio, item++);
-        columns->addWidget(radio);
+        columns->addWidget(radio, 1);
+        column = std::max(column, radio->sizeHint().width());
     }
+    // Wide enough for both captions whole; the search box gives way on its left.
+    int width =
+        std::max(152, 2 * column + 4 + 4 + 2 +
+                          2 * SceltaOrdine->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
+    SceltaOrdine->setGeometry(392 - width, 2, width, 48);
+    int box = std::min(222, 392 - width - 18);
+    SetRicerca->setGeometry(8, 26, box, 22);
+    SetParziale->setGeometry(8 + box - 70, 4, 70, 20);
+}
 
+// The navigator over the hits and the buttons beside it.
+void TRic_Gen::buildButtons() {
     DBRead = new ui::DbNavigator(Panel1);
     DBRead->setObjectName(QStringLiteral("DBRead"));
     DBRead->setGeometry(8, 60, 120, 25);
@@ -121,15 +152,9 @@ void TRic_Gen::buildControls() {
     BottoneUscita->setObjectName(QStringLiteral("BottoneUscita"));
     BottoneUscita->setAutoDefault(false);
     BottoneUscita->setGeometry(314, 60, 78, 25);
+}
 
-    Panel2 = new QFrame(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setGeometry(0, 112, 400, 238);
-    QryGrid = new ui::DbGrid(Panel2);
-    QryGrid->setObjectName(QStringLiteral("QryGrid"));
-    QryGrid->setGeometry(4, 4, 392, 230);
-    QryGrid->setDataSource(&Src_QryGen);
-
+void TRic_Gen::connectHandlers() {
     auto handled = [this](void (TRic_Gen::*handler)()) {
         return [this, handler] { ui::showingErrors([&] { (this->*handler)(); }); };
     };
@@ -281,16 +306,46 @@ void TRic_Gen::BindColumns() {
     QryGenxDescrizione->DisplayWidth = 57 - code->DisplayWidth;
 }
 
-// The grid shows the visible fields, as wide as their display widths.
+// The grid shows the visible fields, as wide as their display widths; the
+// code column at least as wide as the widest code of SearchCodeSize
+// characters, and the description takes the rest of the grid.
 void TRic_Gen::showColumns() {
     int charWidth = QryGrid->fontMetrics().averageCharWidth();
     std::vector<ui::DbColumn> columns;
-    for (const auto& field : QryGen.Fields())
-        if (field->Visible && field->FieldKind() == engine::fkData)
-            columns.push_back(editors::gridColumn(field->FieldName().c_str(),
-                                                  QString::fromStdString(field->DisplayLabel),
-                                                  field->DisplayWidth * charWidth));
+    for (const auto& field : QryGen.Fields()) {
+        if (!field->Visible || field->FieldKind() != engine::fkData)
+            continue;
+        int width = field->DisplayWidth * charWidth;
+        if (field.get() != QryGenxDescrizione)
+            width = std::max(width, widestCode());
+        else if (!columns.empty())
+            width = std::min(width, roomBeside(columns.front().width));
+        columns.push_back(editors::gridColumn(field->FieldName().c_str(),
+                                              QString::fromStdString(field->DisplayLabel), width));
+    }
     QryGrid->setColumns(std::move(columns));
+}
+
+// The grid's width left beside a column, a vertical scroll bar allowed for.
+int TRic_Gen::roomBeside(int width) const {
+    int inside = QryGrid->width() - 2 * QryGrid->frameWidth() - QryGrid->verticalHeader()->width() -
+                 QryGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, QryGrid);
+    return std::max(inside - width, 0);
+}
+
+// Codes are typed in capitals: SearchCodeSize of the widest capital or
+// digit, with the margins the grid's cells keep around their text.
+int TRic_Gen::widestCode() const {
+    QFontMetrics metrics = QryGrid->fontMetrics();
+    const QString glyphs = SearchCodeKind == "S"
+                               ? QStringLiteral("0123456789-.")
+                               : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_$");
+    int widest = 0;
+    for (QChar glyph : glyphs)
+        widest = std::max(widest, metrics.horizontalAdvance(glyph));
+    int margin = QryGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, QryGrid) + 1;
+    return widest * SearchCodeSize + 2 * margin +
+           QryGrid->style()->pixelMetric(QStyle::PM_HeaderMargin);
 }
 
 void TRic_Gen::TakeRow() {

@@ -69,10 +69,15 @@ protected:
 
 private:
     void buildControls();
+    void buildOrdering();
+    void buildButtons();
+    void connectHandlers();
     // 0 "by code ", 1 "by desc", -1 none.
     int ordering() const;
     void setOrdering(int item);
     void showColumns();
+    int widestCode() const;
+    int roomBeside(int width) const;
 
     QFrame* Panel1;
     QLabel* Label1;

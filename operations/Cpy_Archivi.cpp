@@ -26,8 +26,9 @@ void TCpy_Archivi::FormActivate() {
 }
 
 void TCpy_Archivi::CopyTable() {
-    operations::InexactValues inexact =
-        operations::TableCopy(*Dm_Vadem).run(CurrentTable, TableKind);
+    operations::TableCopy copy(*Dm_Vadem);
+    copy.OnRows = [this](std::uint64_t moved, std::uint64_t total) { rowsMoved(moved, total); };
+    operations::InexactValues inexact = copy.run(CurrentTable, TableKind);
     if (!inexact.fields.empty())
         Inexact.push_back(std::move(inexact));
 }

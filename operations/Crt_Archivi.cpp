@@ -58,6 +58,7 @@ bool TCrt_Archivi::makePlan() {
 
 void TCrt_Archivi::BuildTable() {
     operations::TableBuild build(*Dm_Vadem, WorkDir);
+    build.OnRows = [this](std::uint64_t moved, std::uint64_t total) { rowsMoved(moved, total); };
     operations::InexactValues inexact = build.run(CurrentTable, Type);
     if (!inexact.fields.empty())
         Inexact.push_back(std::move(inexact));

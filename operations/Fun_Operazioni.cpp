@@ -41,7 +41,7 @@ bool hasApplicationTable(const std::string& dictPath) {
 
 } // namespace
 
-TFun_Operazioni::TFun_Operazioni(QWidget* parent) : QDialog(parent) {
+TFun_Operazioni::TFun_Operazioni(QWidget* parent) : ui::ToolWindow(parent) {
     setObjectName(QStringLiteral("Fun_Operazioni"));
     setWindowTitle(QStringLiteral("Function"));
     setFixedSize(392, 177);
@@ -111,7 +111,7 @@ void TFun_Operazioni::FormCreate() {
 }
 
 void TFun_Operazioni::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    ui::ToolWindow::showEvent(event);
     if (!event->spontaneous())
         FormActivate();
 }

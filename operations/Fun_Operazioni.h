@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/values/Date.h"
+#include "ui/ToolWindow.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -16,7 +17,7 @@
 // The function screen: the physical-table operations for the chosen
 // application, or for every installed one. Shown modally; one instance,
 // Fun_Operazioni.
-class TFun_Operazioni : public QDialog {
+class TFun_Operazioni : public ui::ToolWindow {
     Q_OBJECT
 public:
     explicit TFun_Operazioni(QWidget* parent = nullptr);

@@ -4,8 +4,11 @@
 #include "ui/ModalWindows.h"
 #include "ui/WaitCursor.h"
 
-#include <QShowEvent>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 
+#include <algorithm>
 #include <optional>
 
 namespace operations {
@@ -24,7 +27,7 @@ QLabel* makePanel(QStatusBar* bar, const char* name, const char* designText, int
 } // namespace
 
 ProgressWindow::ProgressWindow(QWidget* parent, const QString& name, const QString& caption)
-    : QDialog(parent) {
+    : ui::ToolWindow(parent) {
     setObjectName(name);
     setWindowTitle(caption);
     setFixedSize(392, 80);
@@ -35,6 +38,12 @@ ProgressWindow::ProgressWindow(QWidget* parent, const QString& name, const QStri
     BarProg->setGeometry(0, 0, 383, 25);
     BarProg->setRange(0, 100);
     BarProg->setValue(0);
+    BarRows = new QProgressBar(this);
+    BarRows->setObjectName(QStringLiteral("BarRows"));
+    BarRows->setGeometry(0, 29, 383, 8);
+    BarRows->setTextVisible(false);
+    BarRows->setRange(0, 1);
+    BarRows->setValue(0);
 
     BarStat = new QStatusBar(this);
     BarStat->setObjectName(QStringLiteral("BarStat"));
@@ -77,26 +86,52 @@ bool ProgressWindow::runTables(const QStringList& tables, const std::function<vo
     return !failure;
 }
 
+// The window system shows a window some time after the program asked; until
+// it is exposed nothing drawn reaches the screen. Only the window system's
+// events are waited for: input waits until the run is over.
+void ProgressWindow::paintOnScreen() {
+    QElapsedTimer waited;
+    waited.start();
+    while (!(windowHandle() && windowHandle()->isExposed()) && isVisible() &&
+           waited.elapsed() < 2000)
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+    repaint();
+}
+
 void ProgressWindow::startRun(int count) {
-    BarProg->setRange(0, count);
-    BarProg->setValue(0);
     panels_[0]->clear();
     panels_[1]->clear();
-    BarStat->repaint();
+    BarProg->setRange(0, count);
+    BarProg->setValue(0);
+    BarRows->setRange(0, 1);
+    BarRows->setValue(0);
+    paintOnScreen();
+}
+
+void ProgressWindow::rowsMoved(std::uint64_t moved, std::uint64_t total) {
+    // The bar counts in int: large counts in steps of 1/100000.
+    std::uint64_t scale = std::max<std::uint64_t>(1, total / 100000);
+    BarRows->setRange(0, static_cast<int>(std::max<std::uint64_t>(total / scale, 1)));
+    BarRows->setValue(static_cast<int>(std::min(moved, total) / scale));
+    BarRows->repaint();
 }
 
 void ProgressWindow::tableDone(int n, int count, const QString& table) {
     BarProg->setValue(n);
+    BarRows->setValue(0);
     panels_[0]->setText(QStringLiteral("File : ") + table);
     panels_[1]->setText(QStringLiteral("[%1/%2]").arg(n).arg(count));
     BarProg->repaint();
+    BarRows->repaint();
     BarStat->repaint();
 }
 
-void ProgressWindow::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // Shown by the program, not uncovered by the window system.
-    if (!event->spontaneous())
+void ProgressWindow::setVisible(bool visible) {
+    // Shown by the program (a window uncovered or restored by the window
+    // system is not shown again): the run follows, on the screen.
+    bool shown = visible && !isVisible();
+    ui::ToolWindow::setVisible(visible);
+    if (shown)
         ui::showingErrors([this] { FormActivate(); });
 }
 

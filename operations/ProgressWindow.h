@@ -1,26 +1,32 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/ToolWindow.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 
 namespace operations {
 
 // The window of a run over a list of tables (the builder, the copier): a
-// progress bar and a status bar whose two panels name the last table done
-// and "[n/count]". The run happens in FormActivate, each time the program
-// shows the window; the window then waits to be closed.
-class ProgressWindow : public QDialog {
+// progress bar over the tables, a thin one over the rows of the table in
+// hand, and a status bar whose two panels name the last table done and
+// "[n/count]". The run happens in FormActivate, each time the program shows
+// the window, once the window is on the screen; it then waits to be closed.
+// No event is handled during the run: the bars and panels are repainted
+// as they change.
+class ProgressWindow : public ui::ToolWindow {
     Q_OBJECT
 public:
     ProgressWindow(QWidget* parent, const QString& name, const QString& caption);
 
     QProgressBar* BarProg;
+    QProgressBar* BarRows; // rows moved of the table in hand
     QStatusBar* BarStat;
 
     // The text of status panel 0 or 1.
@@ -36,9 +42,14 @@ protected:
     bool runTables(const QStringList& tables, const std::function<void(int)>& eachTable,
                    const QString& done);
 
-    void showEvent(QShowEvent* event) override;
+    // Passed on by the run of one table while its rows move.
+    void rowsMoved(std::uint64_t moved, std::uint64_t total);
+
+public:
+    void setVisible(bool visible) override;
 
 private:
+    void paintOnScreen();
     void startRun(int count);
     void tableDone(int n, int count, const QString& table);
 

@@ -26,7 +26,8 @@ const std::pair<const char*, double> zooms[] = {{"Page width", 0}, {"50%", 0.5},
 
 } // namespace
 
-PreviewWindow::PreviewWindow(Report& report, QWidget* parent) : QDialog(parent), report_(report) {
+PreviewWindow::PreviewWindow(Report& report, QWidget* parent)
+    : ui::ToolWindow(parent), report_(report) {
     setObjectName(report.name());
     setWindowTitle(QStringLiteral("Preview"));
     setModal(true);
@@ -92,13 +93,19 @@ PreviewWindow::PreviewWindow(Report& report, QWidget* parent) : QDialog(parent),
     connect(BtnPdf, &QPushButton::clicked, this, &PreviewWindow::askPdfPath);
     connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
 
+    // The page keys turn pages whichever control has the focus.
+    for (QWidget* control : findChildren<QWidget*>())
+        control->installEventFilter(this);
+
     restart();
 }
 
+// Every page is laid out at once, so that the count shows from the first page.
 void PreviewWindow::restart() {
     int keep = current_;
     run_ = std::make_unique<ReportRun>(report_);
     current_ = 0;
+    ui::showingErrors([this] { run_->layOutAll(); });
     showPage(keep);
 }
 
@@ -159,24 +166,38 @@ void PreviewWindow::askPdfPath() {
         savePdf(dialog.selectedFiles().front());
 }
 
-void PreviewWindow::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
+bool PreviewWindow::turnPage(int key) {
+    switch (key) {
     case Qt::Key_PageDown:
         showPage(current_ + 1);
-        return;
+        return true;
     case Qt::Key_PageUp:
         showPage(current_ - 1);
-        return;
+        return true;
     case Qt::Key_Home:
         showPage(0);
-        return;
+        return true;
+    case Qt::Key_End:
+        showPage(run_->pageCount() - 1);
+        return true;
     default:
-        QDialog::keyPressEvent(event);
+        return false;
     }
 }
 
+void PreviewWindow::keyPressEvent(QKeyEvent* event) {
+    if (!turnPage(event->key()))
+        ui::ToolWindow::keyPressEvent(event);
+}
+
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && turnPage(static_cast<QKeyEvent*>(event)->key()))
+        return true;
+    return ui::ToolWindow::eventFilter(watched, event);
+}
+
 void PreviewWindow::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
+    ui::ToolWindow::resizeEvent(event);
     if (zoom_ <= 0)
         render();
 }

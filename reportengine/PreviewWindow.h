@@ -2,9 +2,9 @@
 
 #include "reportengine/Report.h"
 #include "reportengine/ReportRun.h"
+#include "ui/ToolWindow.h"
 
 #include <QComboBox>
-#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -13,10 +13,10 @@
 
 namespace reportengine {
 
-// The preview of a report: one page at a time, laid out when it is first
+// The preview of a report: one page at a time, all laid out when it is
 // shown, with page navigation, zoom, "Print" (the default printer, no
 // dialog) and "Save as PDF". Printing and saving run the report again.
-class PreviewWindow : public QDialog {
+class PreviewWindow : public ui::ToolWindow {
     Q_OBJECT
 public:
     explicit PreviewWindow(Report& report, QWidget* parent = nullptr);
@@ -30,10 +30,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void restart();
+    // PgUp, PgDown, Home, End; false for any other key.
+    bool turnPage(int key);
     void render();
     void updateControls();
     void askPdfPath();

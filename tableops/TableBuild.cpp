@@ -179,7 +179,11 @@ InexactValues TableBuild::moveSavedRows(const std::string& table, const TableTyp
     closeAndName(dm_.tmDmmys, SavedPrefix + table, type.TableKind);
     closeAndName(dm_.tmTable, table, type.TableKind);
     engine::TBatchMove& move = dm_.tmMoves;
-    move.OnProgress = [this](std::uint64_t) { step(BuildStep::Moving); };
+    move.OnProgress = [this, &move](std::uint64_t moved) {
+        step(BuildStep::Moving);
+        if (OnRows)
+            OnRows(moved, move.RowsToMove);
+    };
     try {
         move.Execute();
     } catch (...) {

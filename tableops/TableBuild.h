@@ -28,6 +28,9 @@ struct InexactValues {
     std::vector<std::pair<std::string, std::uint64_t>> fields;
 };
 
+// Told now and then while rows move: the rows moved so far and the rows to move.
+using RowProgress = std::function<void(std::uint64_t moved, std::uint64_t total)>;
+
 // The points of a build at which the table's files are in a new state.
 enum class BuildStep {
     Renamed,      // the old table is now the saved table "$$" + name
@@ -51,6 +54,8 @@ public:
 
     // Told of each step as it is reached (tests stop a build there).
     std::function<void(BuildStep)> OnStep;
+    // Told of the rows moved back from the saved table.
+    RowProgress OnRows;
 
     // Builds `table`; returns what the move could not carry over exactly.
     InexactValues run(const std::string& table, const TableType& type);

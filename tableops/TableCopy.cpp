@@ -26,13 +26,18 @@ InexactValues TableCopy::run(const std::string& table, int tableKind) {
                 left->string() + ". Move them back over the table's files, or remove that " +
                 "folder to keep the table as it is, then copy " + table + " again");
     TableSnapshot before(dm_.tmDst.TablePath());
+    engine::TBatchMove& copy = dm_.tmCopy;
+    if (OnRows)
+        copy.OnProgress = [this, &copy](std::uint64_t moved) { OnRows(moved, copy.RowsToMove); };
     try {
-        dm_.tmCopy.Execute();
+        copy.Execute();
     } catch (...) {
+        copy.OnProgress = nullptr;
         before.restore();
         throw;
     }
-    return {table, dm_.tmCopy.FieldProblems};
+    copy.OnProgress = nullptr;
+    return {table, copy.FieldProblems};
 }
 
 } // namespace operations

@@ -19,6 +19,9 @@ class TableCopy {
 public:
     explicit TableCopy(TDm_Vadem& dataModule) : dm_(dataModule) {}
 
+    // Told of the rows copied.
+    RowProgress OnRows;
+
     // Returns what could not be carried over exactly.
     InexactValues run(const std::string& table, int tableKind);
 

@@ -105,7 +105,7 @@ MoveReport moveRows(TableFile& source, TableFile& destination, const MoveOptions
     std::vector<std::uint64_t> problems(to.size(), 0);
     RowMover mover(source, destination, pairing, options, report, problems);
     AppendBatch batch(destination);
-    auto copied = from == to ? destination.appendCopiesOf(source) : std::nullopt;
+    auto copied = from == to ? destination.appendCopiesOf(source, options.progress) : std::nullopt;
     if (!copied && source.stableRowIds()) {
         // The plan, made once: unchanged fields copied as stored, the others
         // converted, or left blank when the source has no such field.
@@ -137,6 +137,7 @@ std::uint64_t TBatchMove::execute() {
     if (!Source || !Destination)
         throw EngineError(code::InvalidParameter, "Batch move needs a source and a destination");
     MovedCount = 0;
+    RowsToMove = 0;
     ProblemCount = 0;
     FieldProblems.clear();
     DroppedFields.clear();
@@ -145,6 +146,7 @@ std::uint64_t TBatchMove::execute() {
 
     auto source = fileOf(*Source, false);
     auto destination = fileOf(*Destination, true);
+    RowsToMove = source->rowCount();
     MoveOptions options{AbortOnProblem, nullptr};
     if (OnProgress)
         options.progress = [this](std::uint64_t moved) { callerCode([&] { OnProgress(moved); }); };

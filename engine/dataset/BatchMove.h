@@ -64,6 +64,9 @@ public:
 
     // As in MoveReport, for the last Execute.
     std::uint64_t MovedCount = 0;
+    // The rows of the source, deleted ones included, known once the move
+    // has started (OnProgress counts towards it).
+    std::uint64_t RowsToMove = 0;
     std::uint64_t ProblemCount = 0;
     std::vector<std::pair<std::string, std::uint64_t>> FieldProblems;
     std::vector<std::string> DroppedFields;

@@ -291,7 +291,8 @@ void DbfTable::remove(RowId row) {
 // Copies records as bytes, and memo values block by block, when the source
 // has this table's fields and code page. Tables with tags take the way
 // through values, which keeps their keys.
-std::optional<std::uint64_t> DbfTable::appendCopiesOf(TableFile& other) {
+std::optional<std::uint64_t>
+DbfTable::appendCopiesOf(TableFile& other, const std::function<void(std::uint64_t)>& progress) {
     auto* source = dynamic_cast<DbfTable*>(&other);
     if (!source || source == this || index_ || source->header_.fields != header_.fields ||
         source->codepage_.number() != codepage_.number() || (memo_ && !source->memo_))
@@ -316,7 +317,8 @@ std::optional<std::uint64_t> DbfTable::appendCopiesOf(TableFile& other) {
                 }
             }
             records_->append(bytes);
-            ++copied;
+            if (++copied % 4096 == 0 && progress)
+                progress(copied);
         }
         changes_.bump();
         return std::optional<std::uint64_t>(copied);

@@ -37,7 +37,9 @@ public:
     void checkValues(const Record& record) override;
     RowId update(RowId row, const Record& record) override;
     void remove(RowId row) override;
-    std::optional<std::uint64_t> appendCopiesOf(TableFile& source) override;
+    std::optional<std::uint64_t>
+    appendCopiesOf(TableFile& source,
+                   const std::function<void(std::uint64_t)>& progress = {}) override;
     std::optional<std::uint64_t> appendPlanned(TableFile& source, const AppendPlan& plan) override;
     void beginAppendBatch() override;
     void endAppendBatch() override;

@@ -94,8 +94,11 @@ public:
     // Appends a copy of every live row of `source` when both tables have the
     // same layout in the same format and the copy can be made byte for byte;
     // returns the number of rows, or nothing (and appends nothing) otherwise.
-    virtual std::optional<std::uint64_t> appendCopiesOf(TableFile& source) {
+    // `progress`, when given, is told the rows appended now and then.
+    virtual std::optional<std::uint64_t>
+    appendCopiesOf(TableFile& source, const std::function<void(std::uint64_t)>& progress = {}) {
         (void)source;
+        (void)progress;
         return std::nullopt;
     }
 

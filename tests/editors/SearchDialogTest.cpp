@@ -267,3 +267,20 @@ TEST_F(SearchDialog, TheBaseTableEditorGoesToTheChosenTable) {
     EXPECT_EQ(shown, "Ric_Gen");
     EXPECT_EQ(text(*Man_Archivi, "EditTBNPFM"), "FORNITORI");
 }
+
+TEST_F(SearchDialog, TheCodeColumnShowsTheWidestCodeWhole) {
+    addBaseTable("MOVIMENT", "Stock movements");
+    addBaseTable("WMWMWMWMWM", "Ten wide capitals");
+    askForBaseTables();
+    open(dialog());
+    auto* grid = control<ui::DbGrid>(dialog(), "QryGrid");
+    ASSERT_EQ(hits(), (QStringList{"MOVIMENT", "WMWMWMWMWM"}));
+    // As wide as the cells' own size hint: nothing cut, nothing elided.
+    for (int row = 0; row < 2; ++row)
+        EXPECT_GE(grid->columnWidth(0),
+                  grid->sizeHintForIndex(grid->model()->index(row, 0)).width())
+            << hits()[row].toStdString();
+    // The description fills the rest of the grid without a horizontal scroll.
+    EXPECT_LE(grid->columnWidth(0) + grid->columnWidth(1), grid->viewport()->width());
+    dialog().reject();
+}

@@ -4,8 +4,10 @@
 #include "reports/QRP_PrtArchivi.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QTest>
 #include <QTimer>
 
 class Preview : public ReportWorkspace {
@@ -20,26 +22,24 @@ protected:
     }
 };
 
-TEST_F(Preview, LaysOutPagesAsTheyAreShown) {
+TEST_F(Preview, CountsThePagesFromTheFirst) {
     addTables(5);
     reportengine::PreviewWindow preview(roster());
     preview.show();
     EXPECT_EQ(preview.objectName(), "Rep_PrtArchivi");
-    EXPECT_EQ(preview.run().pageCount(), 1);
-    EXPECT_FALSE(preview.run().finished());
-    EXPECT_EQ(text(preview, "LabPage"), "Page 1");
+    EXPECT_EQ(preview.run().pageCount(), 5);
+    EXPECT_EQ(text(preview, "LabPage"), "Page 1 of 5");
     EXPECT_FALSE(enabled(preview, "BtnPrior"));
     QPixmap first = control<QLabel>(preview, "PageView")->pixmap();
     EXPECT_FALSE(first.isNull());
 
     click(preview, "BtnNext");
     EXPECT_EQ(preview.currentPage(), 1);
-    EXPECT_EQ(preview.run().pageCount(), 2);
+    EXPECT_EQ(text(preview, "LabPage"), "Page 2 of 5");
     EXPECT_TRUE(enabled(preview, "BtnPrior"));
     EXPECT_NE(control<QLabel>(preview, "PageView")->pixmap().toImage(), first.toImage());
 
     click(preview, "BtnLast");
-    EXPECT_TRUE(preview.run().finished());
     EXPECT_EQ(preview.currentPage(), 4);
     EXPECT_EQ(text(preview, "LabPage"), "Page 5 of 5");
     EXPECT_FALSE(enabled(preview, "BtnNext"));
@@ -87,4 +87,34 @@ TEST_F(Preview, PrintWithoutAPrinterSaysSo) {
         EXPECT_EQ(lastBox(), "No printer is installed.");
     }
     EXPECT_EQ(preview.run().pageCount(), 1);
+}
+
+TEST_F(Preview, PageKeysTurnPagesWhereverTheFocusIs) {
+    addTables(4);
+    reportengine::PreviewWindow preview(roster());
+    preview.show();
+    QApplication::setActiveWindow(&preview);
+    click(preview, "BtnLast");
+    ASSERT_EQ(preview.currentPage(), 3);
+    auto* zoom = control<QComboBox>(preview, "SetZoom");
+    const QString zoomed = zoom->currentText();
+    for (QWidget* focus : {static_cast<QWidget*>(zoom), control<QWidget>(preview, "PageArea"),
+                           control<QWidget>(preview, "BtnPrint")}) {
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_Home);
+        EXPECT_EQ(preview.currentPage(), 0) << focus->objectName().toStdString();
+        QTest::keyClick(focus, Qt::Key_PageDown);
+        EXPECT_EQ(preview.currentPage(), 1) << focus->objectName().toStdString();
+        QTest::keyClick(focus, Qt::Key_End);
+        EXPECT_EQ(preview.currentPage(), 3) << focus->objectName().toStdString();
+        QTest::keyClick(focus, Qt::Key_PageUp);
+        EXPECT_EQ(preview.currentPage(), 2) << focus->objectName().toStdString();
+    }
+    EXPECT_EQ(zoom->currentText(), zoomed);
+    EXPECT_EQ(text(preview, "LabPage"), "Page 3 of 4");
+    // Enter and Escape close nothing.
+    QTest::keyClick(zoom, Qt::Key_Return);
+    QTest::keyClick(zoom, Qt::Key_Escape);
+    EXPECT_TRUE(preview.isVisible());
+    preview.close();
 }

@@ -152,7 +152,8 @@ QString EditorWorkspace::whileModal(const std::function<void()>& action,
     QWidget* below = QApplication::activeModalWidget();
     std::function<void()> close = [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == below) {
+        // The hourglass: a run that waits for its window to be on the screen.
+        if (!modal || modal == below || QApplication::overrideCursor()) {
             if (++tries < 200)
                 QTimer::singleShot(5, close);
             return;
