@@ -67,6 +67,8 @@ std::vector<std::string> DbfTable::check() {
         faults.push_back(e.what());
         return faults;
     }
+    if (std::string driver = unmappedDriver(); !driver.empty())
+        faults.push_back(driver);
     std::uint64_t end = header_.headerLength + rowCount() * header_.recordLength;
     char marker = 0;
     if (file_.readSome(end, &marker, 1) != 1)

@@ -9,6 +9,7 @@
 #include "engine/files/FileOps.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace engine::dbase {
 
@@ -95,9 +96,35 @@ void DbfTable::requireRow(RowId row) const {
                           "Table " + name() + " has no record " + std::to_string(row));
 }
 
-void DbfTable::requireWritable() const {
+std::string DbfTable::unmappedDriver() const {
+    if (Codepage::mapsDbaseDriver(header_.languageDriver))
+        return "";
+    char byte[8];
+    std::snprintf(byte, sizeof byte, "0x%02X", header_.languageDriver);
+    return "Table " + name() + ": its language driver " + byte +
+           " names a code page this program does not carry; its text is shown as Latin-1 and "
+           "the table can only be read";
+}
+
+std::vector<std::string> DbfTable::warnings() const {
+    std::string driver = unmappedDriver();
+    return driver.empty() ? std::vector<std::string>{} : std::vector<std::string>{driver};
+}
+
+void DbfTable::refuseReadOnly() const {
     if (options_.readOnly)
         throw EngineError(code::ReadOnly, "Table " + name() + " is open read-only");
+    if (!Codepage::mapsDbaseDriver(header_.languageDriver)) {
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "0x%02X", header_.languageDriver);
+        throw EngineError(code::ReadOnly, "Table " + name() +
+                                              " cannot be changed: its language driver " + byte +
+                                              " names a code page this program does not carry");
+    }
+}
+
+void DbfTable::requireWritable() const {
+    refuseReadOnly();
     if (!indexProblem_.empty())
         throw EngineError(indexProblemCode_, "Table " + name() +
                                                  " cannot be changed while its production index "
@@ -522,8 +549,7 @@ void DbfTable::writeIndexFlags() {
 }
 
 void DbfTable::addIndex(const IndexDef& index) {
-    if (options_.readOnly)
-        throw EngineError(code::ReadOnly, "Table " + name() + " is open read-only");
+    refuseReadOnly();
     if (index.primary || index.caseInsensitive)
         throw EngineError(code::InvalidParameter,
                           "Table " + name() +
@@ -575,8 +601,7 @@ void DbfTable::buildIndexBeside(const std::vector<IndexDef>& tags, bool copyCurr
 }
 
 void DbfTable::reindex() {
-    if (options_.readOnly)
-        throw EngineError(code::ReadOnly, "Table " + name() + " is open read-only");
+    refuseReadOnly();
     session_.run(
         [&] {
             std::vector<IndexDef> tags;

@@ -54,6 +54,7 @@ public:
     void addIndex(const IndexDef& index) override;
     void reindex() override;
     std::vector<std::string> check() override;
+    std::vector<std::string> warnings() const override;
 
     std::uint8_t versionByte() const override { return header_.version; }
     std::uint8_t languageDriver() const override { return header_.languageDriver; }
@@ -90,6 +91,10 @@ private:
     void flushBuffers();
     void reloadFiles();
     void checkRecords(std::vector<std::string>& faults);
+    // Refuses a write to a table opened read-only, or whose language driver
+    // names a code page we do not carry (its text would be written wrong).
+    void refuseReadOnly() const;
+    std::string unmappedDriver() const; // the warning, or ""
 
     std::filesystem::path path_;
     OpenOptions options_;

@@ -148,6 +148,10 @@ public:
 
     // Structural check of the files against each other: one line per fault.
     virtual std::vector<std::string> check() = 0;
+
+    // What a caller should tell the user about the table as it was opened
+    // (its text cannot be shown faithfully, so it stays read-only, ...).
+    virtual std::vector<std::string> warnings() const { return {}; }
 };
 
 } // namespace engine

@@ -23,6 +23,8 @@ const char16_t* tableFor(int number) {
         return detail::kCp1250;
     case 1251:
         return detail::kCp1251;
+    case Codepage::Latin1:
+        return detail::kLatin1;
     case 1252:
         return detail::kCp1252;
     default:
@@ -125,25 +127,70 @@ std::uint8_t Codepage::dbaseDriverId() const {
     }
 }
 
-Codepage Codepage::fromDbaseDriverId(std::uint8_t id) {
+namespace {
+
+// The language drivers of dBase and FoxPro, by the code page they name,
+// for the pages this engine carries.
+int pageOfDriver(std::uint8_t id) {
     switch (id) {
-    case 0x01:
-    case 0x1B:
-        return Codepage(437);
-    case 0x02:
-    case 0x37:
-        return Codepage(850);
-    case 0x64:
-        return Codepage(852);
-    case 0x65:
-        return Codepage(866);
-    case 0xC8:
-        return Codepage(1250);
-    case 0xC9:
-        return Codepage(1251);
+    case 0x01: // US MS-DOS
+    case 0x09: // Dutch OEM
+    case 0x0B: // Finnish OEM
+    case 0x0D: // French OEM
+    case 0x0F: // German OEM
+    case 0x11: // Italian OEM
+    case 0x15: // Swedish OEM
+    case 0x18: // Spanish OEM
+    case 0x19: // English OEM (Britain)
+    case 0x1B: // English OEM (U.S.), dBase "DB437US0"
+        return 437;
+    case 0x02: // International MS-DOS
+    case 0x0A: // Dutch OEM, secondary
+    case 0x0C: // Finnish OEM, secondary
+    case 0x0E: // French OEM, secondary
+    case 0x10: // German OEM, secondary
+    case 0x12: // Italian OEM, secondary
+    case 0x14: // Spanish OEM, secondary
+    case 0x16: // Swedish OEM, secondary
+    case 0x1A: // English OEM (Britain), secondary
+    case 0x1D: // French OEM (Canada), secondary
+    case 0x25: // Portuguese OEM, secondary
+    case 0x37: // English OEM (U.S.), secondary
+        return 850;
+    case 0x1F: // Czech OEM
+    case 0x22: // Hungarian OEM
+    case 0x23: // Polish OEM
+    case 0x40: // Romanian OEM
+    case 0x64: // Eastern European MS-DOS
+    case 0x87: // Slovenian OEM
+        return 852;
+    case 0x26: // Russian OEM
+    case 0x65: // Russian MS-DOS
+        return 866;
+    case 0xC8: // Eastern European Windows
+        return 1250;
+    case 0xC9: // Russian Windows
+        return 1251;
+    case 0x00: // unspecified: this engine's own default
+    case 0x03: // Windows ANSI
+    case 0x57: // ANSI
+    case 0x58: // Western European ANSI
+    case 0x59: // Spanish ANSI
+        return 1252;
     default:
-        return Codepage(1252);
+        return 0;
     }
+}
+
+} // namespace
+
+bool Codepage::mapsDbaseDriver(std::uint8_t id) {
+    return pageOfDriver(id) != 0;
+}
+
+Codepage Codepage::fromDbaseDriverId(std::uint8_t id) {
+    int page = pageOfDriver(id);
+    return Codepage(page != 0 ? page : Codepage::Latin1);
 }
 
 } // namespace engine

@@ -11,7 +11,11 @@ namespace engine {
 // error, never a silent '?'.
 class Codepage {
 public:
-    // 437, 850, 852, 866, 1250, 1251, 1252; throws EngineError(NotSupported) otherwise.
+    // ISO 8859-1, every byte the character of its number: how the text of a
+    // table whose page we do not carry is shown.
+    static constexpr int Latin1 = 28591;
+
+    // 437, 850, 852, 866, 1250, 1251, 1252, Latin1; throws EngineError(NotSupported) otherwise.
     explicit Codepage(int number);
 
     int number() const { return number_; }
@@ -22,8 +26,11 @@ public:
 
     // dBase language-driver byte of the page (cp1252 -> 0x57, cp437 -> 0x01, ...).
     std::uint8_t dbaseDriverId() const;
-    // The page of a dBase language-driver byte; 0 (unspecified) reads as cp1252
-    // (cp437 for 0x1B, the dBase "DB437US0" driver).
+    // Whether a dBase or FoxPro language-driver byte names a page we carry.
+    static bool mapsDbaseDriver(std::uint8_t id);
+    // The page of a dBase or FoxPro language-driver byte (0x26 and 0x65 are
+    // cp866, 0x1B the dBase "DB437US0" driver, ...); 0 (unspecified) reads as
+    // cp1252, a driver that names a page we do not carry as Latin1.
     static Codepage fromDbaseDriverId(std::uint8_t id);
 
 private:

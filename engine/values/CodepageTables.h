@@ -10,5 +10,6 @@ extern const char16_t kCp866[128];
 extern const char16_t kCp1250[128];
 extern const char16_t kCp1251[128];
 extern const char16_t kCp1252[128];
+extern const char16_t kLatin1[128];
 
 } // namespace engine::detail

@@ -43,6 +43,8 @@ int runInfo(const Arguments& args) {
     std::printf("Records:      %llu\n", static_cast<unsigned long long>(table->rowCount()));
     if (auto* d = dynamic_cast<const engine::dbase::DbaseDetails*>(table.get()))
         printDbaseDetails(*d);
+    for (const std::string& warning : table->warnings())
+        std::printf("Warning:      %s\n", warning.c_str());
     std::printf("Fields:\n");
     for (const engine::FieldDef& f : table->fields()) {
         std::printf("  %-10s %s", f.name.c_str(), typeLetter(f.type, kind).c_str());
