@@ -3,8 +3,9 @@
 // in that page, as Python dbfread reads it; a driver of a page we do not
 // carry opens read-only, its text shown as Latin-1, with a warning that
 // check reports too, and every write is refused naming the driver.
-#include "DbaseTestSupport.h"
 #include "support/FileBytes.h"
+#include "support/Process.h"
+#include "support/Readers.h"
 #include "support/TempDir.h"
 
 #include "engine/base/EngineError.h"
@@ -13,7 +14,6 @@
 #include <gtest/gtest.h>
 
 using namespace engine;
-using dbase_test::quoted;
 using support::readBytes;
 using support::TempDir;
 using support::writeBytes;
@@ -41,12 +41,12 @@ std::filesystem::path tableWithDriver(const TempDir& dir, std::uint8_t driver,
 }
 
 std::string dbfreadFirstName(const std::filesystem::path& path) {
-    auto r = dbase_test::run("/usr/bin/python3 -c \"import dbfread,sys; "
-                             "sys.stdout.buffer.write(next(iter(dbfread.DBF(sys.argv[1])))"
-                             "['NAME'].encode('utf-8'))\" " +
-                                 quoted(path.string()),
-                             path.parent_path());
-    return r.out;
+    return support::run({"/usr/bin/python3", "-c",
+                         "import dbfread,sys; "
+                         "sys.stdout.buffer.write(next(iter(dbfread.DBF(sys.argv[1])))"
+                         "['NAME'].encode('utf-8'))",
+                         path.string()})
+        .out;
 }
 
 std::string refusal(const std::function<void()>& write) {
@@ -75,7 +75,7 @@ TEST(LanguageDrivers, EachDriverOfACarriedPageReadsAndWritesInIt) {
         {0x03, "\x80\xE9", "€é"},                     // Windows ANSI, cp1252
         {0x58, "\x80\xE9", "€é"},                     // Western European ANSI, cp1252
     };
-    bool dbfread = dbase_test::haveDbfread();
+    bool dbfread = support::haveDbfread();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.driver);
         auto path = tableWithDriver(dir, c.driver, c.stored);
@@ -123,14 +123,12 @@ TEST(LanguageDrivers, ADriverOfAPageWeDoNotCarryIsReadAsLatin1AndNeverWritten) {
         EXPECT_EQ(readBytes(path), before);
 
         // tabletool shows the warning and check reports it as a fault.
-        auto info = dbase_test::run(
-            SCHEDAX_BINARY_DIR "/tools/tabletool info " + quoted(path.string()), dir.path());
+        auto info = support::run({SCHEDAX_BINARY_DIR "/tools/tabletool", "info", path.string()});
         EXPECT_EQ(info.status, 0);
         EXPECT_NE(info.out.find("Warning:      " + warningFor(path.string()) + "\n"),
                   std::string::npos)
             << info.out;
-        auto check = dbase_test::run(
-            SCHEDAX_BINARY_DIR "/tools/tabletool check " + quoted(path.string()), dir.path());
+        auto check = support::run({SCHEDAX_BINARY_DIR "/tools/tabletool", "check", path.string()});
         EXPECT_EQ(check.status, 1);
         EXPECT_EQ(check.out, warningFor(path.string()) + "\n");
     }
