@@ -22,6 +22,8 @@ const char* const Help =
 int main(int argc, char* argv[]) {
     if (programinfo::answeredHelpOrVersion(argc, argv, "envtool", Help))
         return 0;
+    if (programinfo::refusedArguments(argc, argv, "envtool"))
+        return programinfo::ExitUsage;
     QApplication app(argc, argv);
     // The application title: the caption of the program's message boxes.
     QApplication::setApplicationName(QStringLiteral("Path of alias"));

@@ -2,9 +2,10 @@
 
 #include "engine/base/EngineError.h"
 #include "engine/base/ErrorBoundary.h"
+#include "engine/dataset/FieldPairing.h"
+#include "engine/dataset/KeyCheck.h"
 #include "engine/dataset/OpenTables.h"
 #include "engine/dataset/Table.h"
-#include "engine/dataset/ValueConversion.h"
 #include "engine/table/AppendBatch.h"
 
 #include <memory>
@@ -23,29 +24,109 @@ std::shared_ptr<TableFile> fileOf(TTable& table, bool write) {
     return openShared(table.TablePath(), OpenOptions{false, !write});
 }
 
+void refuseKeyClashes(TableFile& source, TableFile& destination) {
+    KeyClashes clashes = findKeyClashes(source, destination, 1);
+    if (!clashes)
+        return;
+    const KeyClash& first = clashes.first.front();
+    throw EngineError(code::KeyViolation,
+                      destination.path().string() + ": row " + std::to_string(first.sourceRow) +
+                          " of " + source.path().string() + ": its primary key (" + first.key +
+                          ") is " + (first.inTable ? "already in the table" : "given twice") +
+                          "; " + std::to_string(clashes.count) + " rows clash, nothing was moved");
+}
+
+// Moves row by row, where the formats cannot follow a plan.
+class RowMover {
+public:
+    RowMover(TableFile& source, TableFile& destination, const FieldPairing& pairing,
+             const MoveOptions& options, MoveReport& report, std::vector<std::uint64_t>& problems)
+        : source_(source), destination_(destination), pairing_(pairing), options_(options),
+          report_(report), problems_(problems) {}
+
+    // The value of one destination field from a source row.
+    Value field(RowId id, int field) {
+        bool inexact = false;
+        Value value = pairing_.convert(
+            source_.readField(id, pairing_.sourceOf()[static_cast<std::size_t>(field)]),
+            static_cast<std::size_t>(field), &inexact);
+        if (inexact)
+            problem(id, static_cast<std::size_t>(field));
+        return value;
+    }
+
+    void moveAll() {
+        auto cursor = source_.openIndex("");
+        Record row;
+        std::vector<std::uint64_t> none(problems_.size(), 0), found = none;
+        for (bool on = cursor->first(); on; on = cursor->next()) {
+            RowId id = cursor->row();
+            if (source_.isDeleted(id))
+                continue;
+            found = none;
+            pairing_.convert(source_.read(id), row, &found);
+            for (std::size_t i = 0; i < found.size(); ++i)
+                if (found[i])
+                    problem(id, i);
+            destination_.append(row);
+            if (++report_.MovedCount % ProgressRows == 0 && options_.progress)
+                options_.progress(report_.MovedCount);
+        }
+    }
+
+private:
+    void problem(RowId id, std::size_t field) {
+        if (options_.abortOnProblem)
+            throw EngineError(code::BadValue, "Batch move into " + destination_.path().string() +
+                                                  ": a value of row " + std::to_string(id) +
+                                                  " cannot be carried over exactly");
+        ++report_.ProblemCount;
+        ++problems_[field];
+    }
+
+    TableFile& source_;
+    TableFile& destination_;
+    const FieldPairing& pairing_;
+    const MoveOptions& options_;
+    MoveReport& report_;
+    std::vector<std::uint64_t>& problems_;
+};
+
 } // namespace
 
-// The plan of a move between two layouts, made once: a field whose type,
-// width and decimals did not change is copied as stored; the others are
-// converted, or left blank when the source has no such field.
-TableFile::AppendPlan TBatchMove::plan(const std::vector<int>& pairing, const FieldList& from,
-                                       const FieldList& to,
-                                       std::function<Value(RowId, int)> convert) const {
-    TableFile::AppendPlan made;
-    for (std::size_t i = 0; i < to.size(); ++i) {
-        int j = pairing[i];
-        if (j < 0)
-            made.sameBytes.push_back(TableFile::BlankField);
-        else if (from[j].type == to[i].type && from[j].length == to[i].length &&
-                 from[j].decimals == to[i].decimals)
-            made.sameBytes.push_back(j);
-        else
-            made.sameBytes.push_back(TableFile::ConvertField);
+MoveReport moveRows(TableFile& source, TableFile& destination, const MoveOptions& options) {
+    const FieldList& from = source.fields();
+    const FieldList& to = destination.fields();
+    FieldPairing pairing(from, to);
+    MoveReport report;
+    report.DroppedFields = pairing.dropped();
+    refuseKeyClashes(source, destination);
+
+    std::vector<std::uint64_t> problems(to.size(), 0);
+    RowMover mover(source, destination, pairing, options, report, problems);
+    AppendBatch batch(destination);
+    auto copied = from == to ? destination.appendCopiesOf(source) : std::nullopt;
+    if (!copied && source.stableRowIds()) {
+        // The plan, made once: unchanged fields copied as stored, the others
+        // converted, or left blank when the source has no such field.
+        TableFile::AppendPlan plan;
+        for (std::size_t i = 0; i < to.size(); ++i)
+            plan.sameBytes.push_back(pairing.sourceOf()[i] < 0 ? TableFile::BlankField
+                                     : pairing.sameField(i)    ? pairing.sourceOf()[i]
+                                                               : TableFile::ConvertField);
+        plan.convert = [&](RowId id, int field) { return mover.field(id, field); };
+        plan.progress = options.progress;
+        copied = destination.appendPlanned(source, plan);
     }
-    made.convert = std::move(convert);
-    if (OnProgress)
-        made.progress = [this](std::uint64_t moved) { callerCode([&] { OnProgress(moved); }); };
-    return made;
+    if (copied)
+        report.MovedCount = *copied;
+    else
+        mover.moveAll();
+    batch.finish();
+    for (std::size_t i = 0; i < to.size(); ++i)
+        if (problems[i])
+            report.FieldProblems.emplace_back(to[i].name, problems[i]);
+    return report;
 }
 
 std::uint64_t TBatchMove::Execute() {
@@ -64,74 +145,14 @@ std::uint64_t TBatchMove::execute() {
 
     auto source = fileOf(*Source, false);
     auto destination = fileOf(*Destination, true);
-    const FieldList& from = source->fields();
-    const FieldList& to = destination->fields();
-
-    std::vector<int> pairing(to.size(), -1);
-    for (std::size_t i = 0; i < to.size(); ++i)
-        pairing[i] = findField(from, to[i].name);
-    for (const FieldDef& field : from)
-        if (findField(to, field.name) < 0)
-            DroppedFields.push_back(field.name);
-
-    auto cursor = source->stableRowIds() ? nullptr : source->openIndex("");
-    std::uint64_t count = source->rowCount();
-    Record row(to.size());
-    std::vector<std::uint64_t> fieldProblems(to.size(), 0);
-    {
-        AppendBatch batch(*destination);
-        auto moveRow = [&](RowId id) {
-            if (source->isDeleted(id))
-                return;
-            Record values = source->read(id);
-            std::uint64_t problems = 0;
-            for (std::size_t i = 0; i < to.size(); ++i) {
-                bool inexact = false;
-                row[i] =
-                    pairing[i] < 0 ? Value() : convertForField(values[pairing[i]], to[i], &inexact);
-                problems += inexact;
-                fieldProblems[i] += inexact;
-            }
-            if (problems && AbortOnProblem)
-                throw EngineError(code::BadValue, "Batch move into " +
-                                                      destination->path().string() +
-                                                      ": a value of row " + std::to_string(id) +
-                                                      " cannot be carried over exactly");
-            ProblemCount += problems;
-            destination->append(row);
-            if (++MovedCount % ProgressRows == 0 && OnProgress)
-                callerCode([&] { OnProgress(MovedCount); });
-        };
-        auto copied = from == to ? destination->appendCopiesOf(*source) : std::nullopt;
-        if (!copied && !cursor)
-            copied = destination->appendPlanned(
-                *source, plan(pairing, from, to, [&](RowId id, int field) {
-                    bool inexact = false;
-                    Value value =
-                        convertForField(source->readField(id, pairing[field]), to[field], &inexact);
-                    if (inexact && AbortOnProblem)
-                        throw EngineError(code::BadValue,
-                                          "Batch move into " + destination->path().string() +
-                                              ": a value of row " + std::to_string(id) +
-                                              " cannot be carried over exactly");
-                    ProblemCount += inexact;
-                    fieldProblems[field] += inexact;
-                    return value;
-                }));
-        if (copied) {
-            MovedCount = *copied; // rows copied as stored, or by the plan
-        } else if (cursor) {
-            for (bool on = cursor->first(); on; on = cursor->next())
-                moveRow(cursor->row());
-        } else {
-            for (RowId id = 1; id <= count; ++id)
-                moveRow(id);
-        }
-        batch.finish();
-    }
-    for (std::size_t i = 0; i < to.size(); ++i)
-        if (fieldProblems[i])
-            FieldProblems.emplace_back(to[i].name, fieldProblems[i]);
+    MoveOptions options{AbortOnProblem, nullptr};
+    if (OnProgress)
+        options.progress = [this](std::uint64_t moved) { callerCode([&] { OnProgress(moved); }); };
+    MoveReport report = moveRows(*source, *destination, options);
+    MovedCount = report.MovedCount;
+    ProblemCount = report.ProblemCount;
+    FieldProblems = std::move(report.FieldProblems);
+    DroppedFields = std::move(report.DroppedFields);
     if (Destination->Active())
         callerCode([&] { Destination->Refresh(); });
     return MovedCount;

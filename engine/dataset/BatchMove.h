@@ -14,26 +14,8 @@ class TTable;
 
 enum TBatchMode { batAppend };
 
-// Appends every row of Source to Destination. Columns pair by field name, so
-// a field inserted, dropped or moved between the two tables never shifts
-// data into the wrong column. Values are converted with the least loss.
-class TBatchMove {
-public:
-    TTable* Source = nullptr;
-    TTable* Destination = nullptr;
-    TBatchMode Mode = batAppend;
-    bool AbortOnProblem = true;
-    // A key violation in the destination stops the move with an engine error
-    // (the rows moved before it stay).
-    bool AbortOnKeyViol = true;
-
-    // Runs the move; returns MovedCount. With AbortOnProblem on, a value that
-    // cannot be carried over exactly stops the move with an engine error.
-    std::uint64_t Execute();
-
-    // Called now and then while rows move, with the rows moved so far.
-    std::function<void(std::uint64_t moved)> OnProgress;
-
+// What a move did.
+struct MoveReport {
     std::uint64_t MovedCount = 0;
     // Values that could not be carried over exactly (cut, rounded or blanked).
     std::uint64_t ProblemCount = 0;
@@ -42,11 +24,52 @@ public:
     std::vector<std::pair<std::string, std::uint64_t>> FieldProblems;
     // Source fields that the destination does not have (their values stay behind).
     std::vector<std::string> DroppedFields;
+};
+
+struct MoveOptions {
+    // A value that cannot be carried over exactly stops the move with an
+    // engine error (BadValue).
+    bool abortOnProblem = true;
+    // Called now and then while rows move, with the rows moved so far.
+    std::function<void(std::uint64_t moved)> progress = {};
+};
+
+// The row move of the engine: appends every live row of `source` to
+// `destination` in record order. Columns pair by field name (FieldPairing),
+// so a field inserted, dropped or moved between the two tables never shifts
+// data into the wrong column; values are converted by convertForField with
+// the source field's decimals kept in a text. Before it writes anything it
+// checks the destination's primary key against the incoming rows and stops
+// with EngineError(KeyViolation) naming the first row it would refuse. A
+// field whose type, width and decimals did not change is copied as stored.
+// The rows go in one append batch: a move that stops stores none of them.
+MoveReport moveRows(TableFile& source, TableFile& destination, const MoveOptions& options = {});
+
+// moveRows between two datasets' tables, the datasets open or closed.
+class TBatchMove {
+public:
+    TTable* Source = nullptr;
+    TTable* Destination = nullptr;
+    TBatchMode Mode = batAppend;
+    bool AbortOnProblem = true;
+
+    // Runs the move; returns MovedCount. With AbortOnProblem on, a value that
+    // cannot be carried over exactly stops the move with an engine error.
+    // A move that stops, for that or for a key the destination refuses,
+    // leaves the destination as it was.
+    std::uint64_t Execute();
+
+    // Called now and then while rows move, with the rows moved so far.
+    std::function<void(std::uint64_t moved)> OnProgress;
+
+    // As in MoveReport, for the last Execute.
+    std::uint64_t MovedCount = 0;
+    std::uint64_t ProblemCount = 0;
+    std::vector<std::pair<std::string, std::uint64_t>> FieldProblems;
+    std::vector<std::string> DroppedFields;
 
 private:
     std::uint64_t execute();
-    TableFile::AppendPlan plan(const std::vector<int>& pairing, const FieldList& from,
-                               const FieldList& to, std::function<Value(RowId, int)> convert) const;
 };
 
 } // namespace engine

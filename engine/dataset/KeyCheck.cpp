@@ -55,6 +55,22 @@ struct KeyRule {
     std::unordered_set<std::string> seen = {};
 };
 
+// The first clash of a row in the destination's layout, its key taken otherwise.
+std::optional<KeyClash> take(std::vector<KeyRule>& rules, const Record& row, std::uint64_t number) {
+    for (KeyRule& rule : rules) {
+        std::optional<std::string> key = rule.encode(row);
+        if (!key)
+            continue;
+        // Given twice is told first: the rows given may be in the table already.
+        if (rule.seen.count(*key))
+            return KeyClash{rule.index, rule.show(row), number, false};
+        if (rule.inTable && rule.inTable(*key))
+            return KeyClash{rule.index, rule.show(row), number, true};
+        rule.seen.insert(std::move(*key));
+    }
+    return std::nullopt;
+}
+
 KeyClashes scan(TableFile& source, const FieldList& to, std::vector<KeyRule>& rules,
                 std::size_t keep) {
     KeyClashes found;
@@ -67,20 +83,30 @@ KeyClashes scan(TableFile& source, const FieldList& to, std::vector<KeyRule>& ru
     for (bool on = cursor->first(); on; on = cursor->next()) {
         if (source.isDeleted(cursor->row()))
             continue;
-        ++number;
         pairing.convert(source.read(cursor->row()), row, nullptr);
-        for (KeyRule& rule : rules) {
-            std::optional<std::string> key = rule.encode(row);
-            if (!key)
-                continue;
-            bool inTable = rule.inTable && rule.inTable(*key);
-            if (!inTable && rule.seen.insert(std::move(*key)).second)
-                continue;
-            if (found.count++ < keep)
-                found.first.push_back({rule.index, rule.show(row), number, inTable});
-        }
+        if (auto clash = take(rules, row, ++number); clash && found.count++ < keep)
+            found.first.push_back(std::move(*clash));
     }
     return found;
+}
+
+std::vector<KeyRule> primaryKeyRules(TableFile& destination) {
+    std::vector<KeyRule> rules;
+    for (const IndexInfo& info : destination.indexes()) {
+        if (!info.def.primary)
+            continue;
+        std::string name = info.def.name;
+        std::shared_ptr<IndexCursor> cursor = destination.openIndex(name);
+        std::vector<int> keyFields = info.keyFields;
+        rules.push_back(
+            {name,
+             [&destination, name](const Record& row) { return destination.indexKey(name, row); },
+             [keyFields](const Record& row) { return fieldsText(row, keyFields); },
+             [&destination, name, cursor](const std::string& key) {
+                 return cursor->seek(key) && destination.compareKeys(name, cursor->key(), key) == 0;
+             }});
+    }
+    return rules;
 }
 
 std::vector<int> keyFieldsOf(const std::string& expression, const FieldList& fields) {
@@ -133,22 +159,25 @@ KeyClashes findKeyClashes(TableFile& source, TableKind kind, const FieldList& fi
 }
 
 KeyClashes findKeyClashes(TableFile& source, TableFile& destination, std::size_t keep) {
-    std::vector<KeyRule> rules;
-    for (const IndexInfo& info : destination.indexes()) {
-        if (!info.def.primary)
-            continue;
-        std::string name = info.def.name;
-        std::shared_ptr<IndexCursor> cursor = destination.openIndex(name);
-        std::vector<int> keyFields = info.keyFields;
-        rules.push_back(
-            {name,
-             [&destination, name](const Record& row) { return destination.indexKey(name, row); },
-             [keyFields](const Record& row) { return fieldsText(row, keyFields); },
-             [&destination, name, cursor](const std::string& key) {
-                 return cursor->seek(key) && destination.compareKeys(name, cursor->key(), key) == 0;
-             }});
-    }
+    std::vector<KeyRule> rules = primaryKeyRules(destination);
     return scan(source, destination.fields(), rules, keep);
+}
+
+struct PrimaryKeyCheck::Rules {
+    std::vector<KeyRule> list;
+};
+
+PrimaryKeyCheck::PrimaryKeyCheck(TableFile& destination)
+    : rules_(std::make_unique<Rules>(Rules{primaryKeyRules(destination)})) {}
+
+PrimaryKeyCheck::~PrimaryKeyCheck() = default;
+
+bool PrimaryKeyCheck::active() const {
+    return !rules_->list.empty();
+}
+
+std::optional<KeyClash> PrimaryKeyCheck::take(const Record& row, std::uint64_t number) {
+    return engine::take(rules_->list, row, number);
 }
 
 } // namespace engine

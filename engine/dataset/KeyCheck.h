@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,5 +45,22 @@ KeyClashes findKeyClashes(TableFile& source, TableKind kind, const FieldList& fi
 // The source rows that `destination` would refuse for its primary key: a key
 // already in the destination, or one given twice by the source.
 KeyClashes findKeyClashes(TableFile& source, TableFile& destination, std::size_t keep = 5);
+
+// The same check row by row, for rows that come from elsewhere (an import
+// that reads its input once) and go in after their check.
+class PrimaryKeyCheck {
+public:
+    explicit PrimaryKeyCheck(TableFile& destination);
+    ~PrimaryKeyCheck();
+    bool active() const; // false when the destination has no primary key
+    // The clash of `row` (in the destination's layout, row `number` of the
+    // input) with the table or with an earlier row given here; nothing when
+    // its key is free, and the key is then counted as given.
+    std::optional<KeyClash> take(const Record& row, std::uint64_t number);
+
+private:
+    struct Rules;
+    std::unique_ptr<Rules> rules_;
+};
 
 } // namespace engine

@@ -108,6 +108,29 @@ Value decimalNumber(const Value& value, const FieldDef& field, bool* inexact) {
     return Value(std::move(rounded));
 }
 
+constexpr std::size_t BcdDigits = 32; // what a Paradox BCD field holds
+
+std::size_t significantDigits(const std::string& text) {
+    std::size_t digits = 0;
+    for (char c : text)
+        if ((c >= '1' && c <= '9') || (c == '0' && digits > 0))
+            ++digits;
+    return digits;
+}
+
+// A BCD field keeps its decimal exactly, up to 32 digits.
+Value bcdNumber(const Value& value, const FieldDef& field, bool* inexact) {
+    auto exact = asDecimal(value, inexact);
+    if (!exact)
+        return Value();
+    Decimal rounded = roundDecimal(*exact, field.decimals, inexact);
+    if (significantDigits(rounded.text) > BcdDigits) {
+        lost(inexact);
+        return Value();
+    }
+    return Value(std::move(rounded));
+}
+
 Value integerNumber(const Value& value, std::int64_t low, std::int64_t high, bool* inexact) {
     auto exact = asDecimal(value, inexact);
     if (!exact)
@@ -173,9 +196,10 @@ Value convertForField(const Value& value, const FieldDef& field, bool* inexact,
     case FieldType::Numeric:
     case FieldType::Float:
         return decimalNumber(value, field, inexact);
+    case FieldType::Bcd:
+        return bcdNumber(value, field, inexact);
     case FieldType::Double:
     case FieldType::Currency:
-    case FieldType::Bcd:
     case FieldType::Timestamp: {
         auto number = asNumber(value, inexact);
         return number ? Value(*number) : Value();
@@ -203,6 +227,36 @@ Value convertForField(const Value& value, const FieldDef& field, bool* inexact,
         return Value(Blob{asText(value)});
     }
     return value;
+}
+
+std::optional<std::string> whyInexact(const Value& value, const FieldDef& field) {
+    bool inexact = false;
+    Value stored = convertForField(value, field, &inexact);
+    if (!inexact)
+        return std::nullopt;
+    const std::string where = "field " + field.name + ": ";
+    bool decimal = field.type == FieldType::Numeric || field.type == FieldType::Float ||
+                   field.type == FieldType::Bcd;
+    if (field.type == FieldType::Character && value.isText())
+        return where + "\"" + value.text() + "\" is longer than " + std::to_string(field.length) +
+               " characters";
+    if (decimal && value.isDecimal()) {
+        bool rounded = false;
+        Decimal kept = roundDecimal(value.decimal(), field.decimals, &rounded);
+        if (rounded)
+            return where + value.decimal().text + " has more than " +
+                   std::to_string(field.decimals) + " decimals";
+        if (field.type == FieldType::Bcd)
+            return where + kept.text + " has more than " + std::to_string(BcdDigits) + " digits";
+        return where + kept.text + " does not fit width " + std::to_string(field.length);
+    }
+    if (field.type == FieldType::Short && value.isInteger())
+        return where + std::to_string(value.integer()) +
+               " does not fit a short integer (-32767 to 32767)";
+    if ((field.type == FieldType::Long || field.type == FieldType::AutoInc) && value.isInteger())
+        return where + std::to_string(value.integer()) +
+               " does not fit a long integer (-2147483647 to 2147483647)";
+    return where + "\"" + asText(value) + "\" cannot be stored exactly";
 }
 
 bool sameValue(const Value& a, const Value& b) {

@@ -41,12 +41,12 @@ std::filesystem::path tableWithDriver(const TempDir& dir, std::uint8_t driver,
 }
 
 std::string dbfreadFirstName(const std::filesystem::path& path) {
-    return support::run({"/usr/bin/python3", "-c",
-                         "import dbfread,sys; "
-                         "sys.stdout.buffer.write(next(iter(dbfread.DBF(sys.argv[1])))"
-                         "['NAME'].encode('utf-8'))",
-                         path.string()})
-        .out;
+    auto r = support::run({"/usr/bin/python3", "-c",
+                           "import dbfread,sys; "
+                           "sys.stdout.buffer.write(next(iter(dbfread.DBF(sys.argv[1])))"
+                           "['NAME'].encode('utf-8'))",
+                           path.string()});
+    return r.out;
 }
 
 std::string refusal(const std::function<void()>& write) {

@@ -226,7 +226,7 @@ TEST_F(ExactValues, LimitsAndFaultsAreNamed) {
     Outcome queried = tool({"query", at("."), "SELECT A FROM T ORDER BY A"});
     EXPECT_EQ(queried.out, "A\nx\ny\n") << queried.err;
     Outcome failed = tool({"query", at("."), "SELECT A\nFROM T\nWHERE NOPE = 1"});
-    EXPECT_EQ(failed.status, 2);
+    EXPECT_EQ(failed.status, 3);
     EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
     EXPECT_NE(failed.err.find("no such column: NOPE"), std::string::npos) << failed.err;
 

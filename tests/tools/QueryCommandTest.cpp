@@ -29,7 +29,7 @@ TEST_F(TabletoolQuery, PrintsTheResultAsCsvWithParameters) {
     EXPECT_EQ(lower.out, "CODE\n");
 
     Outcome bad = tool({"query", where, "SELECT * FROM NOSUCH"});
-    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.status, 3);
     EXPECT_NE(bad.err.find("no such table"), std::string::npos) << bad.err;
     EXPECT_EQ(tool({"query", where, "SELECT 1", "--param", "novalue"}).status, 2);
 }

@@ -28,20 +28,34 @@ protected:
     }
     std::string at(const std::string& name) const { return (dir / name).string(); }
 
-    // Exit status 2, exactly one line on stderr, and `file` unchanged.
+    // Exit status 3 (an error in a table or the input), exactly one line on
+    // stderr without the usage, and `file` unchanged.
     void expectRefused(const std::vector<std::string>& args, const std::string& file,
                        const std::string& words) {
-        std::string before = support::readBytes(dir / file);
-        Outcome r = tool(args);
-        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
-        EXPECT_EQ(support::readBytes(dir / file), before) << ::testing::PrintToString(args);
+        expectStatus(3, args, file, words);
+    }
+    // Exit status 2 (a command line tabletool does not take), one line on
+    // stderr, and `file` unchanged.
+    void expectMisused(const std::vector<std::string>& args, const std::string& file,
+                       const std::string& words) {
+        expectStatus(2, args, file, words);
     }
 
     // A blank in every path: the arguments reach the program as given.
     support::TempDir dir{"schedax tabletool"};
 
 private:
+    void expectStatus(int status, const std::vector<std::string>& args, const std::string& file,
+                      const std::string& words) {
+        std::string before = support::readBytes(dir / file);
+        Outcome r = tool(args);
+        EXPECT_EQ(r.status, status) << ::testing::PrintToString(args) << "\n" << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
+        if (status != 2)
+            EXPECT_EQ(r.err.find("(usage:"), std::string::npos) << r.err;
+        EXPECT_EQ(support::readBytes(dir / file), before) << ::testing::PrintToString(args);
+    }
+
     support::RunOptions options_;
 };

@@ -57,13 +57,13 @@ TEST_F(Tabletool, CreateImportExportInfoCheck) {
 TEST_F(Tabletool, BadArgumentsAndBadInputWriteNothing) {
     ASSERT_EQ(tool({"create", at("T.DBF"), "CODE C 4, AMOUNT N 6 2, DAY D"}).status, 0);
     expectRefused({"create", at("T.DBF"), "CODE C 4"}, "T.DBF", "already exists");
-    expectRefused({"create", at("U.DBF"), "CODE Q 4"}, "T.DBF", "unknown field type");
+    expectMisused({"create", at("U.DBF"), "CODE Q 4"}, "T.DBF", "unknown field type");
     EXPECT_FALSE(std::filesystem::exists(dir / "U.DBF"));
-    expectRefused({"create", at("U.DBF"), "CODE C"}, "T.DBF", "takes one size");
-    expectRefused({"frobnicate"}, "T.DBF", "unknown command");
-    expectRefused({"export", at("T.DBF"), "--bogus"}, "T.DBF", "unknown option --bogus");
-    expectRefused({"export", at("T.DBF"), "--tag"}, "T.DBF", "needs a value");
-    expectRefused({"info"}, "T.DBF", "missing arguments");
+    expectMisused({"create", at("U.DBF"), "CODE C"}, "T.DBF", "takes one size");
+    expectMisused({"frobnicate"}, "T.DBF", "unknown command");
+    expectMisused({"export", at("T.DBF"), "--bogus"}, "T.DBF", "unknown option --bogus");
+    expectMisused({"export", at("T.DBF"), "--tag"}, "T.DBF", "needs a value");
+    expectMisused({"info"}, "T.DBF", "missing arguments");
     expectRefused({"info", at("NONE.DBF")}, "T.DBF", "NONE.DBF");
 
     // Every row is checked before the first is written.
@@ -112,7 +112,7 @@ TEST_F(Tabletool, AppendPairsFieldsByNameAndCountsLosses) {
     EXPECT_EQ(exported.out, "NOTE,DAY,AMOUNT,NAME\n"
                             "memo one,04/03/2026,1.5,short\n"
                             ",,2.1,much too\n");
-    expectRefused({"append", at("DST.DBF"), at("DST.DBF")}, "DST.DBF", "itself");
+    expectMisused({"append", at("DST.DBF"), at("DST.DBF")}, "DST.DBF", "itself");
 }
 
 TEST_F(Tabletool, IndexExportInTagOrderReindexAndCheck) {
@@ -125,7 +125,7 @@ TEST_F(Tabletool, IndexExportInTagOrderReindexAndCheck) {
     // A malformed expression: refused, no index file left behind.
     expectRefused({"index", at("ITEMS.DBF"), "BAD", "UPPER(NAME"}, "ITEMS.DBF", "UPPER(NAME");
     EXPECT_FALSE(std::filesystem::exists(dir / "ITEMS.MDX"));
-    expectRefused({"index", at("ITEMS.DBF"), "X", "NAME", "--primary"}, "ITEMS.DBF", "Paradox");
+    expectMisused({"index", at("ITEMS.DBF"), "X", "NAME", "--primary"}, "ITEMS.DBF", "Paradox");
 
     Outcome added = tool({"index", at("ITEMS.DBF"), "BYNAME", "UPPER(NAME)", "--descending"});
     ASSERT_EQ(added.status, 0) << added.err;
@@ -185,13 +185,14 @@ TEST_F(Tabletool, ParadoxLayoutsWithKeyFields) {
     ASSERT_EQ(tool({"create", at("S.DBF"), "CODE C 6, PART N 3, NAME C 20"}).status, 0);
     writeBytes(dir / "s.csv", "CODE,PART,NAME\nZ1,1,fresh\nB2,1,taken\n");
     ASSERT_EQ(tool({"import", at("S.DBF"), at("s.csv")}).status, 0);
-    expectRefused({"append", at("P.DB"), at("S.DBF")}, "P.DB", "row 2: its primary key is already");
+    expectRefused({"append", at("P.DB"), at("S.DBF")}, "P.DB",
+                  "row 2 of " + at("S.DBF") + ": its primary key (B2; 1) is already");
     EXPECT_EQ(tool({"export", at("P.DB")}).out.find("Z1"), std::string::npos);
 
-    expectRefused({"create", at("Q.DB"), "NAME A 20, *CODE A 6"}, "P.DB",
+    expectMisused({"create", at("Q.DB"), "NAME A 20, *CODE A 6"}, "P.DB",
                   "key fields must come first");
-    expectRefused({"create", at("Q.DBF"), "*CODE C 6"}, "P.DB", "for Paradox tables");
-    expectRefused({"index", at("P.DB"), "BYNAME", "NAME", "--unique"}, "P.DB", "for dBase tags");
+    expectMisused({"create", at("Q.DBF"), "*CODE C 6"}, "P.DB", "for Paradox tables");
+    expectMisused({"index", at("P.DB"), "BYNAME", "NAME", "--unique"}, "P.DB", "for dBase tags");
     EXPECT_FALSE(std::filesystem::exists(dir / "Q.DB"));
 }
 

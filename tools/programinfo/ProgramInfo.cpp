@@ -2,7 +2,10 @@
 
 #include "SchedaxVersion.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace programinfo {
@@ -21,8 +24,33 @@ bool answeredHelpOrVersion(int argc, char** argv, const char* program, const std
         std::printf("%s (Schedax) %s\n", program, version());
     else
         return false;
-    std::fflush(stdout);
+    if (!closedStandardOutput(program))
+        std::exit(ExitFailed);
     return true;
+}
+
+bool refusedArguments(int argc, char** argv, const char* program) {
+    if (argc < 2)
+        return false;
+    std::string_view word = argv[1];
+    bool option = word.size() > 1 && word[0] == '-';
+    std::fprintf(stderr, "%s: %s \"%s\" (%s --help lists what it takes)\n", program,
+                 option ? "unknown option" : "unexpected argument", argv[1], program);
+    return true;
+}
+
+bool closedStandardOutput(const char* program) {
+    errno = 0;
+    bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    int reason = errno;
+    if (std::fclose(stdout) != 0 && !failed) {
+        failed = true;
+        reason = errno;
+    }
+    if (failed)
+        std::fprintf(stderr, "%s: cannot write standard output: %s\n", program,
+                     reason ? std::strerror(reason) : "write error");
+    return !failed;
 }
 
 } // namespace programinfo

@@ -8,8 +8,17 @@
 
 namespace tabletool {
 
-// A bad command line or input file: one line on stderr, exit status 2.
+// A command line the command does not take: one line on stderr with the
+// command's usage, exit status 2.
 class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An input or output the command cannot use (a CSV cell that does not suit
+// its field, a file that cannot be read): one line on stderr, exit status 3,
+// as for the engine's errors.
+class InputError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };

@@ -15,7 +15,7 @@ int runCreate(const Arguments& args) {
     engine::TableKind kind = engine::tableKindOf(path);
     TableLayout layout = parseLayout(args.at(1), kind);
     if (engine::tableExists(path))
-        throw UsageError("table " + path + " already exists");
+        throw InputError("table " + path + " already exists");
     auto table = engine::createTable(path, layout.fields);
     if (!layout.keyFields.empty()) {
         engine::IndexDef key;

@@ -38,7 +38,7 @@ bool CsvReader::next(std::vector<std::string>& row) {
                     field.append(text_, pos);
                     field += lineBreak_;
                     if (!readLine())
-                        throw UsageError("line " + std::to_string(rowLine_) +
+                        throw InputError("line " + std::to_string(rowLine_) +
                                          ": a quoted field is never closed");
                     pos = 0;
                     continue;

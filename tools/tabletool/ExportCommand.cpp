@@ -32,8 +32,6 @@ int runExport(const Arguments& args) {
             cells[i] = valueToText(fields[i], record[i]);
         out.write(cells);
     }
-    if (std::fflush(stdout) != 0)
-        throw UsageError("cannot write to standard output");
     return 0;
 }
 

@@ -36,8 +36,6 @@ int runQuery(const Arguments& args) {
         }
         out.write(cells);
     }
-    if (std::fflush(stdout) != 0)
-        throw UsageError("cannot write to standard output");
     return 0;
 }
 

@@ -4,16 +4,12 @@
 
 #include "engine/values/NumberText.h"
 
-#include <cstdint>
-
 namespace tabletool {
 
 using engine::FieldType;
 using engine::Value;
 
 namespace {
-
-constexpr std::size_t kBcdDigits = 32; // what a Paradox BCD field holds
 
 const char kHex[] = "0123456789abcdef";
 
@@ -60,13 +56,6 @@ bool isTextType(FieldType t) {
     return t == FieldType::Character || t == FieldType::Memo || t == FieldType::FormattedMemo;
 }
 
-std::size_t characterCount(const std::string& utf8) {
-    std::size_t n = 0;
-    for (unsigned char c : utf8)
-        n += (c & 0xC0) != 0x80;
-    return n;
-}
-
 std::string valueToText(const engine::FieldDef& field, const Value& value) {
     if (value.isNull())
         return {};
@@ -96,8 +85,8 @@ std::string valueToText(const engine::FieldDef& field, const Value& value) {
 Value valueFromText(const engine::FieldDef& field, const std::string& text) {
     if (text.empty())
         return Value();
-    auto bad = [&](const char* what) -> UsageError {
-        return UsageError("field " + field.name + ": \"" + text + "\" is not " + what);
+    auto bad = [&](const char* what) -> InputError {
+        return InputError("field " + field.name + ": \"" + text + "\" is not " + what);
     };
     FieldType t = field.type;
     if (isTextType(t))
@@ -143,44 +132,6 @@ Value valueFromText(const engine::FieldDef& field, const std::string& text) {
         blob.bytes += static_cast<char>(hi << 4 | lo);
     }
     return Value(std::move(blob));
-}
-
-std::optional<std::string> misfit(const engine::FieldDef& field, const Value& value) {
-    if (value.isNull())
-        return std::nullopt;
-    const std::string where = "field " + field.name + ": ";
-    if (field.type == FieldType::Character && value.isText() && field.length > 0 &&
-        characterCount(value.text()) > static_cast<std::size_t>(field.length))
-        return where + "\"" + value.text() + "\" is longer than " + std::to_string(field.length) +
-               " characters";
-    if ((isDecimalType(field.type) || field.type == FieldType::Bcd) && value.isDecimal()) {
-        bool rounded = false;
-        engine::Decimal stored = engine::roundDecimal(value.decimal(), field.decimals, &rounded);
-        if (rounded)
-            return where + value.decimal().text + " has more than " +
-                   std::to_string(field.decimals) + " decimals";
-        if (field.type == FieldType::Bcd) {
-            std::string digits;
-            for (char c : stored.text)
-                if ((c >= '1' && c <= '9') || (c == '0' && !digits.empty()))
-                    digits += c;
-            if (digits.size() > kBcdDigits)
-                return where + stored.text + " has more than " + std::to_string(kBcdDigits) +
-                       " digits";
-        } else if (stored.text.size() > static_cast<std::size_t>(field.length)) {
-            return where + stored.text + " does not fit width " + std::to_string(field.length);
-        }
-    }
-    // The lowest value of each width is what Paradox stores for a blank.
-    if (field.type == FieldType::Short && value.isInteger() &&
-        (value.integer() < -32767 || value.integer() > 32767))
-        return where + std::to_string(value.integer()) +
-               " does not fit a short integer (-32767 to 32767)";
-    if ((field.type == FieldType::Long || field.type == FieldType::AutoInc) && value.isInteger() &&
-        (value.integer() < -INT32_MAX || value.integer() > INT32_MAX))
-        return where + std::to_string(value.integer()) +
-               " does not fit a long integer (-2147483647 to 2147483647)";
-    return std::nullopt;
 }
 
 } // namespace tabletool

@@ -3,7 +3,6 @@
 // and registers itself (see Command.h).
 #include "Command.h"
 
-#include "engine/base/EngineError.h"
 #include "programinfo/ProgramInfo.h"
 
 #include <clocale>
@@ -24,7 +23,9 @@ std::string help() {
            "and Paradox (DB, PX, MB) tables.\n\n" +
            usage() +
            "  tabletool --help | --version\n\n"
-           "Exit status: 0 done, 1 a check found faults, 2 an error (one line on stderr).\n"
+           "Exit status: 0 done, 1 a check found faults, 2 a command line tabletool does not\n"
+           "take (with the usage on stderr), 3 an error in a table, the input or the output\n"
+           "(one line on stderr; nothing written to the table).\n"
            "See tabletool(1).\n";
 }
 
@@ -37,25 +38,29 @@ int main(int argc, char** argv) {
         return 0;
     if (argc < 2) {
         std::fputs(usage().c_str(), stderr);
-        return 2;
+        return programinfo::ExitUsage;
     }
     const tabletool::Command* command = tabletool::findCommand(argv[1]);
     if (!command) {
         std::fprintf(stderr, "tabletool: unknown command \"%s\" (tabletool --help lists them)\n",
                      argv[1]);
-        return 2;
+        return programinfo::ExitUsage;
     }
+    const std::string program = "tabletool " + command->name;
+    int status = programinfo::ExitFailed;
     try {
         tabletool::Arguments args(std::vector<std::string>(argv + 2, argv + argc), command->options,
                                   command->minArgs, command->maxArgs);
-        return command->run(args);
+        status = command->run(args);
     } catch (const tabletool::UsageError& e) {
-        std::fprintf(stderr, "tabletool %s: %s (usage: tabletool %s %s)\n", command->name.c_str(),
-                     e.what(), command->name.c_str(), command->usage.c_str());
-    } catch (const engine::EngineError& e) {
-        std::fprintf(stderr, "tabletool %s: %s\n", command->name.c_str(), e.what());
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "tabletool %s: %s\n", command->name.c_str(), e.what());
+        std::fprintf(stderr, "%s: %s (usage: tabletool %s %s)\n", program.c_str(), e.what(),
+                     command->name.c_str(), command->usage.c_str());
+        status = programinfo::ExitUsage;
+    } catch (const std::exception& e) { // the engine's errors, the input's and the output's
+        std::fprintf(stderr, "%s: %s\n", program.c_str(), e.what());
     }
-    return 2;
+    // Output that did not reach its file is a failure, whatever the command did.
+    if (!programinfo::closedStandardOutput(program.c_str()))
+        return programinfo::ExitFailed;
+    return status;
 }
