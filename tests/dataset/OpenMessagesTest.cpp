@@ -3,6 +3,7 @@
 #include "engine/base/EngineError.h"
 #include "engine/dataset/Database.h"
 #include "engine/dataset/Table.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <unistd.h>
 
@@ -22,17 +22,11 @@ namespace {
 class OpenMessages : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() / ("open-messages-" + std::to_string(rd()));
-        fs::create_directories(dir);
         dictionary::createDictionary(dir);
         config = dir / "engine.conf";
         setenv("SCHEDAX_ENGINE_CONFIG", config.c_str(), 1);
     }
-    void TearDown() override {
-        unsetenv("SCHEDAX_ENGINE_CONFIG");
-        fs::remove_all(dir);
-    }
+    void TearDown() override { unsetenv("SCHEDAX_ENGINE_CONFIG"); }
 
     // The message of opening T_BASE in the base-table editor's order.
     std::string openingBase() const {
@@ -48,7 +42,8 @@ protected:
         return "opened";
     }
 
-    fs::path dir;
+    support::TempDir temp{"open-messages"};
+    fs::path dir = temp.path();
     fs::path config;
 };
 

@@ -1,5 +1,6 @@
 // The DBF table with its production index: tags follow every write, the
 // header flags, and a missing, damaged or foreign MDX.
+#include "support/EngineErrors.h"
 #include "support/FileBytes.h"
 #include "support/Process.h"
 #include "support/Readers.h"
@@ -48,15 +49,6 @@ std::vector<RowId> order(TableFile& t, const std::string& tag) {
     for (bool more = cursor->first(); more; more = cursor->next())
         rows.push_back(cursor->row());
     return rows;
-}
-
-std::uint16_t errorCode(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.code();
-    }
-    return 0;
 }
 
 } // namespace
@@ -155,7 +147,7 @@ TEST(DbfIndex, ForeignDamagedAndMissingIndexesAreReportedAndRebuilt) {
             EXPECT_EQ(e.code(), code::IndexCorrupt);
             EXPECT_NE(std::string(e.what()).find("B.MDX"), std::string::npos) << e.what();
         }
-        EXPECT_EQ(errorCode([&] { t->append(makeRow(random)); }), code::IndexCorrupt);
+        EXPECT_EQ(support::errorCode([&] { t->append(makeRow(random)); }), code::IndexCorrupt);
         EXPECT_EQ(readBytes(dir / "B.DBF"), b);
         EXPECT_EQ(t->check().size(), 1u);
         t->reindex(); // from the tags the file declares
@@ -186,7 +178,7 @@ TEST(DbfIndex, ForeignDamagedAndMissingIndexesAreReportedAndRebuilt) {
     std::filesystem::remove(dir / "C.MDX");
     {
         auto t = openTable(dir / "C.DBF");
-        EXPECT_EQ(errorCode([&] { t->reindex(); }), code::FileNotFound);
+        EXPECT_EQ(support::errorCode([&] { t->reindex(); }), code::FileNotFound);
         t->addIndex({.name = "AGAIN", .expression = "CODE"}); // a new MDX
         EXPECT_EQ(t->check(), std::vector<std::string>{});
         EXPECT_EQ(t->indexes().size(), 1u);

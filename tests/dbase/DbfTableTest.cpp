@@ -1,3 +1,4 @@
+#include "support/EngineErrors.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
@@ -25,15 +26,6 @@ Record row(int i) {
     return {Value("C" + std::to_string(i)), Value(i * 1.25),
             Value(Date::fromYmd(2026, 1, 1 + i % 28)),
             i % 3 == 0 ? Value() : Value(std::string(static_cast<std::size_t>(1 + i % 700), 'm'))};
-}
-
-std::uint16_t errorCode(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.code();
-    }
-    return 0;
 }
 
 } // namespace
@@ -77,12 +69,13 @@ TEST(DbfTable, LocksChangeCountsAndRefresh) {
     createTable(dir / "L.DBF", layout()).reset();
     {
         auto exclusive = openTable(dir / "L.DBF", {.exclusive = true, .readOnly = false});
-        EXPECT_EQ(errorCode([&] { openTable(dir / "L.DBF"); }), code::Locked);
-        EXPECT_EQ(errorCode([&] { deleteTable(dir / "L.DBF"); }), code::Locked);
+        EXPECT_EQ(support::errorCode([&] { openTable(dir / "L.DBF"); }), code::Locked);
+        EXPECT_EQ(support::errorCode([&] { deleteTable(dir / "L.DBF"); }), code::Locked);
     }
     auto a = openTable(dir / "L.DBF");
     auto b = openTable(dir / "L.DBF");
-    EXPECT_EQ(errorCode([&] { openTable(dir / "L.DBF", {.exclusive = true, .readOnly = false}); }),
+    EXPECT_EQ(support::errorCode(
+                  [&] { openTable(dir / "L.DBF", {.exclusive = true, .readOnly = false}); }),
               code::Locked);
     std::uint64_t seen = b->changeCount();
     a->append(row(1));
@@ -102,7 +95,7 @@ TEST(DbfTable, LocksChangeCountsAndRefresh) {
         EXPECT_EQ(fresh->read(i)[0], row(i)[0]);
 
     auto readOnly = openTable(dir / "L.DBF", {.exclusive = false, .readOnly = true});
-    EXPECT_EQ(errorCode([&] { readOnly->append(row(2)); }), code::ReadOnly);
+    EXPECT_EQ(support::errorCode([&] { readOnly->append(row(2)); }), code::ReadOnly);
 }
 
 TEST(DbfTable, RenameAndDeleteCarryTheCompanions) {
@@ -124,17 +117,18 @@ TEST(DbfTable, RenameAndDeleteCarryTheCompanions) {
     EXPECT_EQ(openTable(dir / "NEW.DBF")->fields(), layout());
 
     createTable(dir / "OTHER.DBF", layout()).reset();
-    EXPECT_EQ(errorCode([&] { renameTable(dir / "NEW.DBF", dir / "other.dbf"); }),
+    EXPECT_EQ(support::errorCode([&] { renameTable(dir / "NEW.DBF", dir / "other.dbf"); }),
               code::InvalidParameter);
-    EXPECT_EQ(errorCode([&] { renameTable(dir / "NEW.DBF", dir / "../X.DBF"); }),
+    EXPECT_EQ(support::errorCode([&] { renameTable(dir / "NEW.DBF", dir / "../X.DBF"); }),
               code::InvalidName);
-    EXPECT_EQ(errorCode([&] { createTable(dir / "A:B.DBF", layout()); }), code::InvalidName);
-    EXPECT_EQ(errorCode([&] { openTable(dir / "..DBF"); }), code::InvalidName);
+    EXPECT_EQ(support::errorCode([&] { createTable(dir / "A:B.DBF", layout()); }),
+              code::InvalidName);
+    EXPECT_EQ(support::errorCode([&] { openTable(dir / "..DBF"); }), code::InvalidName);
 
     deleteTable(dir / "NEW.DBF");
     for (const char* name : {"New.DBF", "New.DBT", "New.MDX"})
         EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
-    EXPECT_EQ(errorCode([&] { deleteTable(dir / "NEW.DBF"); }), code::FileNotFound);
+    EXPECT_EQ(support::errorCode([&] { deleteTable(dir / "NEW.DBF"); }), code::FileNotFound);
 }
 
 TEST(DbfTable, MissingProductionIndexIsReportedByName) {
@@ -157,9 +151,9 @@ TEST(DbfTable, MissingProductionIndexIsReportedByName) {
     ASSERT_EQ(faults.size(), 1u);
     EXPECT_NE(faults[0].find("IX.MDX is missing"), std::string::npos) << faults[0];
     // Writing would leave the index behind: refused, nothing written.
-    EXPECT_EQ(errorCode([&] { t->append(row(2)); }), code::FileNotFound);
+    EXPECT_EQ(support::errorCode([&] { t->append(row(2)); }), code::FileNotFound);
     EXPECT_EQ(readBytes(dir / "IX.DBF"), bytes);
-    EXPECT_EQ(errorCode([&] { t->reindex(); }), code::FileNotFound);
+    EXPECT_EQ(support::errorCode([&] { t->reindex(); }), code::FileNotFound);
 }
 
 TEST(DbfTable, CodePageOfTheLanguageDriver) {
@@ -176,5 +170,5 @@ TEST(DbfTable, CodePageOfTheLanguageDriver) {
     t->append({Value("Ñandú")});
     EXPECT_EQ(readBytes(dir / "CP.DBF").substr(32 + 32 + 1 + 8, 6), "\xA5"
                                                                     "and\xA3 ");
-    EXPECT_EQ(errorCode([&] { t->append({Value("€")}); }), code::CodePage);
+    EXPECT_EQ(support::errorCode([&] { t->append({Value("€")}); }), code::CodePage);
 }

@@ -5,25 +5,16 @@
 #include "engine/base/EngineError.h"
 #include "engine/drivers/Tables.h"
 #include "support/Process.h"
+#include "support/TempDir.h"
 
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using namespace engine;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Dir {
-    fs::path path = fs::temp_directory_path() / ("schedax-killed-" + std::to_string(::getpid()));
-    Dir() {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Dir() { fs::remove_all(path); }
-};
 
 void expectRefusedUntilReindexed(const fs::path& table, std::uint64_t killedAt) {
     auto t = openTable(table);
@@ -49,8 +40,8 @@ void expectRefusedUntilReindexed(const fs::path& table, std::uint64_t killedAt) 
 } // namespace
 
 TEST(KilledWriter, ImportAndReindexKilledAtManyPointsAreDetectedAndRepaired) {
-    Dir dir;
-    fs::path table = dir.path / "BIG.DBF";
+    support::TempDir dir("schedax-killed");
+    fs::path table = dir / "BIG.DBF";
     {
         auto t = createTable(
             table, {{"CODE", FieldType::Character, 10, 0}, {"N", FieldType::Numeric, 5, 0}});

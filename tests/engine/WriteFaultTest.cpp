@@ -5,6 +5,7 @@
 #include "engine/base/EngineError.h"
 #include "engine/drivers/Tables.h"
 #include "engine/files/FaultSeam.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -12,27 +13,11 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
-#include <unistd.h>
 
 using namespace engine;
 namespace fs = std::filesystem;
 
 namespace {
-
-class Dir {
-public:
-    explicit Dir(const std::string& name)
-        : path_(fs::temp_directory_path() /
-                ("schedax-fault-" + name + "-" + std::to_string(::getpid()))) {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~Dir() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 using Files = std::map<std::string, std::string>;
 
@@ -122,7 +107,7 @@ void failEveryWrite(const fs::path& table, const std::string& what,
 } // namespace
 
 TEST(WriteFaults, EveryDbaseWritePathLeavesTheFilesAsTheyWere) {
-    Dir dir("dbase");
+    support::TempDir dir("schedax-fault-dbase");
     fs::path table = dir.path() / "T.DBF";
     {
         auto t = createTable(table, {{"CODE", FieldType::Character, 8, 0},
@@ -150,7 +135,7 @@ TEST(WriteFaults, EveryDbaseWritePathLeavesTheFilesAsTheyWere) {
 }
 
 TEST(WriteFaults, EveryParadoxWritePathLeavesTheFilesAsTheyWere) {
-    Dir dir("paradox");
+    support::TempDir dir("schedax-fault-paradox");
     fs::path table = dir.path() / "P.DB";
     {
         auto t = createTable(table, {{"CODE", FieldType::Character, 8, 0},
@@ -188,7 +173,7 @@ TEST(WriteFaults, EveryParadoxWritePathLeavesTheFilesAsTheyWere) {
 // index entries are gone with it, and the next batch files its rows right.
 TEST(WriteFaults, ARefusedRowTakesItsWholeBatchBack) {
     for (const char* name : {"R.DBF", "R.DB"}) {
-        Dir dir(name);
+        support::TempDir dir("schedax-fault-" + std::string(name));
         fs::path table = dir.path() / name;
         {
             auto t = createTable(table, {{"CODE", FieldType::Character, 5, 0}});
@@ -227,7 +212,7 @@ TEST(WriteFaults, ABatchLeftOpenIsDroppedAndReported) {
     std::vector<std::string> reported;
     setDroppedWorkHandler([&](const EngineError& e) { reported.push_back(e.what()); });
     for (const char* name : {"D.DBF", "D.DB"}) {
-        Dir dir(name);
+        support::TempDir dir("schedax-fault-" + std::string(name));
         fs::path table = dir.path() / name;
         createTable(table, {{"CODE", FieldType::Character, 5, 0}})->append({Value("A0")});
         const Files before = snapshot(dir.path());
@@ -248,7 +233,7 @@ TEST(WriteFaults, ABatchLeftOpenIsDroppedAndReported) {
 // A key reads only the fields it names: a memo pointer past the end of the
 // memo file does not stop a reindex, nor a new tag, of a tag on another field.
 TEST(WriteFaults, ADamagedMemoDoesNotBlockIndexesThatDoNotNeedIt) {
-    Dir dir("memo");
+    support::TempDir dir("schedax-fault-memo");
     fs::path table = dir.path() / "M.DBF";
     {
         auto t = createTable(

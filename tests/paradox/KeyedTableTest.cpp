@@ -1,3 +1,4 @@
+#include "support/EngineErrors.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
@@ -31,15 +32,6 @@ int levelsOf(const std::filesystem::path& px) {
     return static_cast<unsigned char>(support::readBytes(px)[0x20]);
 }
 
-std::uint16_t codeOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.code();
-    }
-    return code::Success;
-}
-
 } // namespace
 
 TEST(ParadoxKeyed, PrimaryKeySortsRowsAndRefusesDuplicates) {
@@ -51,11 +43,11 @@ TEST(ParadoxKeyed, PrimaryKeySortsRowsAndRefusesDuplicates) {
     for (const char* code : {"M", "B", "Z", "A", "K"})
         t->append({code, std::string("name ") + code, 1.5});
     // A key must be the leading fields, in order.
-    EXPECT_EQ(codeOf([&] {
+    EXPECT_EQ(support::errorCode([&] {
                   t->addIndex({"", "NAME", "", false, false, true, false});
               }),
               code::InvalidParameter);
-    EXPECT_EQ(codeOf([&] {
+    EXPECT_EQ(support::errorCode([&] {
                   t->addIndex({"X", "NAME", "", false, false, false, true});
               }),
               code::InvalidParameter); // a secondary index needs a primary key
@@ -90,7 +82,10 @@ TEST(ParadoxKeyed, PrimaryKeySortsRowsAndRefusesDuplicates) {
     EXPECT_EQ(column(*t, "", 0), (std::vector<std::string>{"A", "K", "M", "Y", "Z"}));
     EXPECT_FALSE(c->seek(t->indexKey("", {"ZZ"})));
     ASSERT_TRUE(c->seek(t->indexKey("", {"M"})));
-    EXPECT_EQ(codeOf([&] { t->update(c->row(), {"Z", "clash", 0.0}); }), code::KeyViolation);
+    EXPECT_EQ(support::errorCode([&] {
+                  t->update(c->row(), {"Z", "clash", 0.0});
+              }),
+              code::KeyViolation);
     EXPECT_TRUE(t->check().empty());
 }
 
@@ -177,7 +172,7 @@ TEST(ParadoxKeyed, BatchLoadsSortAndRefuseDuplicates) {
     t->beginAppendBatch();
     for (int id : ids)
         t->append({id, (id % 2 ? "name" : "NAME") + std::to_string(id % 100)});
-    EXPECT_EQ(codeOf([&] { t->append({ids[5], "dup"}); }), code::KeyViolation);
+    EXPECT_EQ(support::errorCode([&] { t->append({ids[5], "dup"}); }), code::KeyViolation);
     t->endAppendBatch();
     EXPECT_EQ(t->rowCount(), 0u);
     t->beginAppendBatch();
@@ -190,7 +185,7 @@ TEST(ParadoxKeyed, BatchLoadsSortAndRefuseDuplicates) {
     t->beginAppendBatch();
     for (int id = 3001; id <= 3100; ++id)
         t->append({id, "late"});
-    EXPECT_EQ(codeOf([&] { t->append({17, "dup"}); }), code::KeyViolation);
+    EXPECT_EQ(support::errorCode([&] { t->append({17, "dup"}); }), code::KeyViolation);
     t->endAppendBatch();
     EXPECT_EQ(t->rowCount(), 3000u);
     EXPECT_EQ(t->check(), std::vector<std::string>{});
