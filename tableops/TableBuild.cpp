@@ -91,7 +91,7 @@ InexactValues TableBuild::run(const std::string& table, const TableType& type) {
     std::string saved = SavedPrefix + file;
     bool hasTable = exists(file);
     if (exists(saved) && hasTable)
-        throw EngineError(engine::code::InvalidParameter,
+        throw EngineError(engine::code::Interrupted,
                           "Table " + workDir_ + file + " and the saved table " + workDir_ + saved +
                               " hold an interrupted update: the old rows are still in " + saved +
                               ". Move them into " + file +

@@ -20,7 +20,7 @@ InexactValues TableCopy::run(const std::string& table, int tableKind) {
     // files as they were in a snapshot: copying again on top would mix the two.
     if (auto left = TableSnapshot::leftBehind(dm_.tmDst.TablePath()))
         throw engine::EngineError(
-            engine::code::InvalidParameter,
+            engine::code::Interrupted,
             "Table " + dm_.tmDst.TablePath().string() +
                 " holds an interrupted copy: its files as they were before it are in " +
                 left->string() + ". Move them back over the table's files, or remove that " +

@@ -21,10 +21,6 @@ void TDataSet::requireActive(const char* what) const {
                           std::string("Cannot ") + what + " on a closed dataset " + Name);
 }
 
-void TDataSet::requireBrowse(const char* what) const {
-    requireActive(what);
-}
-
 TField& TDataSet::AddField(const std::string& name, TFieldType type, int size, TFieldKind kind) {
     if (Active())
         throw EngineError(code::InvalidParameter,
@@ -419,12 +415,10 @@ void TDataSet::leaveSetKey() {
         setState(stateBeforeKey_);
 }
 
-Value TDataSet::Lookup(const std::string& keyFields, const Record& keyValues,
+Value TDataSet::Lookup(const std::string& keyFields, const Record&,
                        const std::string& resultField) {
-    (void)keyFields;
-    (void)keyValues;
-    (void)resultField;
-    return Value();
+    throw EngineError(code::NotSupported, Name + ": cannot look up " + resultField + " by " +
+                                              keyFields + "; only a table searches its rows");
 }
 
 } // namespace engine

@@ -70,7 +70,8 @@ public:
     const std::vector<std::unique_ptr<TField>>& Fields() const { return fields_; }
 
     // Value of `resultField` in the first row whose `keyFields` (";" separated)
-    // equal `keyValues`, without moving; null when there is none.
+    // equal `keyValues`, without moving; null when there is none. A dataset
+    // that cannot search (a query) raises NotSupported.
     virtual Value Lookup(const std::string& keyFields, const Record& keyValues,
                          const std::string& resultField);
 
@@ -140,7 +141,6 @@ private:
     void bindFields();
     void computeDerivedFields();
     void requireActive(const char* what) const;
-    void requireBrowse(const char* what) const;
     void fireScroll();
 
     TDataSetState state_ = dsInactive;

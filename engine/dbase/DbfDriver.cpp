@@ -130,8 +130,8 @@ void renameTable(const fs::path& from, const fs::path& to) {
                                                  target.string() +
                                                  ": a table stays in its directory");
     if (fileExists(findFile(targetDir, target.filename().string())))
-        throw EngineError(code::InvalidParameter, "Cannot rename table " + file.string() + ": " +
-                                                      target.string() + " already exists");
+        throw EngineError(code::FileExists, "Cannot rename table " + file.string() + ": " +
+                                                target.string() + " already exists");
     BinaryFile lock(file, BinaryFile::Mode::Read, LockMode::Exclusive);
     unsigned char version = 0;
     lock.readSome(0, &version, 1);

@@ -189,7 +189,7 @@ void ProductionIndex::addTags(const std::vector<IndexDef>& defs, const RecordSou
         MdxTagHeader header = MdxTag::declare(def, tags_->fields, file_->blockSize());
         for (const auto& tag : tags_->list)
             if (tag->name() == header.name)
-                throw EngineError(code::InvalidParameter,
+                throw EngineError(code::IndexExists,
                                   file_->describe() + " already has a tag " + header.name);
         for (const auto& tag : added)
             if (tag->name() == header.name)

@@ -61,8 +61,7 @@ std::unique_ptr<TableFile> createTable(const fs::path& path, const FieldList& fi
                               "Table " + path.string() + ": " + problems.front().text);
         if (tableExists(path)) {
             if (!overwrite)
-                throw EngineError(code::InvalidParameter,
-                                  "Table " + path.string() + " already exists");
+                throw EngineError(code::FileExists, "Table " + path.string() + " already exists");
             deleteTable(path);
         }
         if (tableKindOf(path) == TableKind::Paradox)

@@ -322,8 +322,8 @@ void renameTable(const fs::path& from, const fs::path& to) {
         target += from.extension();
     if (fileExists(findFile(target.parent_path().empty() ? fs::path(".") : target.parent_path(),
                             target.filename().string())))
-        throw EngineError(code::InvalidParameter, "Cannot rename " + from.string() + ": table " +
-                                                      target.string() + " already exists");
+        throw EngineError(code::FileExists, "Cannot rename " + from.string() + ": table " +
+                                                target.string() + " already exists");
     BinaryFile lock(from, BinaryFile::Mode::Read, LockMode::Exclusive);
     for (const fs::path& file : tableFiles(from)) {
         fs::path moved =

@@ -261,7 +261,7 @@ void Table::addSecondaryIndex(const IndexDef& def, const std::vector<int>& field
         throw EngineError(code::InvalidParameter,
                           label_ + ": a composite or case-insensitive index needs a name");
     if (secondary(info.def.name))
-        throw EngineError(code::InvalidParameter,
+        throw EngineError(code::IndexExists,
                           label_ + " already has an index named " + info.def.name);
     if ((db_->blockSize() - 6) / (keyLength + db_->keyLength() + 8) < kMinTreeFanout)
         throw EngineError(code::InvalidParameter,

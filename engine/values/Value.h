@@ -58,7 +58,6 @@ public:
     // Number or integer as a double.
     double asDouble() const { return isInteger() ? static_cast<double>(integer()) : number(); }
 
-    const Storage& storage() const { return v_; }
     // Same kind and value; a decimal equals a number of the same value
     // ("12.50" equals 12.5 and "12.5", a double that reads as it).
     friend bool operator==(const Value& a, const Value& b) {

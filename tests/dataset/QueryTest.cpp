@@ -74,6 +74,13 @@ TEST_F(Queries, ReportTextsAndTypedResults) {
     EXPECT_EQ(q.FieldByName("TMSIZE").AsInteger(), 10);
     EXPECT_FALSE(q.FieldByName("TMBCAR").AsBoolean());
     EXPECT_THROW(q.Edit(), EngineError);
+    // A query is no source of lookup fields: it cannot search its rows.
+    try {
+        q.Lookup("TMNPFM", {Value("ORDERS")}, "TMDESC");
+        ADD_FAILURE() << "a query looked a value up";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), code::NotSupported);
+    }
 
     q.SQL = {"SELECT * FROM T_BASE", "WHERE TMTIPO=\"A\"", "ORDER BY tmsuff, tmnpfm, tmnrig "};
     EXPECT_EQ(run(q, "TMNPFM"),

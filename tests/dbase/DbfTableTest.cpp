@@ -118,7 +118,7 @@ TEST(DbfTable, RenameAndDeleteCarryTheCompanions) {
 
     createTable(dir / "OTHER.DBF", layout()).reset();
     EXPECT_EQ(support::errorCode([&] { renameTable(dir / "NEW.DBF", dir / "other.dbf"); }),
-              code::InvalidParameter);
+              code::FileExists);
     EXPECT_EQ(support::errorCode([&] { renameTable(dir / "NEW.DBF", dir / "../X.DBF"); }),
               code::InvalidName);
     EXPECT_EQ(support::errorCode([&] { createTable(dir / "A:B.DBF", layout()); }),

@@ -259,7 +259,7 @@ TEST(MdxTags, TagDeclarationsAreChecked) {
     EXPECT_EQ(codeOf({"K", "AMOUNT > 1", "", false, false}), code::BadExpression);
     EXPECT_EQ(codeOf({"K", "NAME", "AMOUNT", false, false}), code::BadExpression);
     EXPECT_EQ(codeOf({"K", "NAME", "", false, false}), code::Success);
-    EXPECT_EQ(codeOf({"k", "NAME", "", false, false}), code::InvalidParameter);
+    EXPECT_EQ(codeOf({"k", "NAME", "", false, false}), code::IndexExists);
     EXPECT_EQ(fresh->tags().size(), 1u);
     EXPECT_FALSE(fresh->fieldHasOwnTag(1));
     EXPECT_EQ(fresh->check(t.source()), std::vector<std::string>{});

@@ -48,7 +48,12 @@ TEST(ParadoxFiles, RenameAndDeleteTakeEveryCompanion) {
         EXPECT_TRUE(t->check().empty());
     }
     createTable(dir / "OTHER.DB", {{"A", FieldType::Character, 1, 0}});
-    EXPECT_THROW(renameTable(dir / "NEW.DB", dir / "OTHER.DB"), EngineError);
+    try {
+        renameTable(dir / "NEW.DB", dir / "OTHER.DB");
+        ADD_FAILURE() << "renamed over an existing table";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), code::FileExists);
+    }
     deleteTable(dir / "NEW.DB");
     EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"OTHER.DB"}));
 }

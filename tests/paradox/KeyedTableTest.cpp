@@ -164,6 +164,10 @@ TEST(ParadoxKeyed, BatchLoadsSortAndRefuseDuplicates) {
                          {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 20, 0}});
     t->addIndex({"", "ID", "", false, false, true, false});
     t->addIndex({"ByName", "NAME", "", false, false, false, true});
+    EXPECT_EQ(codeOf([&] {
+                  t->addIndex({"ByName", "NAME", "", false, false, false, false});
+              }),
+              code::IndexExists);
     std::mt19937 rng(7);
     std::vector<int> ids(3000);
     std::iota(ids.begin(), ids.end(), 1);
