@@ -11,6 +11,8 @@ namespace {
 std::atomic<std::uint64_t> writes{0};
 std::atomic<std::uint64_t> failAt{0};
 std::atomic<Fault> kind{Fault::IoError};
+std::atomic<std::uint64_t> putBacks{0};
+std::atomic<std::uint64_t> failPutBackAt{0};
 } // namespace
 
 void failWrite(std::uint64_t n, Fault fault) {
@@ -36,6 +38,19 @@ void beforeWrite(const std::string& file) {
     case Fault::IoError:
         throw EngineError(code::IoError, "Cannot write " + file + ": Input/output error");
     }
+}
+
+void failPutBack(std::uint64_t n) {
+    failPutBackAt = n == 0 ? 0 : putBacks + n;
+}
+
+void beforePutBack(const std::string& file) {
+    std::uint64_t now = ++putBacks;
+    if (failPutBackAt == 0 || now != failPutBackAt)
+        return;
+    failPutBackAt = 0;
+    throw EngineError(code::IoError,
+                      "Cannot put back " + file + " to undo a failed write: Input/output error");
 }
 
 } // namespace engine::faults

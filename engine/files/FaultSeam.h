@@ -19,4 +19,12 @@ std::uint64_t writesSoFar();
 // when this is the write chosen to fail.
 void beforeWrite(const std::string& file);
 
+// The `n`th file from now (1 = the next one) that a rollback puts back fails
+// to go back with an I/O error; 0 turns it off. Put-backs are not writes:
+// they leave the count of writes alone.
+void failPutBack(std::uint64_t n);
+// Called before a rollback puts `file` back; throws EngineError when this is
+// the put-back chosen to fail.
+void beforePutBack(const std::string& file);
+
 } // namespace engine::faults

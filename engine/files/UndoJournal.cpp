@@ -2,6 +2,7 @@
 
 #include "engine/base/EngineError.h"
 #include "engine/base/Text.h"
+#include "engine/files/FaultSeam.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -147,34 +148,53 @@ void UndoJournal::commit() {
     replaced_.clear();
 }
 
+void UndoJournal::putBack(const File& file) {
+    for (auto it = file.saved.rbegin(); it != file.saved.rend(); ++it) {
+        std::size_t done = 0;
+        while (done < it->bytes.size()) {
+            ssize_t n = ::pwrite(file.fd, it->bytes.data() + done, it->bytes.size() - done,
+                                 static_cast<off_t>(it->offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                fail(file.name, "write");
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    if (::ftruncate(file.fd, static_cast<off_t>(file.size)) != 0)
+        fail(file.name, "truncate");
+}
+
 void UndoJournal::rollback() {
+    // A file that cannot go back does not keep the others from going back.
+    std::string failures;
+    auto attempt = [&](const std::string& name, const auto& putBackFile) {
+        try {
+            faults::beforePutBack(name);
+            putBackFile();
+        } catch (const EngineError& e) {
+            failures += (failures.empty() ? "" : "; ") + std::string(e.what());
+        }
+    };
     for (auto it = replaced_.rbegin(); it != replaced_.rend(); ++it) {
         if (it->kept.empty()) {
             std::error_code ec;
             std::filesystem::remove(it->target, ec);
-        } else if (::rename(it->kept.c_str(), it->target.c_str()) != 0) {
-            fail(it->target.string(), "put back");
+            continue;
         }
+        attempt(it->target.string(), [&] {
+            if (::rename(it->kept.c_str(), it->target.c_str()) != 0)
+                fail(it->target.string(), "put back");
+        });
     }
     replaced_.clear();
     for (auto& [id, file] : files_) {
-        for (auto it = file.saved.rbegin(); it != file.saved.rend(); ++it) {
-            std::size_t done = 0;
-            while (done < it->bytes.size()) {
-                ssize_t n = ::pwrite(file.fd, it->bytes.data() + done, it->bytes.size() - done,
-                                     static_cast<off_t>(it->offset + done));
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n < 0)
-                    fail(file.name, "write");
-                done += static_cast<std::size_t>(n);
-            }
-        }
-        if (::ftruncate(file.fd, static_cast<off_t>(file.size)) != 0)
-            fail(file.name, "truncate");
+        attempt(file.name, [&] { putBack(file); });
         file.saved.clear();
         file.kept.clear();
     }
+    if (!failures.empty())
+        throw EngineError(code::IoError, failures);
 }
 
 void UndoJournal::sync() {

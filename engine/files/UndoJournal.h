@@ -31,7 +31,8 @@ public:
     // (a second link to it) so that a rollback can put it back.
     void beforeReplace(const std::filesystem::path& target);
     // Puts back every byte written, and every file replaced, since the
-    // journal was opened.
+    // journal was opened. A file that cannot be put back does not stop the
+    // others; then one IoError names each file that did not go back.
     void rollback();
     // The session succeeded: lets go of the replaced files.
     void commit();
@@ -52,6 +53,7 @@ private:
     };
     File& fileOf(int fd);
     void keep(File& file, std::uint64_t from, std::uint64_t to);
+    static void putBack(const File& file);
 
     std::filesystem::path dir_;
     std::string stem_;
