@@ -164,7 +164,7 @@ TEST(ParadoxKeyed, BatchLoadsSortAndRefuseDuplicates) {
                          {{"ID", FieldType::Long, 0, 0}, {"NAME", FieldType::Character, 20, 0}});
     t->addIndex({"", "ID", "", false, false, true, false});
     t->addIndex({"ByName", "NAME", "", false, false, false, true});
-    EXPECT_EQ(codeOf([&] {
+    EXPECT_EQ(support::errorCode([&] {
                   t->addIndex({"ByName", "NAME", "", false, false, false, false});
               }),
               code::IndexExists);
