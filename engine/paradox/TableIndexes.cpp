@@ -155,8 +155,8 @@ DefinitionProblems indexProblems(const FieldList& fields, const IndexDef& def) {
     DefinitionProblems problems;
     const std::string subject = def.primary ? "primary key" : "index " + def.name;
     auto refuse = [&](const std::string& why) {
-        problems.push_back({def.name, subject + " (" + def.expression + "): " + why,
-                            code::InvalidParameter});
+        problems.push_back(
+            {def.name, subject + " (" + def.expression + "): " + why, code::InvalidParameter});
     };
     if (def.descending || !def.forCondition.empty())
         refuse("Paradox indexes here are ascending and cover every row");
