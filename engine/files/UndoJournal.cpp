@@ -188,7 +188,8 @@ void UndoJournal::rollback() {
         });
     }
     replaced_.clear();
-    for (auto& [id, file] : files_) {
+    for (auto& entry : files_) {
+        auto& file = entry.second;
         attempt(file.name, [&] { putBack(file); });
         file.saved.clear();
         file.kept.clear();
