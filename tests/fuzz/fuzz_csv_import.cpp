@@ -38,6 +38,9 @@ void importInto(const std::filesystem::path& table, const char* layout,
     } catch (const tabletool::UsageError&) {
         if (rowsOf(table) != 0)
             std::abort(); // a refused file must leave no rows behind
+    } catch (const tabletool::InputError&) {
+        if (rowsOf(table) != 0)
+            std::abort();
     } catch (const EngineError&) {
         if (rowsOf(table) != 0)
             std::abort();
