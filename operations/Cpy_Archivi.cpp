@@ -2,7 +2,9 @@
 
 #include "dictionary/Dm_Vadem.h"
 #include "operations/InexactReport.h"
+#include "tableops/PlanText.h"
 #include "tableops/TableCopy.h"
+#include "ui/Dialogs.h"
 
 TCpy_Archivi* Cpy_Archivi = nullptr;
 
@@ -12,12 +14,12 @@ TCpy_Archivi::TCpy_Archivi(QWidget* parent)
 
 void TCpy_Archivi::FormActivate() {
     Inexact.clear();
+    if (!makePlan())
+        return;
     runTables(
         TableNames,
         [this](int i) {
-            operations::TableType type{{}, {}, TableKind};
-            type.setFromCode(TableTypes.value(i).toStdString());
-            TableKind = type.TableKind;
+            TableKind = Plan.tables[static_cast<std::size_t>(i)].type.TableKind;
             CurrentTable = TableNames[i].toStdString();
             CopyTable();
         },
@@ -25,8 +27,33 @@ void TCpy_Archivi::FormActivate() {
     operations::reportInexact(Inexact);
 }
 
+bool TCpy_Archivi::makePlan() {
+    std::vector<std::string> names, types;
+    for (int i = 0; i < TableNames.size(); ++i) {
+        names.push_back(TableNames[i].toStdString());
+        types.push_back(TableTypes.value(i).toStdString());
+    }
+    try {
+        Plan = operations::planCopy(*Dm_Vadem, names, types);
+    } catch (const std::exception& error) {
+        ui::dialogs().error(QString::fromStdString(error.what()));
+        return false;
+    }
+    if (Plan.refused()) {
+        ui::dialogs().error(QString::fromStdString(operations::refusalText(Plan.refusals())));
+        return false;
+    }
+    return !Plan.losesValues() ||
+           ui::dialogs().confirm(QString::fromStdString(operations::lossQuestion(Plan, false))) ==
+               ui::Answer::Yes;
+}
+
 void TCpy_Archivi::CopyTable() {
     operations::TableCopy copy(*Dm_Vadem);
+    for (const operations::TablePlan& table : Plan.tables)
+        if (table.table == CurrentTable)
+            for (const operations::ValueLoss& loss : table.losses)
+                copy.SkipKeyClashes |= loss.kind == operations::ValueLoss::Refused;
     copy.OnRows = [this](std::uint64_t moved, std::uint64_t total) { rowsMoved(moved, total); };
     operations::InexactValues inexact = copy.run(CurrentTable, TableKind);
     if (!inexact.fields.empty())

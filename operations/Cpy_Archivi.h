@@ -2,6 +2,7 @@
 
 #include "operations/ProgressWindow.h"
 #include "tableops/TableBuild.h"
+#include "tableops/TablePlan.h"
 
 #include <QStringList>
 
@@ -23,12 +24,19 @@ public:
     // Per table of the last run, the values not carried over exactly.
     std::vector<operations::InexactValues> Inexact;
 
-    // 0 dBase, 1 Paradox; carries over to an entry with an unknown code.
+    // The plan of the last run, made for every table before the first copy;
+    // a refused plan, or losses the user does not accept, end the run.
+    operations::RunPlan Plan;
+
+    // 0 dBase, 1 Paradox, as the plan resolved it for the table in hand.
     int TableKind = 0;
     std::string CurrentTable;
 
     void FormActivate() override;
     void CopyTable();
+
+private:
+    bool makePlan();
 };
 
 extern TCpy_Archivi* Cpy_Archivi;

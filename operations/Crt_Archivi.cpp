@@ -3,8 +3,12 @@
 #include "dictionary/Dm_Vadem.h"
 #include "operations/InexactReport.h"
 #include "tableops/PlanText.h"
+#include "tableops/UpdateJournal.h"
 #include "ui/Dialogs.h"
 #include "ui/ModalWindows.h"
+
+#include <algorithm>
+#include <stdexcept>
 
 TCrt_Archivi* Crt_Archivi = nullptr;
 
@@ -22,8 +26,14 @@ void TCrt_Archivi::FormCreate() {
 void TCrt_Archivi::FormActivate() {
     Succeeded = false;
     Inexact.clear();
-    if (!makePlan())
+    Backups.clear();
+    if (!recoverFirst() || !makePlan() || !agreeToLosses())
         return;
+    QString done = QStringLiteral("Function successfull.");
+    for (const std::filesystem::path& backup : Backups)
+        if (!backup.empty())
+            done += QStringLiteral("\nThe old table is kept in ") +
+                    QString::fromStdString(backup.string());
     bool succeeded = runTables(
         TableNames,
         [this](int i) {
@@ -31,9 +41,34 @@ void TCrt_Archivi::FormActivate() {
             CurrentTable = TableNames[i].toStdString();
             BuildTable();
         },
-        QStringLiteral("Function successfull."));
+        done);
     operations::reportInexact(Inexact);
     Succeeded = succeeded;
+}
+
+bool TCrt_Archivi::recoverFirst() {
+    try {
+        std::vector<std::string> done = operations::recoverUpdates(WorkDir);
+        if (!done.empty())
+            ui::dialogs().message(QString::fromStdString(operations::joinLines(done)));
+        return true;
+    } catch (const std::exception& error) {
+        ui::dialogs().error(QString::fromStdString(error.what()));
+        return false;
+    }
+}
+
+bool TCrt_Archivi::agreeToLosses() {
+    Backups.assign(Plan.tables.size(), {});
+    if (!Plan.losesValues())
+        return true;
+    if (ui::dialogs().confirm(QString::fromStdString(operations::lossQuestion(Plan))) !=
+        ui::Answer::Yes)
+        return false;
+    for (std::size_t i = 0; i < Plan.tables.size(); ++i)
+        if (Plan.tables[i].losesValues() && !Plan.tables[i].source.empty())
+            Backups[i] = operations::backupFolder(WorkDir, Plan.tables[i].table);
+    return true;
 }
 
 bool TCrt_Archivi::makePlan() {
@@ -57,9 +92,16 @@ bool TCrt_Archivi::makePlan() {
 }
 
 void TCrt_Archivi::BuildTable() {
-    operations::TableBuild build(*Dm_Vadem, WorkDir);
+    auto at =
+        std::find_if(Plan.tables.begin(), Plan.tables.end(),
+                     [this](const operations::TablePlan& t) { return t.table == CurrentTable; });
+    if (at == Plan.tables.end())
+        throw std::logic_error("Table " + CurrentTable + " is not in the run's plan");
+    const std::size_t i = static_cast<std::size_t>(at - Plan.tables.begin());
+    operations::TableBuild build(WorkDir);
     build.OnRows = [this](std::uint64_t moved, std::uint64_t total) { rowsMoved(moved, total); };
-    operations::InexactValues inexact = build.run(CurrentTable, Type);
+    operations::InexactValues inexact =
+        build.run(*at, i < Backups.size() ? Backups[i] : std::filesystem::path());
     if (!inexact.fields.empty())
         Inexact.push_back(std::move(inexact));
 }

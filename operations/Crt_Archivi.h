@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,15 @@ public:
 
     void done(int result) override;
 
+    // Per table of the plan, the folder its old files are kept in (those
+    // whose values the user agreed to lose), else empty.
+    std::vector<std::filesystem::path> Backups;
+
 private:
+    // Finishes or undoes the updates that an earlier run left half done.
+    bool recoverFirst();
+    // Asks before a run that loses values; false when the user says No.
+    bool agreeToLosses();
     // Plans the run; false (after the box that says why) when it cannot go on.
     bool makePlan();
 };

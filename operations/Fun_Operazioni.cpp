@@ -148,11 +148,12 @@ void TFun_Operazioni::LoadApplications() {
 }
 
 int TFun_Operazioni::choice() const {
-    // A typed text that names no entry chooses none.
+    // A typed text chooses the entry it names (the completer fills in the
+    // rest of a name begun); a text that names no entry chooses none.
     int index = SetPrd->currentIndex();
-    if (index < 0 || SetPrd->itemText(index) != SetPrd->currentText())
-        return -1;
-    return index;
+    if (index >= 0 && SetPrd->itemText(index) == SetPrd->currentText())
+        return index;
+    return SetPrd->findText(SetPrd->currentText(), Qt::MatchExactly);
 }
 
 bool TFun_Operazioni::belongsToChoice(const std::string& suffix) const {

@@ -16,6 +16,8 @@
 #include "shell/Brevon_Logo.h"
 #include "shell/Menu_Vadem.h"
 #include "shell/Pgm_Logo.h"
+#include "tableops/PlanText.h"
+#include "tableops/UpdateJournal.h"
 #include "ui/Dialogs.h"
 #include "ui/ModalWindows.h"
 
@@ -50,6 +52,24 @@ void showDroppedWork(const engine::EngineError& error) {
     ui::dialogs().error(QString::fromStdString(error.what()));
 }
 
+// Before any window opens a table: an update that a killed run left half
+// done is finished or undone, and one box says what was done.
+void recoverInterruptedUpdates() {
+    std::string workDir;
+    try {
+        workDir = Dm_Vadem->tmDBase.WorkingDirectory();
+    } catch (const engine::EngineError&) {
+        return; // no tables' directory yet: nothing to recover
+    }
+    try {
+        std::vector<std::string> done = operations::recoverUpdates(workDir);
+        if (!done.empty())
+            ui::dialogs().message(QString::fromStdString(operations::joinLines(done)));
+    } catch (const engine::EngineError& error) {
+        ui::dialogs().error(QString::fromStdString(error.what()));
+    }
+}
+
 } // namespace
 
 void createProgram() {
@@ -58,6 +78,7 @@ void createProgram() {
     Dm_Vadem = new TDm_Vadem;
     ui::createdWindows() << QStringLiteral("Dm_Vadem");
     reportConfigProblems();
+    recoverInterruptedUpdates();
     ui::createOnce(Menu_Vadem);
     // Every other window is modal over the menu and lives as long as it.
     ui::createOnce(Pgm_Logo, Menu_Vadem);

@@ -1,47 +1,51 @@
 #include "tableops/TableBuild.h"
 
-#include "dictionary/Dm_Vadem.h"
 #include "engine/base/EngineError.h"
+#include "engine/dataset/BatchMove.h"
 #include "engine/drivers/Tables.h"
+#include "engine/files/BinaryFile.h"
+#include "tableops/TablePlan.h"
+#include "tableops/UpdateJournal.h"
+
+#include <algorithm>
 
 namespace operations {
 
 using engine::EngineError;
+namespace fs = std::filesystem;
 
 namespace {
 
 const std::string SavedPrefix = "$$";
 
-engine::TTableType datasetType(int tableKind) {
-    return tableKind == 1 ? engine::ttParadox : engine::ttDBase;
+// The journal of the update `plan` describes, at its first step.
+UpdateJournal journalFor(const TablePlan& plan, const fs::path& workDir, const fs::path& backup) {
+    UpdateJournal journal;
+    journal.file = UpdateJournal::pathFor(workDir, plan.table);
+    journal.table = plan.table;
+    journal.newTable = workDir / (plan.table + plan.type.FileExt);
+    if (plan.action == TablePlan::Finish) {
+        journal.savedTable = plan.source;
+    } else if (!plan.source.empty()) {
+        journal.savedTable = workDir / (SavedPrefix + plan.source.filename().string());
+        for (const fs::path& file : engine::tableFiles(plan.source))
+            journal.renames.emplace_back(file, workDir / (SavedPrefix + file.filename().string()));
+    }
+    if (!journal.savedTable.empty())
+        journal.backup = backup;
+    return journal;
 }
 
-engine::TableKind engineKind(int tableKind) {
-    return tableKind == 1 ? engine::TableKind::Paradox : engine::TableKind::DBase;
+bool refusesRows(const TablePlan& plan) {
+    return std::any_of(plan.losses.begin(), plan.losses.end(),
+                       [](const ValueLoss& loss) { return loss.kind == ValueLoss::Refused; });
 }
 
-void closeAndName(engine::TTable& table, const std::string& name, int tableKind) {
-    table.Close();
-    table.SetTableName(name);
-    table.SetTableType(datasetType(tableKind));
-}
-
-// Selects the rows of one table on a dictionary dataset whose index is the
-// table name followed by `second`.
-void applyRange(engine::TTable& rows, const std::string& table, const char* second,
-                const engine::Value& low, const engine::Value& high) {
-    if (rows.Active())
-        rows.Refresh();
-    else
-        rows.Open();
-    rows.CancelRange();
-    rows.SetRangeStart();
-    rows.FieldByName("TMNPFM").SetAsString(table);
-    rows.FieldByName(second).SetValue(low);
-    rows.SetRangeEnd();
-    rows.FieldByName("TMNPFM").SetAsString(table);
-    rows.FieldByName(second).SetValue(high);
-    rows.ApplyRange();
+// Every file of the table on the disk, before the journal says so.
+void flushTable(const fs::path& table) {
+    for (const fs::path& file : engine::tableFiles(table))
+        engine::BinaryFile(file, engine::BinaryFile::Mode::ReadWrite).sync();
+    engine::syncDirectory(table.parent_path());
 }
 
 } // namespace
@@ -69,140 +73,77 @@ int fieldTypeCode(const std::string& letter, int tableKind) {
     return 0;
 }
 
-TableBuild::TableBuild(TDm_Vadem& dataModule, std::string workDir)
-    : dm_(dataModule), workDir_(std::move(workDir)) {}
+TableBuild::TableBuild(fs::path workDir) : workDir_(std::move(workDir)) {}
 
 void TableBuild::step(BuildStep reached) {
     if (OnStep)
         OnStep(reached);
 }
 
-bool TableBuild::exists(const std::string& file) const {
-    return engine::tableExists(workDir_ + file);
-}
-
-InexactValues TableBuild::run(const std::string& table, const TableType& type) {
-    selectRows(table);
-    // Every descriptor is checked before the old table is touched, so a
-    // dictionary the engine cannot build from leaves the table as it was.
-    engine::TableDescription description{table, type.DriverName, fieldDescriptors(table, type)};
-
-    std::string file = table + type.FileExt;
-    std::string saved = SavedPrefix + file;
-    bool hasTable = exists(file);
-    if (exists(saved) && hasTable)
-        throw EngineError(engine::code::Interrupted,
-                          "Table " + workDir_ + file + " and the saved table " + workDir_ + saved +
-                              " hold an interrupted update: the old rows are still in " + saved +
-                              ". Move them into " + file +
-                              " or remove one of the two tables, "
-                              "then build " +
-                              table + " again");
-    if (hasTable) {
-        dm_.tmDBase.RenameTable(table, type.DriverName, SavedPrefix + table);
+InexactValues TableBuild::run(const TablePlan& plan, const fs::path& backup) {
+    if (!plan.refusals.empty())
+        throw EngineError(engine::code::InvalidParameter,
+                          "Table " + plan.table + " cannot be built: " + plan.refusals[0].reason);
+    UpdateJournal journal = journalFor(plan, workDir_, backup);
+    journal.write();
+    step(BuildStep::Journaled);
+    try {
+        renameSaved(journal);
         step(BuildStep::Renamed);
+        journal.step = UpdateJournal::Building;
+        journal.write();
+    } catch (...) {
+        renameBack(journal);
+        journal.remove();
+        throw;
     }
-
-    dm_.tmDBase.CreateTable(description, true);
-    step(BuildStep::Created);
-    int indexes = addIndexes(type);
-
-    InexactValues inexact{table, {}};
-    if (exists(saved))
-        inexact = moveSavedRows(table, type);
-    if (indexes > 0) {
-        regenerate(table, type);
-        step(BuildStep::Regenerated);
+    InexactValues inexact;
+    try {
+        inexact = build(plan, journal);
+        journal.step = UpdateJournal::Built;
+        journal.write();
+    } catch (...) {
+        // The old table comes back as it was; should that fail too, the
+        // journal stays for the next run to finish the undo.
+        removeNewTable(journal);
+        renameBack(journal);
+        journal.remove();
+        throw;
     }
+    retireSaved(journal);
+    step(BuildStep::SavedDeleted);
+    journal.remove();
     return inexact;
 }
 
-void TableBuild::selectRows(const std::string& table) {
-    applyRange(dm_.DbFld, table, "TMNRIG", engine::Value(), engine::Value(std::int64_t{999}));
-    applyRange(dm_.Index, table, "TMNFLD", engine::Value(std::string()),
-               engine::Value(std::string("zzz")));
-}
-
-std::vector<engine::FieldDescriptor> TableBuild::fieldDescriptors(const std::string& table,
-                                                                  const TableType& type) {
-    std::vector<engine::FieldDescriptor> fields;
-    engine::TTable& rows = dm_.DbFld;
-    for (rows.First(); !rows.Eof(); rows.Next()) {
-        engine::FieldDescriptor field;
-        field.number = static_cast<int>(fields.size()) + 1;
-        field.name = dm_.DbFldTMNFLD->AsString();
-        field.type = fieldTypeCode(dm_.DbFldTMTFLD->AsString(), type.TableKind);
-        field.units1 = static_cast<int>(dm_.DbFldTMSIZE->AsInteger());
-        field.units2 = static_cast<int>(dm_.DbFldTMDECS->AsInteger());
-        try {
-            engine::TDatabase::fieldDefOf(field, engineKind(type.TableKind));
-        } catch (const EngineError& error) {
-            throw EngineError(error.code(), "Table " + table + ": " + error.what());
+InexactValues TableBuild::build(const TablePlan& plan, const UpdateJournal& journal) {
+    InexactValues inexact{plan.table, {}};
+    {
+        auto table = engine::createTable(journal.newTable, plan.fields);
+        step(BuildStep::Created);
+        for (const engine::IndexDef& index : plan.indexes) {
+            table->addIndex(index);
+            step(BuildStep::IndexAdded);
         }
-        fields.push_back(field);
-    }
-    if (fields.size() > static_cast<std::size_t>(engine::MaxTableFields))
-        throw EngineError(engine::code::TooManyFields,
-                          "Table " + table + " has " + std::to_string(fields.size()) +
-                              " field rows; a table holds at most " +
-                              std::to_string(engine::MaxTableFields) + " fields");
-    return fields;
-}
-
-int TableBuild::addIndexes(const TableType& type) {
-    engine::TTable& rows = dm_.Index;
-    engine::TTable& target = dm_.tmTable;
-    int count = 0;
-    for (rows.First(); !rows.Eof(); rows.Next(), ++count) {
-        std::string name = rows.FieldByName("TMNFLD").AsString();
-        std::string key = rows.FieldByName("TMDESC").AsString();
-        closeAndName(target, rows.FieldByName("TMNPFM").AsString(), type.TableKind);
-        if (type.TableKind == 1) {
-            target.AddIndex(name, key, count == 0 ? engine::ixPrimary : engine::ixCaseInsensitive);
-        } else {
-            engine::IndexDescriptor index;
-            index.tagName = name;
-            index.keyExpression = key;
-            index.condition = rows.FieldByName("TMDCND").AsString();
-            index.subset = !index.condition.empty();
-            index.firstKeyField = static_cast<int>(rows.FieldByName("TMSIZE").AsInteger());
-            target.Open();
-            dm_.tmDBase.AddIndex(target, index);
-            target.Close();
+        if (!journal.savedTable.empty()) {
+            auto saved = engine::openTable(journal.savedTable, {false, true});
+            const std::uint64_t total = saved->rowCount();
+            engine::MoveOptions options;
+            options.abortOnProblem = false;
+            options.skipKeyClashes = refusesRows(plan);
+            options.progress = [this, total](std::uint64_t moved) {
+                step(BuildStep::Moving);
+                if (OnRows)
+                    OnRows(moved, total);
+            };
+            // The move builds each index once, at its end.
+            engine::MoveReport report = engine::moveRows(*saved, *table, options);
+            inexact.fields = std::move(report.FieldProblems);
         }
-        step(BuildStep::IndexAdded);
     }
-    return count;
-}
-
-InexactValues TableBuild::moveSavedRows(const std::string& table, const TableType& type) {
-    closeAndName(dm_.tmDmmys, SavedPrefix + table, type.TableKind);
-    closeAndName(dm_.tmTable, table, type.TableKind);
-    engine::TBatchMove& move = dm_.tmMoves;
-    move.OnProgress = [this, &move](std::uint64_t moved) {
-        step(BuildStep::Moving);
-        if (OnRows)
-            OnRows(moved, move.RowsToMove);
-    };
-    try {
-        move.Execute();
-    } catch (...) {
-        move.OnProgress = nullptr;
-        throw;
-    }
-    move.OnProgress = nullptr;
+    flushTable(journal.newTable);
     step(BuildStep::Moved);
-    dm_.tmDBase.DeleteTable(SavedPrefix + table, type.DriverName);
-    step(BuildStep::SavedDeleted);
-    return {table, move.FieldProblems};
-}
-
-void TableBuild::regenerate(const std::string& table, const TableType& type) {
-    engine::TTable& target = dm_.tmTable;
-    closeAndName(target, table, type.TableKind);
-    target.Open();
-    dm_.tmDBase.RegenerateIndexes(target);
-    target.Close();
+    return inexact;
 }
 
 } // namespace operations

@@ -1,14 +1,11 @@
 #pragma once
 
-#include "engine/dataset/Database.h"
-
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
-
-class TDm_Vadem;
 
 namespace operations {
 
@@ -33,45 +30,44 @@ using RowProgress = std::function<void(std::uint64_t moved, std::uint64_t total)
 
 // The points of a build at which the table's files are in a new state.
 enum class BuildStep {
+    Journaled,    // the journal names the update's files; nothing renamed yet
     Renamed,      // the old table is now the saved table "$$" + name
     Created,      // the new table exists, empty, without indexes
     IndexAdded,   // one more index of the dictionary is on the new table
     Moving,       // some of the saved rows are in the new table
-    Moved,        // every saved row is in the new table
-    SavedDeleted, // the saved table is gone
-    Regenerated,  // the indexes are rebuilt
+    Moved,        // every saved row is in the new table, on the disk
+    SavedDeleted, // the saved table is gone (or in its backup folder)
 };
 
-// Builds one physical table from its dictionary rows (the field rows of
-// DbFld, the index rows of Index): the old table, when there is one, is
-// renamed to "$$" + name, the new one created with its indexes, the saved
-// rows moved back by field name, the saved table deleted and the indexes
-// regenerated. The saved rows are never overwritten: a saved table found
-// beside the table itself stops the build with an error naming both files.
+struct TablePlan;
+struct UpdateJournal;
+
+// Carries out the plan of one table (see TablePlan): the old table, when
+// there is one, is renamed to "$$" + its name, the new one created with its
+// indexes, the saved rows moved back by field name (each index built once,
+// at the end of the move), the new table flushed to the disk, and the saved
+// table removed, or moved into `backup` when one is given. An
+// UpdateJournal beside the tables records each step, so that a run killed
+// anywhere is finished or undone by recoverUpdates; a build that fails is
+// undone on the spot and leaves the old table as it was.
 class TableBuild {
 public:
-    TableBuild(TDm_Vadem& dataModule, std::string workDir);
+    explicit TableBuild(std::filesystem::path workDir);
 
     // Told of each step as it is reached (tests stop a build there).
     std::function<void(BuildStep)> OnStep;
     // Told of the rows moved back from the saved table.
     RowProgress OnRows;
 
-    // Builds `table`; returns what the move could not carry over exactly.
-    InexactValues run(const std::string& table, const TableType& type);
+    // Builds the table of `plan`; returns what the move could not carry
+    // over exactly.
+    InexactValues run(const TablePlan& plan, const std::filesystem::path& backup = {});
 
 private:
-    void selectRows(const std::string& table);
-    std::vector<engine::FieldDescriptor> fieldDescriptors(const std::string& table,
-                                                          const TableType& type);
-    int addIndexes(const TableType& type);
-    InexactValues moveSavedRows(const std::string& table, const TableType& type);
-    void regenerate(const std::string& table, const TableType& type);
-    bool exists(const std::string& file) const;
     void step(BuildStep reached);
+    InexactValues build(const TablePlan& plan, const UpdateJournal& journal);
 
-    TDm_Vadem& dm_;
-    std::string workDir_;
+    std::filesystem::path workDir_;
 };
 
 // The engine's field type code for a dictionary type letter ("C", "N", "D",

@@ -27,6 +27,7 @@ InexactValues TableCopy::run(const std::string& table, int tableKind) {
                 "folder to keep the table as it is, then copy " + table + " again");
     TableSnapshot before(dm_.tmDst.TablePath());
     engine::TBatchMove& copy = dm_.tmCopy;
+    copy.SkipKeyClashes = SkipKeyClashes;
     if (OnRows)
         copy.OnProgress = [this, &copy](std::uint64_t moved) { OnRows(moved, copy.RowsToMove); };
     try {

@@ -21,6 +21,9 @@ public:
 
     // Told of the rows copied.
     RowProgress OnRows;
+    // Rows whose primary key the table refuses are left out instead of
+    // stopping the copy (the user agreed to lose them).
+    bool SkipKeyClashes = false;
 
     // Returns what could not be carried over exactly.
     InexactValues run(const std::string& table, int tableKind);

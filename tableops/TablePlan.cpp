@@ -4,9 +4,11 @@
 #include "engine/base/EngineError.h"
 #include "engine/base/Text.h"
 #include "engine/dataset/Database.h"
+#include "engine/dataset/KeyCheck.h"
 #include "engine/dataset/ValueConversion.h"
 #include "engine/drivers/Tables.h"
 #include "engine/files/FileNames.h"
+#include "tableops/TableCopy.h"
 
 #include <algorithm>
 #include <optional>
@@ -21,6 +23,15 @@ const std::string SavedPrefix = "$$";
 
 engine::TableKind engineKind(int tableKind) {
     return tableKind == 1 ? engine::TableKind::Paradox : engine::TableKind::DBase;
+}
+
+// Where a dataset of the data module finds `table`: the reference disk's
+// (tmSrc) or the installation's (tmDst) directory.
+fs::path tablePathOn(engine::TTable& dataset, const std::string& table, const TableType& type) {
+    dataset.Close();
+    dataset.SetTableName(table);
+    dataset.SetTableType(type.TableKind == 1 ? engine::ttParadox : engine::ttDBase);
+    return dataset.TablePath();
 }
 
 TableType typeOfKind(int tableKind) {
@@ -101,9 +112,13 @@ void findSource(TablePlan& plan, const fs::path& workDir) {
             }
         };
         refuse(plan, "",
-               "the saved table " + saved.string() + " of an interrupted update (" + rows(saved) +
-                   ", the table as it was before that update) is beside " + table.string() + " (" +
-                   rows(table) + "); neither is changed while both are there");
+               "the saved table " + saved.string() +
+                   " of an interrupted update holds the rows "
+                   "as they were before that update (" +
+                   rows(saved) + "); " + table.string() + " beside it (" + rows(table) +
+                   ") is the table that update was building. Neither is changed while both are "
+                   "there: keep the saved table, and move it back over the other once that one "
+                   "is no longer needed");
     } else if (engine::tableExists(saved)) {
         plan.action = TablePlan::Finish;
         plan.source = saved;
@@ -208,6 +223,37 @@ void countLosses(engine::TableFile& source, TablePlan& plan) {
                                    counts[w]});
 }
 
+void countCopyLosses(engine::TableFile& source, engine::TableFile& destination, TablePlan& plan) {
+    countLosses(source, plan);
+    plan.added.clear(); // fields the reference table lacks stay blank, as always
+    engine::KeyClashes clashes = engine::findKeyClashes(source, destination, 3);
+    if (!clashes)
+        return;
+    std::string key;
+    for (const engine::IndexInfo& index : destination.indexes())
+        if (index.def.primary)
+            key = index.def.expression;
+    ValueLoss loss{key, ValueLoss::Refused, clashes.count, {}};
+    for (const engine::KeyClash& clash : clashes.first)
+        loss.examples.push_back(clash.key);
+    plan.losses.push_back(std::move(loss));
+}
+
+void countKeyClashes(engine::TableFile& source, TablePlan& plan) {
+    // A dBase unique tag leaves a repeated key out of the tag and keeps the
+    // row; only a Paradox primary key refuses rows.
+    if (plan.type.TableKind != 1 || plan.indexes.empty() || !plan.indexes.front().primary)
+        return;
+    engine::KeyClashes clashes = engine::findKeyClashes(source, engine::TableKind::Paradox,
+                                                        plan.fields, {plan.indexes.front()}, 3);
+    if (!clashes)
+        return;
+    ValueLoss loss{plan.indexes.front().expression, ValueLoss::Refused, clashes.count, {}};
+    for (const engine::KeyClash& clash : clashes.first)
+        loss.examples.push_back(clash.key);
+    plan.losses.push_back(std::move(loss));
+}
+
 TablePlan planTable(const TableDefinition& definition, const TableType& type,
                     const fs::path& workDir) {
     TablePlan plan;
@@ -220,6 +266,7 @@ TablePlan planTable(const TableDefinition& definition, const TableType& type,
         if (plan.refusals.empty() && !plan.source.empty()) {
             auto source = engine::openTable(plan.source, {false, true});
             countLosses(*source, plan);
+            countKeyClashes(*source, plan);
         }
     } catch (const engine::EngineError& error) {
         // A table that cannot be read, or a name the engine refuses.
@@ -228,27 +275,92 @@ TablePlan planTable(const TableDefinition& definition, const TableType& type,
     return plan;
 }
 
-RunPlan planBuild(TDm_Vadem& dm, const std::string& workDir, const std::vector<std::string>& names,
-                  const std::vector<std::string>& types) {
-    RunPlan run;
+namespace {
+
+// The format of each table of a run: its own code, else the format of the
+// table before it; nothing for a first table without a known code.
+std::vector<std::optional<TableType>> resolveTypes(const std::vector<std::string>& names,
+                                                   const std::vector<std::string>& types) {
+    std::vector<std::optional<TableType>> resolved;
     std::optional<TableType> previous;
     for (std::size_t n = 0; n < names.size(); ++n) {
         const std::string code = n < types.size() ? types[n] : std::string();
-        TableType type;
         if (knownCode(code)) {
+            TableType type;
             type.setFromCode(code);
             previous = type;
-        } else if (previous) {
-            type = *previous; // the type of the table before it in the run
-        } else {
-            TablePlan refused;
-            refused.table = names[n];
-            refuse(refused, "",
-                   "table type \"" + code + "\" is neither \"0\" (dBASE) nor \"1\" (PARADOX)");
-            run.tables.push_back(std::move(refused));
+        }
+        resolved.push_back(previous);
+    }
+    return resolved;
+}
+
+TablePlan unknownType(const std::string& table, const std::string& code) {
+    TablePlan refused;
+    refused.table = table;
+    refuse(refused, "", "table type \"" + code + "\" is neither \"0\" (dBASE) nor \"1\" (PARADOX)");
+    return refused;
+}
+
+} // namespace
+
+RunPlan planBuild(TDm_Vadem& dm, const std::string& workDir, const std::vector<std::string>& names,
+                  const std::vector<std::string>& types) {
+    RunPlan run;
+    std::vector<std::optional<TableType>> resolved = resolveTypes(names, types);
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        if (!resolved[n])
+            run.tables.push_back(unknownType(names[n], n < types.size() ? types[n] : ""));
+        else
+            run.tables.push_back(planTable(readDefinition(dm, names[n]), *resolved[n], workDir));
+    }
+    return run;
+}
+
+RunPlan planCopy(TDm_Vadem& dm, const std::vector<std::string>& names,
+                 const std::vector<std::string>& types) {
+    RunPlan run;
+    std::vector<std::optional<TableType>> resolved = resolveTypes(names, types);
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        if (!resolved[n]) {
+            run.tables.push_back(unknownType(names[n], n < types.size() ? types[n] : ""));
             continue;
         }
-        run.tables.push_back(planTable(readDefinition(dm, names[n]), type, workDir));
+        TablePlan plan;
+        plan.table = names[n];
+        plan.type = plan.sourceType = *resolved[n];
+        plan.action = TablePlan::Append;
+        try {
+            dm.tmSrc.Close();
+            dm.tmSrc.SetDatabaseName(ReferenceDirectory);
+            plan.source = tablePathOn(dm.tmSrc, names[n], plan.type);
+            fs::path destination = tablePathOn(dm.tmDst, names[n], plan.type);
+            if (!engine::tableExists(plan.source)) {
+                refuse(plan, "", "the reference table " + plan.source.string() + " is missing");
+            } else if (!engine::tableExists(destination)) {
+                refuse(plan, "",
+                       "the table " + destination.string() +
+                           " does not exist; create the tables first");
+            } else {
+                auto source = engine::openTable(plan.source, {false, true});
+                auto target = engine::openTable(destination, {false, true});
+                plan.fields = target->fields();
+                bool anyShared = std::any_of(source->fields().begin(), source->fields().end(),
+                                             [&](const engine::FieldDef& f) {
+                                                 return engine::findField(plan.fields, f.name) >= 0;
+                                             });
+                if (!anyShared)
+                    refuse(plan, "",
+                           "no field of the reference table " + plan.source.string() +
+                               " is a field of " + destination.string());
+                else
+                    countCopyLosses(*source, *target, plan);
+                plan.fields.clear(); // the copy makes no table
+            }
+        } catch (const engine::EngineError& error) {
+            refuse(plan, "", error.what()); // unreadable or damaged
+        }
+        run.tables.push_back(std::move(plan));
     }
     return run;
 }

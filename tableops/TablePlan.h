@@ -21,12 +21,14 @@ struct Refusal {
     std::string reason;
 };
 
-// Values of one old field that a run would not carry over as they are.
+// Values of one old field that a run would not carry over as they are, or
+// (Refused) the rows that the new primary key would not take.
 struct ValueLoss {
-    enum Kind { Dropped, Cut };
-    std::string field;
+    enum Kind { Dropped, Cut, Refused };
+    std::string field; // for Refused, the key's fields
     Kind kind = Dropped;
-    std::uint64_t count = 0; // values that are not empty
+    std::uint64_t count = 0;           // values that are not empty, or rows
+    std::vector<std::string> examples; // for Refused, the first keys refused
 };
 
 // What a build or a copy will do to one table, found before anything is
@@ -71,6 +73,16 @@ struct RunPlan {
 RunPlan planBuild(TDm_Vadem& dataModule, const std::string& workDir,
                   const std::vector<std::string>& names, const std::vector<std::string>& types);
 
+// Plans the copier's run: for each of `names` (type codes `types`, resolved
+// as for planBuild), the reference table of that name in the reference
+// directory and the installation's table it is appended to. Refused: a
+// reference table missing, unreadable or damaged, an installation table
+// missing, a reference table none of whose fields the installation's table
+// has. Counted as losses: values of fields the installation's table lacks,
+// values that would be cut, rows its primary key would refuse.
+RunPlan planCopy(TDm_Vadem& dataModule, const std::vector<std::string>& names,
+                 const std::vector<std::string>& types);
+
 // The plan of one table from its dictionary rows, with its format resolved.
 TablePlan planTable(const TableDefinition& definition, const TableType& type,
                     const std::filesystem::path& workDir);
@@ -79,6 +91,13 @@ TablePlan planTable(const TableDefinition& definition, const TableType& type,
 // name and counts, reading every live row, the values that would be dropped
 // or cut; fills added, dropped, changed and losses.
 void countLosses(engine::TableFile& source, TablePlan& plan);
+
+// The rows of `source` that the new table's primary key would refuse (a key
+// given twice), added to plan.losses.
+void countKeyClashes(engine::TableFile& source, TablePlan& plan);
+
+// For a copy: the losses of appending `source` to `destination`.
+void countCopyLosses(engine::TableFile& source, engine::TableFile& destination, TablePlan& plan);
 
 // "1,204": digits in groups of three, whatever the locale.
 std::string groupedCount(std::uint64_t count);

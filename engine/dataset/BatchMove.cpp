@@ -55,16 +55,22 @@ public:
         return value;
     }
 
-    void moveAll() {
+    // Every live row; with `keys`, the rows whose key it refuses are left out.
+    void moveAll(PrimaryKeyCheck* keys) {
         auto cursor = source_.openIndex("");
         Record row;
         std::vector<std::uint64_t> none(problems_.size(), 0), found = none;
+        std::uint64_t number = 0;
         for (bool on = cursor->first(); on; on = cursor->next()) {
             RowId id = cursor->row();
             if (source_.isDeleted(id))
                 continue;
             found = none;
             pairing_.convert(source_.read(id), row, &found);
+            if (keys && keys->take(row, ++number)) {
+                ++report_.RefusedRows;
+                continue;
+            }
             for (std::size_t i = 0; i < found.size(); ++i)
                 if (found[i])
                     problem(id, i);
@@ -100,13 +106,19 @@ MoveReport moveRows(TableFile& source, TableFile& destination, const MoveOptions
     FieldPairing pairing(from, to);
     MoveReport report;
     report.DroppedFields = pairing.dropped();
-    refuseKeyClashes(source, destination);
+    std::unique_ptr<PrimaryKeyCheck> keys;
+    if (!options.skipKeyClashes)
+        refuseKeyClashes(source, destination);
+    else if (findKeyClashes(source, destination, 0))
+        keys = std::make_unique<PrimaryKeyCheck>(destination); // row by row, to leave some out
 
     std::vector<std::uint64_t> problems(to.size(), 0);
     RowMover mover(source, destination, pairing, options, report, problems);
     AppendBatch batch(destination);
-    auto copied = from == to ? destination.appendCopiesOf(source, options.progress) : std::nullopt;
-    if (!copied && source.stableRowIds()) {
+    std::optional<std::uint64_t> copied;
+    if (!keys && from == to)
+        copied = destination.appendCopiesOf(source, options.progress);
+    if (!keys && !copied && source.stableRowIds()) {
         // The plan, made once: unchanged fields copied as stored, the others
         // converted, or left blank when the source has no such field.
         TableFile::AppendPlan plan;
@@ -121,7 +133,7 @@ MoveReport moveRows(TableFile& source, TableFile& destination, const MoveOptions
     if (copied)
         report.MovedCount = *copied;
     else
-        mover.moveAll();
+        mover.moveAll(keys.get());
     batch.finish();
     for (std::size_t i = 0; i < to.size(); ++i)
         if (problems[i])
@@ -141,13 +153,14 @@ std::uint64_t TBatchMove::execute() {
     ProblemCount = 0;
     FieldProblems.clear();
     DroppedFields.clear();
+    RefusedRows = 0;
     if (Destination->Active())
         callerCode([&] { Destination->CheckBrowseMode(); });
 
     auto source = fileOf(*Source, false);
     auto destination = fileOf(*Destination, true);
     RowsToMove = source->rowCount();
-    MoveOptions options{AbortOnProblem, nullptr};
+    MoveOptions options{AbortOnProblem, nullptr, SkipKeyClashes};
     if (OnProgress)
         options.progress = [this](std::uint64_t moved) { callerCode([&] { OnProgress(moved); }); };
     MoveReport report = moveRows(*source, *destination, options);
@@ -155,6 +168,7 @@ std::uint64_t TBatchMove::execute() {
     ProblemCount = report.ProblemCount;
     FieldProblems = std::move(report.FieldProblems);
     DroppedFields = std::move(report.DroppedFields);
+    RefusedRows = report.RefusedRows;
     if (Destination->Active())
         callerCode([&] { Destination->Refresh(); });
     return MovedCount;

@@ -24,6 +24,9 @@ struct MoveReport {
     std::vector<std::pair<std::string, std::uint64_t>> FieldProblems;
     // Source fields that the destination does not have (their values stay behind).
     std::vector<std::string> DroppedFields;
+    // Rows left out because the destination's primary key refused them
+    // (with skipKeyClashes only).
+    std::uint64_t RefusedRows = 0;
 };
 
 struct MoveOptions {
@@ -32,6 +35,9 @@ struct MoveOptions {
     bool abortOnProblem = true;
     // Called now and then while rows move, with the rows moved so far.
     std::function<void(std::uint64_t moved)> progress = {};
+    // Rows whose primary key the destination would refuse are left out and
+    // counted instead of stopping the move (the caller has agreed to lose them).
+    bool skipKeyClashes = false;
 };
 
 // The row move of the engine: appends every live row of `source` to
@@ -40,7 +46,8 @@ struct MoveOptions {
 // data into the wrong column; values are converted by convertForField with
 // the source field's decimals kept in a text. Before it writes anything it
 // checks the destination's primary key against the incoming rows and stops
-// with EngineError(KeyViolation) naming the first row it would refuse. A
+// with EngineError(KeyViolation) naming the first row it would refuse (or,
+// with skipKeyClashes, leaves such rows out). A
 // field whose type, width and decimals did not change is copied as stored.
 // The rows go in one append batch: a move that stops stores none of them.
 MoveReport moveRows(TableFile& source, TableFile& destination, const MoveOptions& options = {});
@@ -52,6 +59,8 @@ public:
     TTable* Destination = nullptr;
     TBatchMode Mode = batAppend;
     bool AbortOnProblem = true;
+    // As MoveOptions::skipKeyClashes.
+    bool SkipKeyClashes = false;
 
     // Runs the move; returns MovedCount. With AbortOnProblem on, a value that
     // cannot be carried over exactly stops the move with an engine error.
@@ -70,6 +79,7 @@ public:
     std::uint64_t ProblemCount = 0;
     std::vector<std::pair<std::string, std::uint64_t>> FieldProblems;
     std::vector<std::string> DroppedFields;
+    std::uint64_t RefusedRows = 0;
 
 private:
     std::uint64_t execute();

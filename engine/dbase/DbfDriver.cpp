@@ -54,6 +54,15 @@ void writeName(const fs::path& file, std::uint64_t offset, std::size_t size,
     BinaryFile(file, BinaryFile::Mode::ReadWrite).writeAt(offset, bytes.data(), bytes.size());
 }
 
+// The MDX names its table (offset 4, 16 bytes); a dBase IV DBT too (offset 8).
+void nameCompanion(const fs::path& companion, unsigned char version, const std::string& name) {
+    std::string ext = companion.extension().string();
+    if (equalsIgnoreCase(ext, ".MDX") && fileSize(companion) >= 20)
+        writeName(companion, 4, 16, name);
+    else if (equalsIgnoreCase(ext, ".DBT") && version == kVersionMemo4 && fileSize(companion) >= 16)
+        writeName(companion, 8, 8, name);
+}
+
 } // namespace
 
 DefinitionProblems indexProblems(const FieldList& fields, const std::vector<IndexDef>& tags) {
@@ -137,16 +146,30 @@ void renameTable(const fs::path& from, const fs::path& to) {
     lock.readSome(0, &version, 1);
     const std::string newName = target.stem().string();
     for (const fs::path& companion : companions(file)) {
-        std::string ext = companion.extension().string();
-        fs::path moved = companionFile(target, toUpperAscii(ext));
+        fs::path moved = companionFile(target, toUpperAscii(companion.extension().string()));
         renameFile(companion, moved);
-        // The MDX names its table (offset 4, 16 bytes); a dBase IV DBT too (offset 8).
-        if (equalsIgnoreCase(ext, ".MDX") && fileSize(moved) >= 20)
-            writeName(moved, 4, 16, newName);
-        else if (equalsIgnoreCase(ext, ".DBT") && version == kVersionMemo4 && fileSize(moved) >= 16)
-            writeName(moved, 8, 8, newName);
+        nameCompanion(moved, version, newName);
     }
     renameFile(file, target);
+}
+
+std::vector<fs::path> tableFiles(const fs::path& path) {
+    fs::path file = tableFile(path);
+    std::vector<fs::path> files;
+    if (fileExists(file))
+        files.push_back(file);
+    for (const fs::path& companion : companions(file))
+        files.push_back(companion);
+    return files;
+}
+
+void nameCompanions(const fs::path& path) {
+    fs::path file = tableFile(path);
+    requireTable(file);
+    unsigned char version = 0;
+    BinaryFile(file, BinaryFile::Mode::Read).readSome(0, &version, 1);
+    for (const fs::path& companion : companions(file))
+        nameCompanion(companion, version, file.stem().string());
 }
 
 } // namespace engine::dbase

@@ -95,6 +95,22 @@ void renameTable(const fs::path& from, const fs::path& to) {
     });
 }
 
+std::vector<fs::path> tableFiles(const fs::path& path) {
+    return engineBoundary(path.native(), [&] {
+        requirePlainTableName(path);
+        if (tableKindOf(path) == TableKind::Paradox)
+            return paradox::tableFiles(path);
+        return dbase::tableFiles(path);
+    });
+}
+
+void nameCompanions(const fs::path& path) {
+    engineBoundary(path.native(), [&] {
+        if (tableKindOf(path) == TableKind::DBase)
+            dbase::nameCompanions(located(path));
+    });
+}
+
 DefinitionProblems checkFields(TableKind kind, const FieldList& fields) {
     DefinitionProblems problems;
     for (const FieldDef& field : fields) {

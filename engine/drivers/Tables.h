@@ -23,6 +23,12 @@ void deleteTable(const std::filesystem::path& path);
 // Renames a table with its companions; `to` is the new table file path.
 void renameTable(const std::filesystem::path& from, const std::filesystem::path& to);
 bool tableExists(const std::filesystem::path& path);
+// The files of a table that exist (the table file and its companions), to
+// rename, remove or flush one by one.
+std::vector<std::filesystem::path> tableFiles(const std::filesystem::path& path);
+// After a table's files were renamed one by one: writes its new name where
+// a companion's header holds it (dBase memo and index files).
+void nameCompanions(const std::filesystem::path& path);
 
 // Every reason why a table of `kind` cannot be created with `fields`: the
 // rules createTable applies (plain names, and the format's names, types,

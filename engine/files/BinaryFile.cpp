@@ -44,6 +44,8 @@ BinaryFile::BinaryFile(const std::filesystem::path& path, Mode mode, LockMode lo
     writable_ = mode != Mode::Read;
     // Take the lock before truncating, so a file in use elsewhere is never emptied.
     int openFlags = flags & ~O_TRUNC;
+    if (flags & O_CREAT)
+        faults::beforeFileOperation(path.string());
     fd_ = ::open(path.c_str(), openFlags, 0644);
     if (fd_ < 0)
         fail(path, "open");
@@ -176,6 +178,7 @@ void BinaryFile::truncate(std::uint64_t size) {
 }
 
 void BinaryFile::sync() {
+    faults::beforeFileOperation(path_.string());
     if (::fdatasync(fd_) != 0)
         fail(path_, "sync");
 }
@@ -183,6 +186,7 @@ void BinaryFile::sync() {
 void renameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
     BinaryFile(from, BinaryFile::Mode::ReadWrite).sync();
     faults::beforeWrite(to.string());
+    faults::beforeFileOperation(to.string());
     if (UndoJournal* journal = UndoJournal::claiming(to))
         journal->beforeReplace(to);
     if (::rename(from.c_str(), to.c_str()) != 0)
@@ -191,6 +195,7 @@ void renameOver(const std::filesystem::path& from, const std::filesystem::path& 
 }
 
 void syncDirectory(const std::filesystem::path& dir) {
+    faults::beforeFileOperation(dir.string());
     int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         fail(dir, "open directory");

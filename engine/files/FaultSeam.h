@@ -19,6 +19,16 @@ std::uint64_t writesSoFar();
 // when this is the write chosen to fail.
 void beforeWrite(const std::string& file);
 
+// The `n`th file operation from now (1 = the next one) fails as `fault`: a
+// file created, renamed or removed, or data or a directory flushed to the
+// disk. 0 turns it off. Writes inside files are not file operations.
+void failFileOperation(std::uint64_t n, Fault fault = Fault::Kill);
+// File operations made since the program started.
+std::uint64_t fileOperationsSoFar();
+// Called before each file operation on `file`; throws EngineError or ends
+// the program when this is the operation chosen to fail.
+void beforeFileOperation(const std::string& file);
+
 // The `n`th file from now (1 = the next one) that a rollback puts back fails
 // to go back with an I/O error; 0 turns it off. Put-backs are not writes:
 // they leave the count of writes alone.

@@ -3,6 +3,7 @@
 #include "engine/base/EngineError.h"
 #include "engine/base/Text.h"
 #include "engine/files/BinaryFile.h"
+#include "engine/files/FaultSeam.h"
 
 #include <cerrno>
 #include <cstring>
@@ -77,6 +78,7 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
     // A link keeps pointing at the file it shares: the new text goes there.
     fs::path target = linkTarget(path);
     fs::path temp = target;
+    faults::beforeFileOperation(target.string());
     temp += ".tmp" + std::to_string(::getpid());
     auto fail = [&](const std::string& what, int err) {
         ::unlink(temp.c_str());

@@ -1,6 +1,7 @@
 #include "engine/files/FileOps.h"
 
 #include "engine/base/EngineError.h"
+#include "engine/files/FaultSeam.h"
 
 #include <string>
 #include <system_error>
@@ -30,12 +31,14 @@ bool fileExists(const fs::path& path) {
 }
 
 void removeFile(const fs::path& path) {
+    faults::beforeFileOperation(path.string());
     std::error_code ec;
     fs::remove(path, ec);
     failIf(ec, "remove", path);
 }
 
 void renameFile(const fs::path& from, const fs::path& to) {
+    faults::beforeFileOperation(from.string());
     std::error_code ec;
     fs::rename(from, to, ec);
     failIf(ec, "rename", from, to);
@@ -49,6 +52,7 @@ std::uint64_t fileSize(const fs::path& path) {
 }
 
 void copyFile(const fs::path& from, const fs::path& to) {
+    faults::beforeFileOperation(to.string());
     std::error_code ec;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
     failIf(ec, "copy", from, to);

@@ -199,10 +199,12 @@ void UndoJournal::rollback() {
 }
 
 void UndoJournal::sync() {
-    for (auto& [id, file] : files_)
+    for (auto& [id, file] : files_) {
+        faults::beforeFileOperation(file.name);
         if (::fdatasync(file.fd) != 0)
             throw EngineError(code::IoError,
                               "Cannot flush " + file.name + " to disk: " + std::strerror(errno));
+    }
 }
 
 } // namespace engine

@@ -275,15 +275,6 @@ bool isCompanion(const fs::path& table, const fs::path& candidate) {
            (ext[2] == 'G' || std::isxdigit(static_cast<unsigned char>(ext[2])));
 }
 
-std::vector<fs::path> tableFiles(const fs::path& table) {
-    std::vector<fs::path> files;
-    fs::path dir = table.parent_path().empty() ? fs::path(".") : table.parent_path();
-    for (const fs::path& file : directoryEntries(dir))
-        if (isCompanion(table, file))
-            files.push_back(file);
-    return files;
-}
-
 } // namespace
 
 std::unique_ptr<TableFile> createTableWithBlocks(const fs::path& path, const FieldList& fields,
@@ -312,6 +303,15 @@ void deleteTable(const fs::path& path) {
     BinaryFile lock(path, BinaryFile::Mode::Read, LockMode::Exclusive);
     for (const fs::path& file : tableFiles(path))
         removeFile(file);
+}
+
+std::vector<fs::path> tableFiles(const fs::path& table) {
+    std::vector<fs::path> files;
+    fs::path dir = table.parent_path().empty() ? fs::path(".") : table.parent_path();
+    for (const fs::path& file : directoryEntries(dir))
+        if (isCompanion(table, file))
+            files.push_back(file);
+    return files;
 }
 
 void renameTable(const fs::path& from, const fs::path& to) {

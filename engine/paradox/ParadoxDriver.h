@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace engine::paradox {
 
@@ -22,6 +23,8 @@ std::unique_ptr<TableFile> openTable(const std::filesystem::path& path, const Op
 std::unique_ptr<TableFile> createTable(const std::filesystem::path& path, const FieldList& fields);
 void deleteTable(const std::filesystem::path& path);
 void renameTable(const std::filesystem::path& from, const std::filesystem::path& to);
+// The files of the table that exist: the .DB and every companion of its name.
+std::vector<std::filesystem::path> tableFiles(const std::filesystem::path& table);
 
 // Every reason why a Paradox table cannot have these fields (names, types,
 // sizes, the field count, the record length); `blockKiB` as below.

@@ -62,6 +62,19 @@ void OperationsWorkspace::retypeField(const std::string& table, const std::strin
     base.Post();
 }
 
+void OperationsWorkspace::renameField(const std::string& table, const std::string& from,
+                                      const std::string& to) {
+    TTable base;
+    base.SetIndexName("BASE01");
+    base.SetFilter("[TMTIPO]='B'");
+    base.SetFiltered(true);
+    openBase(base, system);
+    ASSERT_TRUE(base.FindKey({Value(table), Value(from)})) << table << "." << from;
+    base.Edit();
+    base.FieldByName("TMNFLD").SetAsString(to);
+    base.Post();
+}
+
 void OperationsWorkspace::addTag(const std::string& table, const std::string& name,
                                  const std::string& key, const std::string& condition) {
     support::BaseRow row = support::tagRow(table, name, key);
@@ -104,16 +117,22 @@ OperationsWorkspace::Application OperationsWorkspace::application(const std::str
     return found;
 }
 
-QStringList OperationsWorkspace::build(const QStringList& names, const QStringList& types) {
+QStringList OperationsWorkspace::build(const QStringList& names, const QStringList& types,
+                                       const std::vector<ui::Answer>& answers) {
     boxes.clear();
+    for (ui::Answer answer : answers)
+        boxes.answer(answer);
     Crt_Archivi->TableNames = names;
     Crt_Archivi->TableTypes = types;
     whileModal([] { ui::showModal(*Crt_Archivi); });
     return boxes.texts();
 }
 
-QStringList OperationsWorkspace::copy(const QStringList& names, const QStringList& types) {
+QStringList OperationsWorkspace::copy(const QStringList& names, const QStringList& types,
+                                      const std::vector<ui::Answer>& answers) {
     boxes.clear();
+    for (ui::Answer answer : answers)
+        boxes.answer(answer);
     Cpy_Archivi->TableNames = names;
     Cpy_Archivi->TableTypes = types;
     whileModal([] { ui::showModal(*Cpy_Archivi); });

@@ -23,6 +23,7 @@ protected:
                   bool copyData = false);
     void addTypedField(const std::string& table, int number, const std::string& name,
                        const std::string& type, int size = 0, int decimals = 0);
+    void renameField(const std::string& table, const std::string& from, const std::string& to);
     void addTag(const std::string& table, const std::string& name, const std::string& key,
                 const std::string& condition = "");
     // Changes a field row (found by table and name) in place.
@@ -37,8 +38,10 @@ protected:
 
     // Runs the builder window over the tables as the base-table editor hands
     // them; returns the texts of the boxes it showed.
-    QStringList build(const QStringList& names, const QStringList& types);
-    QStringList copy(const QStringList& names, const QStringList& types);
+    QStringList build(const QStringList& names, const QStringList& types,
+                      const std::vector<ui::Answer>& answers = {});
+    QStringList copy(const QStringList& names, const QStringList& types,
+                     const std::vector<ui::Answer>& answers = {});
 
     // The rows of a physical dBase table read by Python dbfread, each the
     // listed fields' values joined by "|" (dates ISO, numbers as printed,
