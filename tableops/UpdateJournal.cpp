@@ -83,7 +83,7 @@ void UpdateJournal::write() const {
     text << "saved\t" << nameOf(savedTable) << "\n";
     for (const auto& [from, to] : renames)
         text << "rename\t" << nameOf(from) << "\t" << nameOf(to) << "\n";
-    text << "backup\t" << nameOf(backup) << "\n";
+    text << "backup\t" << backup.string() << "\n";
     engine::writeFileAtomically(file, text.str());
 }
 
@@ -125,7 +125,7 @@ UpdateJournal UpdateJournal::read(const fs::path& file) {
         } else if (key == "rename" && parts.size() == 3) {
             journal.renames.emplace_back(inDir(journal, parts[1]), inDir(journal, parts[2]));
         } else if (key == "backup") {
-            journal.backup = inDir(journal, value);
+            journal.backup = value;
             ended = true; // the last line: a journal cut short never has it
         } else {
             unreadable(file, "its line \"" + line + "\" is unknown");

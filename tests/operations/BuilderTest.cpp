@@ -82,7 +82,10 @@ TEST_F(BuilderTest, ACreateRunOverAnExistingTableKeepsItsRowsAndDropsGoneFields)
     base.Delete();
     base.Close();
 
-    build({"CLIENTS"}, {"0"});
+    // Dropping NOTE's values is asked for first.
+    QStringList shown = build({"CLIENTS"}, {"0"}, {ui::Answer::Yes});
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_TRUE(shown[0].contains("CLIENTS: NOTE dropped, ")) << shown[0].toStdString();
     auto table = openTable(tables / "CLIENTS.DBF");
     ASSERT_EQ(table->fields().size(), 3u);
     EXPECT_EQ(table->fields()[1].name, "CITY");
@@ -101,9 +104,13 @@ TEST_F(BuilderTest, ValuesThatDoNotFitAreCountedPerFieldAndListedAfterTheClosing
     retypeField("PRICES", "ITEM", "C", 4);
     retypeField("PRICES", "PRICE", "N", 10, 1);
 
-    EXPECT_EQ(build({"PRICES"}, {"0"}),
-              (QStringList{"Function successfull.",
-                           "Values not carried over exactly:\nPRICES: ITEM 2, PRICE 2"}));
+    QStringList shown = build({"PRICES"}, {"0"}, {ui::Answer::Yes});
+    ASSERT_EQ(shown.size(), 3) << shown.join("\n").toStdString();
+    EXPECT_TRUE(shown[0].contains("PRICES: ITEM cut, 2 values\nPRICES: PRICE cut, 2 values"))
+        << shown[0].toStdString();
+    EXPECT_TRUE(shown[1].startsWith("Function successfull.\nThe old table is kept in "))
+        << shown[1].toStdString();
+    EXPECT_EQ(shown[2], "Values not carried over exactly:\nPRICES: ITEM 2, PRICE 2");
     EXPECT_EQ(dbfRows(tables / "PRICES.DBF", "ITEM"),
               (std::vector<std::string>{"LONG", "AB", "LONG"}));
 }

@@ -44,8 +44,10 @@ protected:
                 found.push_back(entry.path());
         return found;
     }
+    // The rows of a Paradox table read by pxlib (memos it cannot read left
+    // out: Debian's pxlib overruns its stack on blob files), one line each.
     std::vector<std::string> paradoxRows(const fs::path& db) const {
-        support::Outcome dumped = support::run({PX_DUMP, "--blobs", db.string()});
+        support::Outcome dumped = support::run({PX_DUMP, db.string()});
         EXPECT_EQ(dumped.status, 0) << dumped.err;
         std::vector<std::string> rows;
         std::istringstream in(dumped.out);
@@ -54,6 +56,16 @@ protected:
         while (std::getline(in, line))
             rows.push_back(line);
         return rows;
+    }
+    // The memo values of a Paradox table, by the engine, in key order.
+    std::vector<std::string> paradoxMemos(const fs::path& db, const std::string& field) const {
+        auto table = openTable(db, {false, true});
+        int note = findField(table->fields(), field);
+        auto cursor = table->openIndex("");
+        std::vector<std::string> memos;
+        for (bool on = cursor->first(); on; on = cursor->next())
+            memos.push_back(table->readField(cursor->row(), note).text());
+        return memos;
     }
     const std::vector<std::string> clientRows{"C1|Roma|first note",
                                               "C2|Milano|" + std::string(2000, 'n')};
@@ -129,9 +141,12 @@ TEST_F(ConsentTest, ANewTypeCarriesTheRowsIntoTheOtherFormat) {
     EXPECT_EQ(build({"CLIENTI"}, {"1"}), QStringList{"Function successfull."});
     EXPECT_FALSE(tableExists(tables / "CLIENTI.DBF"));
     EXPECT_FALSE(fs::exists(tables / "CLIENTI.DBT"));
-    EXPECT_EQ(paradoxRows(tables / "CLIENTI.DB"),
-              (std::vector<std::string>{"C1\tRoma\tfirst note",
-                                        "C2\tMilano\t" + std::string(2000, 'n')}));
+    std::vector<std::string> rows = paradoxRows(tables / "CLIENTI.DB");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].substr(0, 8), "C1\tRoma\t");
+    EXPECT_EQ(rows[1].substr(0, 10), "C2\tMilano\t");
+    EXPECT_EQ(paradoxMemos(tables / "CLIENTI.DB", "NOTE"),
+              (std::vector<std::string>{"first note", std::string(2000, 'n')}));
 }
 
 TEST_F(ConsentTest, ASavedTableNoJournalExplainsIsNamedAsTheOneHoldingTheRows) {

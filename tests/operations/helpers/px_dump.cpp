@@ -1,19 +1,17 @@
 /* Reads a Paradox file with the packaged pxlib, as a reader independent of
  * our engine:
  *
- *     px_dump [--blobs] FILE [PRIMARY-INDEX]
+ *     px_dump FILE [PRIMARY-INDEX]
  *
  * prints "type T keys K records N" (file type, primary key fields, record
  * count from the header), then one line per record, its values separated by
  * tabs (texts as stored, numbers with %g, empty values empty). With a .PX
- * given, pxlib reads it and checks it against the table first. With
- * --blobs, memo values are read whole from the .MB beside FILE. */
+ * given, pxlib reads it and checks it against the table first. */
 extern "C" {
 #include <paradox.h>
 }
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 static void quiet(pxdoc_t* doc, int type, const char* message, void* data) {
     (void)doc;
@@ -23,27 +21,12 @@ static void quiet(pxdoc_t* doc, int type, const char* message, void* data) {
 }
 
 int main(int argc, char** argv) {
-    int blobs = argc > 1 && strcmp(argv[1], "--blobs") == 0;
-    if (blobs) {
-        --argc;
-        ++argv;
-    }
     if (argc < 2)
         return 2;
     PX_boot();
     pxdoc_t* doc = PX_new3(quiet, NULL, NULL, NULL, NULL);
     if (PX_open_file(doc, argv[1]) < 0)
         return 1;
-    if (blobs) {
-        size_t length = strlen(argv[1]);
-        char* mb = (char*)malloc(length + 1);
-        strcpy(mb, argv[1]);
-        strcpy(mb + length - 2, "MB"); /* FILE.DB -> FILE.MB */
-        int set = PX_set_blob_file(doc, mb);
-        free(mb);
-        if (set < 0)
-            return 1;
-    }
     if (argc > 2) {
         pxdoc_t* index = PX_new3(quiet, NULL, NULL, NULL, NULL);
         if (PX_open_file(index, argv[2]) < 0 || PX_read_primary_index(index) < 0 ||
