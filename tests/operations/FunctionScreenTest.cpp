@@ -149,3 +149,24 @@ TEST_F(FunctionScreen, PrintHandsTheChosenApplicationToTheListing) {
 }
 
 } // namespace
+
+namespace {
+
+// A name typed in the box, or begun and completed, chooses its entry as a
+// click on the entry would.
+TEST_F(FunctionScreen, ATypedApplicationNameChoosesItsEntry) {
+    screen().SetPrd->setCurrentIndex(-1);
+    screen().SetPrd->setEditText(QStringLiteral("Billing"));
+    EXPECT_EQ(run("BtnCrt"), QStringList{"BILLS"});
+    EXPECT_EQ(boxes.texts(), QStringList{"Function successfull."});
+    EXPECT_TRUE(application("BB").installed);
+}
+
+TEST_F(FunctionScreen, ATypedTextThatNamesNoEntryChoosesNone) {
+    screen().SetPrd->setCurrentIndex(-1);
+    screen().SetPrd->setEditText(QStringLiteral("Bill"));
+    EXPECT_EQ(run("BtnCrt"), QStringList{});
+    EXPECT_EQ(boxes.texts(), QStringList{"No function."});
+}
+
+} // namespace

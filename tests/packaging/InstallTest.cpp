@@ -59,6 +59,7 @@ TEST_F(Installed, ProgramsDesktopEntriesIconsMetadataAndManualPage) {
         "share/icons/hicolor/48x48/apps/org.schedax.envtool.png",
         "share/icons/hicolor/scalable/apps/org.schedax.dicttool.svg",
         "share/icons/hicolor/scalable/apps/org.schedax.envtool.svg",
+        "share/man/man1/dicttool.1.gz",
         "share/man/man1/tabletool.1.gz",
         "share/metainfo/org.schedax.dicttool.metainfo.xml",
         "share/metainfo/org.schedax.envtool.metainfo.xml",
