@@ -115,10 +115,14 @@ void Table::load() {
     fieldList_.clear();
     for (const PxField& f : header_.fields)
         fieldList_.push_back(f.def);
+    // 0 leaves the page unsaid: Windows Latin 1. A page we have no table for
+    // reads as Latin-1, byte for byte, and is never written.
+    unknownPage_ = 0;
     try {
-        page_.emplace(header_.codePage);
+        page_.emplace(header_.codePage == 0 ? 1252 : header_.codePage);
     } catch (const EngineError&) {
-        page_.emplace(1252); // pages we have no table for read as Windows Latin 1
+        page_.emplace(Codepage::Latin1);
+        unknownPage_ = header_.codePage;
     }
     fold_.emplace(*page_);
     db_->attach({keyLengthOf(header_), {}, nullptr});
@@ -130,6 +134,21 @@ void Table::load() {
     if (fs::exists(mb, ec))
         mb_.emplace(mb, writable_);
     discoverIndexes();
+}
+
+std::vector<std::string> Table::warnings() const {
+    if (unknownPage_ == 0)
+        return {};
+    return {label_ + ": its code page " + std::to_string(unknownPage_) +
+            " is one this program does not carry; its text is shown as Latin-1 and the table "
+            "can only be read"};
+}
+
+void Table::refuseUnknownPage() const {
+    if (unknownPage_ != 0)
+        throw EngineError(code::ReadOnly, label_ + " cannot be changed: its code page " +
+                                              std::to_string(unknownPage_) +
+                                              " is one this program does not carry");
 }
 
 SecondaryIndex* Table::secondary(const std::string& name) {

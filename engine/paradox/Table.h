@@ -42,6 +42,10 @@ public:
     std::uint64_t changes() const { return changes_; }
     BlockFile& db() { return *db_; }
     SecondaryIndex* secondary(const std::string& name);
+    // What a reader should know: a code page we do not carry.
+    std::vector<std::string> warnings() const;
+    // Throws EngineError(ReadOnly) naming the code page when it is one we do not carry.
+    void refuseUnknownPage() const;
 
     Record read(RowId row);
     Value readField(RowId row, int field);
@@ -95,6 +99,7 @@ private:
     DataHeader header_;
     FieldList fieldList_;
     std::optional<Codepage> page_;
+    int unknownPage_ = 0; // the header's code page when we do not carry it
     std::optional<CaseFold> fold_;
     std::optional<BlockFile> db_;
     std::optional<BlobFile> mb_;

@@ -12,7 +12,7 @@ namespace engine::paradox {
 namespace fs = std::filesystem;
 
 std::vector<std::string> Table::check() {
-    std::vector<std::string> faults;
+    std::vector<std::string> faults = warnings();
     std::string name = path_.filename().string();
     auto add = [&](std::vector<std::string> more) {
         faults.insert(faults.end(), more.begin(), more.end());
