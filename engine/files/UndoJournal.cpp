@@ -5,6 +5,7 @@
 #include "engine/files/FaultSeam.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,6 +17,10 @@ namespace engine {
 namespace {
 
 thread_local std::vector<UndoJournal*> open;
+
+constexpr std::size_t kDefaultMemory = 4u << 20;
+constexpr std::uint64_t kPiece = 1u << 20; // the most bytes read or saved at once
+std::atomic<std::size_t> memoryLimit{kDefaultMemory};
 
 std::string stemOf(const std::filesystem::path& file) {
     std::string name = file.filename().string();
@@ -92,19 +97,35 @@ void UndoJournal::keep(File& file, std::uint64_t from, std::uint64_t to) {
         if (before->first <= from && before->second >= to)
             return;
     }
-    Saved copy{from, std::string(to - from, '\0')};
-    std::size_t done = 0;
-    while (done < copy.bytes.size()) {
-        ssize_t n = ::pread(file.fd, copy.bytes.data() + done, copy.bytes.size() - done,
-                            static_cast<off_t>(from + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
+    // In pieces, so that a long range never sits in memory whole on its way to the scratch file.
+    for (std::uint64_t at = from; at < to;) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, to - at));
+        Saved copy{at, std::string(want, '\0')};
+        std::size_t done = 0;
+        while (done < want) {
+            ssize_t n = ::pread(file.fd, copy.bytes.data() + done, want - done,
+                                static_cast<off_t>(at + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        copy.bytes.resize(done);
+        if (held_ + done > memoryLimit.load()) {
+            if (!scratch_)
+                scratch_.emplace(dir_);
+            copy.length = done;
+            copy.scratchAt = scratch_->append(copy.bytes.data(), done);
+            std::string().swap(copy.bytes);
+        } else {
+            held_ += done;
+        }
+        file.saved.push_back(std::move(copy));
+        if (done < want)
+            break; // the file ends here
+        at += want;
     }
-    copy.bytes.resize(done);
-    file.saved.push_back(std::move(copy));
     // Merge [from, to) into the kept ranges.
     std::uint64_t start = from, end = to;
     auto it = file.kept.upper_bound(from);
@@ -148,11 +169,18 @@ void UndoJournal::commit() {
     replaced_.clear();
 }
 
-void UndoJournal::putBack(const File& file) {
+void UndoJournal::putBack(const File& file) const {
+    std::string spilled;
     for (auto it = file.saved.rbegin(); it != file.saved.rend(); ++it) {
+        const std::string* bytes = &it->bytes;
+        if (it->length > 0) {
+            spilled.resize(static_cast<std::size_t>(it->length));
+            scratch_->read(it->scratchAt, spilled.data(), spilled.size());
+            bytes = &spilled;
+        }
         std::size_t done = 0;
-        while (done < it->bytes.size()) {
-            ssize_t n = ::pwrite(file.fd, it->bytes.data() + done, it->bytes.size() - done,
+        while (done < bytes->size()) {
+            ssize_t n = ::pwrite(file.fd, bytes->data() + done, bytes->size() - done,
                                  static_cast<off_t>(it->offset + done));
             if (n < 0 && errno == EINTR)
                 continue;
@@ -196,6 +224,10 @@ void UndoJournal::rollback() {
     }
     if (!failures.empty())
         throw EngineError(code::IoError, failures);
+}
+
+void UndoJournal::setMemoryLimit(std::size_t bytes) {
+    memoryLimit.store(bytes == 0 ? kDefaultMemory : bytes);
 }
 
 void UndoJournal::sync() {

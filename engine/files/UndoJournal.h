@@ -1,8 +1,11 @@
 #pragma once
 
+#include "engine/files/ScratchFile.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +17,9 @@ namespace engine {
 // T.DBT, T.MDX, T.PX, T.X02, ...). While it is open, BinaryFile tells it of
 // every write to such a file made on this thread before making it. Bytes
 // past a file's size at its first write are not kept: a rollback cuts the
-// file back to that size.
+// file back to that size. The bytes kept stay in memory up to a limit, the
+// rest go to a scratch file beside the table, so that a session that
+// rewrites a large table holds no copy of it in memory.
 class UndoJournal {
 public:
     explicit UndoJournal(const std::filesystem::path& table);
@@ -38,11 +43,15 @@ public:
     void commit();
     // Flushes every file written to the disk (fdatasync).
     void sync();
+    // The bytes each journal keeps in memory before the rest go to its
+    // scratch file; tests set it small. 0 puts the default back.
+    static void setMemoryLimit(std::size_t bytes);
 
 private:
     struct Saved {
         std::uint64_t offset;
-        std::string bytes;
+        std::string bytes;                       // empty when they went to the scratch file
+        std::uint64_t scratchAt = 0, length = 0; // there
     };
     struct File {
         int fd = -1; // our own duplicate: valid when the writer has closed its own
@@ -53,10 +62,12 @@ private:
     };
     File& fileOf(int fd);
     void keep(File& file, std::uint64_t from, std::uint64_t to);
-    static void putBack(const File& file);
+    void putBack(const File& file) const;
 
     std::filesystem::path dir_;
     std::string stem_;
+    std::size_t held_ = 0; // bytes kept in memory
+    std::optional<ScratchFile> scratch_;
     std::map<std::pair<std::uint64_t, std::uint64_t>, File> files_; // by (device, inode)
     struct Replaced {
         std::filesystem::path target;

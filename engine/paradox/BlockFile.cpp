@@ -479,4 +479,23 @@ std::vector<std::string> BlockFile::check(const std::string& label) {
     return faults;
 }
 
+RunWriter::RunWriter(BlockFile& file)
+    : file_(file), recordSize_(static_cast<std::size_t>(file.recordSize())),
+      limit_(static_cast<std::size_t>(file.capacity()) * 64) {
+    staged_.reserve(limit_ * recordSize_);
+}
+
+void RunWriter::add(const char* record) {
+    staged_.append(record, recordSize_);
+    if (++count_ == limit_)
+        finish();
+}
+
+void RunWriter::finish() {
+    if (count_ > 0)
+        file_.appendRun(staged_.data(), count_);
+    staged_.clear();
+    count_ = 0;
+}
+
 } // namespace engine::paradox

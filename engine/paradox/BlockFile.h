@@ -144,4 +144,20 @@ private:
     std::string cache_;
 };
 
+// Appends records already in key order to a file, a few dozen whole blocks
+// at a time, so that a long run never sits in memory whole. The blocks come
+// out as one appendRun of all the records would lay them out.
+class RunWriter {
+public:
+    explicit RunWriter(BlockFile& file);
+    void add(const char* record);
+    // Writes what is staged; call it once the last record is added.
+    void finish();
+
+private:
+    BlockFile& file_;
+    std::size_t recordSize_, limit_, count_ = 0;
+    std::string staged_;
+};
+
 } // namespace engine::paradox

@@ -149,6 +149,7 @@ class ParadoxTableFile : public TableFile {
     void requireWritable() const {
         if (readOnly_)
             throw EngineError(code::ReadOnly, "Table " + path().string() + " is open read-only");
+        table_->refuseUnknownPage();
     }
     template <class Write> auto writing(Write&& write) {
         requireWritable();
@@ -221,6 +222,7 @@ public:
     bool stableRowIds() const override { return false; }
     void refresh() override { table_->refresh(); }
     std::vector<IndexInfo> indexes() const override { return table_->indexes(); }
+    std::vector<std::string> warnings() const override { return table_->warnings(); }
     std::unique_ptr<IndexCursor> openIndex(const std::string& name) override {
         if (!name.empty()) {
             SecondaryIndex* index = table_->secondary(name);

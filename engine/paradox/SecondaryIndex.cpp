@@ -3,10 +3,10 @@
 #include "engine/base/Bytes.h"
 #include "engine/base/EngineError.h"
 #include "engine/paradox/IndexTree.h"
+#include "engine/paradox/RunSorter.h"
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 namespace engine::paradox {
 
@@ -143,25 +143,29 @@ BlockFile& SecondaryIndex::file(bool writable) {
     return *x_;
 }
 
-void SecondaryIndex::rebuild(std::vector<std::string> entries, const DataHeader& table,
-                             BesideFiles& files) {
+void SecondaryIndex::rebuild(BlockFile& rows, const DataHeader& table, BesideFiles& files) {
     header_ = xHeader(table);
     x_.reset(); // opened again by its own name once the new file is in place
     treeCache_.clear();
     BlockFile f = BlockFile::create(files.beside(xPath_), buildDataHeader(header_));
     f.attach(rule());
-    std::vector<std::string> keys(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        keys[i] = f.sortKey(entries[i].data());
-    std::vector<std::size_t> order(entries.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-    std::string run;
-    run.reserve(entries.size() * static_cast<std::size_t>(keyLength_ + kHintWidth));
-    for (std::size_t i : order)
-        run += entries[i];
-    f.appendRun(run.data(), entries.size());
+    // Sorted by the sort key (folded for a case-insensitive index) put before each entry.
+    auto keyLength = static_cast<std::size_t>(keyLength_);
+    std::size_t entrySize = keyLength + kHintWidth;
+    RunSorter sorted(keyLength + entrySize, keyLength, xPath_.parent_path());
+    std::string item;
+    for (int c = 0; c < static_cast<int>(rows.chain().size()); ++c) {
+        std::uint16_t block = rows.chain()[static_cast<std::size_t>(c)].number;
+        for (int s = 0; s < rows.chain()[static_cast<std::size_t>(c)].count; ++s) {
+            std::string entry = entryOf(rows.recordAt(c, s), block);
+            item = f.sortKey(entry.data());
+            item += entry;
+            sorted.add(item.data());
+        }
+    }
+    RunWriter out(f);
+    sorted.forEach([&](const char* i) { out.add(i + keyLength); });
+    out.finish();
     f.writeHeader();
     writeIndexTree(files.beside(yPath_), treeHeader(), f, treeCache_);
 }

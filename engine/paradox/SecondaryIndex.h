@@ -41,9 +41,10 @@ public:
 
     // The X file, read on first use; throws EngineError(IndexCorrupt) when damaged.
     BlockFile& file(bool writable);
-    // Writes the X file and Y tree anew from these index entries, beside the
-    // old ones; they take the old ones' place when `files` replaces them.
-    void rebuild(std::vector<std::string> entries, const DataHeader& table, BesideFiles& files);
+    // Writes the X file and Y tree anew from the rows of the table's .DB,
+    // beside the old ones; they take the old ones' place when `files`
+    // replaces them. The entries are sorted in bounded memory (RunSorter).
+    void rebuild(BlockFile& rows, const DataHeader& table, BesideFiles& files);
     void insert(const char* tableRecord, std::uint16_t block);
     void remove(const char* tableRecord);
     // Writes the X header counts and the Y tree after changes.

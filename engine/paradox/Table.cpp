@@ -37,9 +37,9 @@ Slot slotOf(RowId row) {
 DefinitionProblems fieldProblems(const FieldList& fields, int blockKiB) {
     DefinitionProblems problems;
     if (fields.empty() || fields.size() > kMaxFields)
-        problems.push_back({"", "a Paradox table has 1 to 255 fields, not " +
-                                    std::to_string(fields.size()),
-                            code::TooManyFields});
+        problems.push_back(
+            {"", "a Paradox table has 1 to 255 fields, not " + std::to_string(fields.size()),
+             code::TooManyFields});
     FieldList seen;
     std::vector<PxField> described;
     for (const FieldDef& def : fields) {
@@ -50,16 +50,18 @@ DefinitionProblems fieldProblems(const FieldList& fields, int blockKiB) {
         }
         seen.push_back(def);
         if (std::string why = fieldProblem(def); !why.empty())
-            problems.push_back({def.name, "field " + def.name + ": " + why, code::InvalidParameter});
+            problems.push_back(
+                {def.name, "field " + def.name + ": " + why, code::InvalidParameter});
         else
             described.push_back(describeField(def, {}));
     }
     int recordSize = layOut(described);
     int kib = blockKiB ? blockKiB : pickBlockKiB(recordSize);
     if (kib == 0 || recordSize > kib * 1024 - 6)
-        problems.push_back({"", "a record of " + std::to_string(recordSize) +
-                                    " bytes is too long for a Paradox table",
-                            code::InvalidParameter});
+        problems.push_back(
+            {"",
+             "a record of " + std::to_string(recordSize) + " bytes is too long for a Paradox table",
+             code::InvalidParameter});
     return problems;
 }
 
@@ -93,6 +95,7 @@ Table::Table(const fs::path& path, bool writable)
                                          [this] {
                                              batchDepth_ = 0;
                                              pending_.clear();
+                                             batchRuns_.reset();
                                              load();
                                              ++changes_;
                                          }}) {
@@ -112,10 +115,14 @@ void Table::load() {
     fieldList_.clear();
     for (const PxField& f : header_.fields)
         fieldList_.push_back(f.def);
+    // 0 leaves the page unsaid: Windows Latin 1. A page we have no table for
+    // reads as Latin-1, byte for byte, and is never written.
+    unknownPage_ = 0;
     try {
-        page_.emplace(header_.codePage);
+        page_.emplace(header_.codePage == 0 ? 1252 : header_.codePage);
     } catch (const EngineError&) {
-        page_.emplace(1252); // pages we have no table for read as Windows Latin 1
+        page_.emplace(Codepage::Latin1);
+        unknownPage_ = header_.codePage;
     }
     fold_.emplace(*page_);
     db_->attach({keyLengthOf(header_), {}, nullptr});
@@ -127,6 +134,21 @@ void Table::load() {
     if (fs::exists(mb, ec))
         mb_.emplace(mb, writable_);
     discoverIndexes();
+}
+
+std::vector<std::string> Table::warnings() const {
+    if (unknownPage_ == 0)
+        return {};
+    return {label_ + ": its code page " + std::to_string(unknownPage_) +
+            " is one this program does not carry; its text is shown as Latin-1 and the table "
+            "can only be read"};
+}
+
+void Table::refuseUnknownPage() const {
+    if (unknownPage_ != 0)
+        throw EngineError(code::ReadOnly, label_ + " cannot be changed: its code page " +
+                                              std::to_string(unknownPage_) +
+                                              " is one this program does not carry");
 }
 
 SecondaryIndex* Table::secondary(const std::string& name) {

@@ -6,6 +6,7 @@
 #include "engine/paradox/Header.h"
 #include "engine/paradox/IndexTree.h"
 #include "engine/paradox/PendingRows.h"
+#include "engine/paradox/RunSorter.h"
 #include "engine/paradox/SecondaryIndex.h"
 #include "engine/table/TableFile.h"
 #include "engine/values/Codepage.h"
@@ -35,10 +36,16 @@ public:
     bool writable() const { return writable_; }
     // Every write runs in this session (shared by the handles of this process).
     WriteSession& session() { return session_; }
-    std::uint64_t rowCount() const { return db_->recordCount() + pending_.size(); }
+    std::uint64_t rowCount() const {
+        return db_->recordCount() + pending_.size() + (batchRuns_ ? batchRuns_->size() : 0);
+    }
     std::uint64_t changes() const { return changes_; }
     BlockFile& db() { return *db_; }
     SecondaryIndex* secondary(const std::string& name);
+    // What a reader should know: a code page we do not carry.
+    std::vector<std::string> warnings() const;
+    // Throws EngineError(ReadOnly) naming the code page when it is one we do not carry.
+    void refuseUnknownPage() const;
 
     Record read(RowId row);
     Value readField(RowId row, int field);
@@ -68,8 +75,9 @@ private:
     std::string keyOf(const char* bytes) const;
     [[noreturn]] void keyViolation(const char* bytes, int keyFields) const;
     void requireUnique(const char* bytes);
+    // Moves the batch's pending rows on: to the .DB, or to the batch's sorted runs.
+    void storePending();
     std::vector<int> parseFieldList(const std::string& expression) const;
-    std::vector<std::string> indexEntries(SecondaryIndex& index);
     void addPrimaryKey(const IndexDef& def, const std::vector<int>& fields, int keyLength);
     void addSecondaryIndex(const IndexDef& def, const std::vector<int>& fields, int keyLength);
     // ".Xnn" for an index on field `singleField` alone (-1: a named index, ".XGn").
@@ -91,6 +99,7 @@ private:
     DataHeader header_;
     FieldList fieldList_;
     std::optional<Codepage> page_;
+    int unknownPage_ = 0; // the header's code page when we do not carry it
     std::optional<CaseFold> fold_;
     std::optional<BlockFile> db_;
     std::optional<BlobFile> mb_;
@@ -100,6 +109,10 @@ private:
     std::uint64_t changes_ = 0;
     int batchDepth_ = 0;
     PendingRows pending_;
+    // A batch into an empty keyed table keeps its rows in sorted runs and
+    // writes them in key order at its end, packed as one load lays them out.
+    std::optional<RunSorter> batchRuns_;
+    std::uint64_t batchStored_ = 0; // rows of the batch moved on from pending_
     WriteSession session_;
 };
 

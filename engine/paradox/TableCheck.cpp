@@ -3,6 +3,7 @@
 #include "engine/base/Bytes.h"
 #include "engine/base/EngineError.h"
 #include "engine/paradox/IndexTree.h"
+#include "engine/paradox/RunSorter.h"
 
 #include <algorithm>
 
@@ -11,7 +12,7 @@ namespace engine::paradox {
 namespace fs = std::filesystem;
 
 std::vector<std::string> Table::check() {
-    std::vector<std::string> faults;
+    std::vector<std::string> faults = warnings();
     std::string name = path_.filename().string();
     auto add = [&](std::vector<std::string> more) {
         faults.insert(faults.end(), more.begin(), more.end());
@@ -61,21 +62,38 @@ std::vector<std::string> Table::checkSecondary(SecondaryIndex& index) {
     std::vector<std::string> own = index.check(label);
     if (!own.empty())
         return own;
-    // Every row once, in (key, primary key) order.
+    // Every row once, in (key, primary key) order: the rows' entries sorted
+    // in bounded memory, walked beside the X file's.
     try {
-        std::vector<std::string> expected = indexEntries(index);
         BlockFile& x = index.file(false);
-        for (auto& e : expected)
-            e = x.sortKey(e.data());
-        std::sort(expected.begin(), expected.end());
-        std::size_t i = 0;
-        for (int c = 0; c < static_cast<int>(x.chain().size()); ++c)
-            for (int s = 0; s < x.chain()[static_cast<std::size_t>(c)].count; ++s, ++i)
-                if (i >= expected.size() || x.sortKey(x.recordAt(c, s)) != expected[i])
-                    return {label + ": entry " + std::to_string(i) +
-                            " does not match the table's rows"};
-        if (i != expected.size())
-            own.push_back(label + ": " + std::to_string(i) + " entries for " +
+        auto keyLength = static_cast<std::size_t>(index.keyLength());
+        RunSorter expected(keyLength, keyLength, path_.parent_path());
+        for (int c = 0; c < static_cast<int>(db_->chain().size()); ++c) {
+            std::uint16_t block = db_->chain()[static_cast<std::size_t>(c)].number;
+            for (int s = 0; s < db_->chain()[static_cast<std::size_t>(c)].count; ++s)
+                expected.add(x.sortKey(index.entryOf(db_->recordAt(c, s), block).data()).data());
+        }
+        std::uint64_t i = 0;
+        int c = 0, s = 0;
+        bool matches = true;
+        expected.forEach([&](const char* key) {
+            while (c < static_cast<int>(x.chain().size()) &&
+                   s == x.chain()[static_cast<std::size_t>(c)].count)
+                ++c, s = 0;
+            if (!matches || c == static_cast<int>(x.chain().size()))
+                return;
+            if (x.sortKey(x.recordAt(c, s)) != std::string_view(key, keyLength))
+                matches = false;
+            else
+                ++i, ++s;
+        });
+        std::uint64_t entries = x.recordCount();
+        if (matches && entries > expected.size())
+            matches = false; // the first entry past the rows'
+        if (!matches)
+            return {label + ": entry " + std::to_string(i) + " does not match the table's rows"};
+        if (entries != expected.size())
+            own.push_back(label + ": " + std::to_string(entries) + " entries for " +
                           std::to_string(expected.size()) + " rows");
     } catch (const EngineError& e) {
         own.push_back(label + ": " + e.what());

@@ -7,6 +7,7 @@
 #include "engine/paradox/BesideFiles.h"
 #include "engine/paradox/IndexTree.h"
 #include "engine/paradox/ParadoxDriver.h"
+#include "engine/paradox/RunSorter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -209,18 +210,17 @@ void Table::addPrimaryKey(const IndexDef& def, const std::vector<int>& fields, i
                                                       std::to_string(keyLength) +
                                                       " bytes is too long for the table's blocks");
     // Every row, in key order; two rows with one key refuse the key.
-    std::vector<std::string> rows;
+    auto keyBytes = static_cast<std::size_t>(keyLength);
+    RunSorter sorted(static_cast<std::size_t>(db_->recordSize()), keyBytes, path_.parent_path());
     for (int c = 0; c < static_cast<int>(db_->chain().size()); ++c)
         for (int s = 0; s < db_->chain()[static_cast<std::size_t>(c)].count; ++s)
-            rows.emplace_back(db_->recordAt(c, s), static_cast<std::size_t>(db_->recordSize()));
-    auto less = [&](const std::string& a, const std::string& b) {
-        return std::memcmp(a.data(), b.data(), static_cast<std::size_t>(keyLength)) < 0;
-    };
-    std::stable_sort(rows.begin(), rows.end(), less);
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        if (std::memcmp(rows[i - 1].data(), rows[i].data(), static_cast<std::size_t>(keyLength)) ==
-            0)
-            keyViolation(rows[i].data(), static_cast<int>(fields.size()));
+            sorted.add(db_->recordAt(c, s));
+    std::string previous;
+    sorted.forEach([&](const char* row) {
+        if (!previous.empty() && std::memcmp(previous.data(), row, keyBytes) == 0)
+            keyViolation(row, static_cast<int>(fields.size()));
+        previous.assign(row, keyBytes);
+    });
     header_.keyFields = static_cast<int>(fields.size());
     header_.fileType = ftype::KeyedDb;
     std::string fresh = buildDataHeader(header_);
@@ -228,10 +228,9 @@ void Table::addPrimaryKey(const IndexDef& def, const std::vector<int>& fields, i
     db_->header() = fresh;
     db_->clear();
     db_->attach({keyLength, {}, nullptr});
-    std::string run;
-    for (const std::string& r : rows)
-        run += r;
-    db_->appendRun(run.data(), rows.size());
+    RunWriter out(*db_);
+    sorted.forEach([&](const char* row) { out.add(row); });
+    out.finish();
     db_->writeWholeHeader();
     // The old secondary indexes carry the old key; build them anew.
     std::vector<std::unique_ptr<SecondaryIndex>> old = std::move(secondaries_);
@@ -273,7 +272,7 @@ void Table::addSecondaryIndex(const IndexDef& def, const std::vector<int>& field
     fs::path y = companionFile(path_, "." + yExt);
     auto index = std::make_unique<SecondaryIndex>(header_, info, x, y, *fold_);
     BesideFiles built;
-    index->rebuild(indexEntries(*index), header_, built);
+    index->rebuild(*db_, header_, built);
     built.replaceAll();
     secondaries_.push_back(std::move(index));
     writeDataHeader(); // other programs see the new index at their next read
@@ -291,17 +290,6 @@ std::string Table::secondaryExtension(int singleField) const {
             return "XG" + hex(n, 1);
     }
     throw EngineError(code::InvalidParameter, label_ + " has 16 named indexes already");
-}
-
-std::vector<std::string> Table::indexEntries(SecondaryIndex& index) {
-    std::vector<std::string> entries;
-    entries.reserve(db_->recordCount());
-    for (int c = 0; c < static_cast<int>(db_->chain().size()); ++c) {
-        const auto& block = db_->chain()[static_cast<std::size_t>(c)];
-        for (int s = 0; s < block.count; ++s)
-            entries.push_back(index.entryOf(db_->recordAt(c, s), block.number));
-    }
-    return entries;
 }
 
 TreeHeader Table::pxHeader() const {
@@ -324,7 +312,7 @@ void Table::rebuildIndexes() {
         writeIndexTree(built.beside(pxPath_), pxHeader(), *db_, pxCache_);
     }
     for (auto& s : secondaries_)
-        s->rebuild(indexEntries(*s), header_, built);
+        s->rebuild(*db_, header_, built);
     built.replaceAll();
     writeDataHeader(); // other programs read the new files at their next read
     ++changes_;

@@ -54,7 +54,8 @@ void Table::requireUnique(const char* bytes) {
     if (!keyed())
         return;
     std::string key = keyOf(bytes);
-    if (pending_.containsKey(key) || db_->find(key).block != 0)
+    if (pending_.containsKey(key) || (batchRuns_ && batchRuns_->holdsSpilled(key)) ||
+        db_->find(key).block != 0)
         keyViolation(bytes, header_.keyFields);
 }
 
@@ -117,6 +118,11 @@ RowId Table::append(const Record& record) {
                     decodeValue(f, *page_, bytes.data() + f.offset).integer() + 1));
     if (batchDepth_ > 0) {
         pending_.add(bytes.data());
+        if (pending_.full()) {
+            storePending();
+            if (batchRuns_)
+                batchRuns_->endRun(); // so that memory holds one chunk of rows, not two
+        }
         return NoRow;
     }
     Slot at = db_->insert(bytes.data());
@@ -167,37 +173,67 @@ void Table::remove(RowId row) {
 }
 
 void Table::beginBatch() {
-    if (batchDepth_++ == 0)
-        pending_.reset(db_->recordSize(), db_->keyLength());
+    if (batchDepth_++ > 0)
+        return;
+    pending_.reset(db_->recordSize(), db_->keyLength());
+    batchRuns_.reset();
+    if (keyed() && db_->recordCount() == 0)
+        batchRuns_.emplace(static_cast<std::size_t>(db_->recordSize()),
+                           static_cast<std::size_t>(db_->keyLength()), path_.parent_path(),
+                           RunSorter::Lookups::Yes);
+    batchStored_ = 0;
 }
 
-void Table::endBatch() {
-    if (batchDepth_ == 0 || --batchDepth_ > 0 || pending_.empty())
+void Table::storePending() {
+    if (pending_.empty())
         return;
+    batchStored_ += pending_.size();
+    if (batchRuns_) {
+        for (std::size_t i = 0; i < pending_.size(); ++i)
+            batchRuns_->add(pending_.at(i));
+        pending_.clear();
+        return;
+    }
+    if (!keyed()) {
+        // After every stored row: whole blocks, as one load of all the rows lays them out.
+        RunWriter out(*db_);
+        for (std::size_t i = 0; i < pending_.size(); ++i)
+            out.add(pending_.at(i));
+        out.finish();
+        pending_.clear();
+        return;
+    }
     auto keyLength = static_cast<std::size_t>(db_->keyLength());
     std::vector<std::size_t> order(pending_.size());
     std::iota(order.begin(), order.end(), 0);
-    if (keyed())
-        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return std::memcmp(pending_.at(a), pending_.at(b), keyLength) < 0;
-        });
-    auto recordSize = static_cast<std::size_t>(db_->recordSize());
-    if (db_->recordCount() == 0 || !keyed()) {
-        std::string run(order.size() * recordSize, '\0');
-        for (std::size_t i = 0; i < order.size(); ++i)
-            std::memcpy(run.data() + i * recordSize, pending_.at(order[i]), recordSize);
-        pending_.clear();
-        db_->appendRun(run.data(), order.size());
-        rebuildIndexes(); // whole, as a reindex writes them
-        return;
-    }
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::memcmp(pending_.at(a), pending_.at(b), keyLength) < 0;
+    });
     for (std::size_t i : order) {
         Slot at = db_->insert(pending_.at(i));
         for (auto& s : secondaries_)
             s->insert(pending_.at(i), at.block);
     }
     pending_.clear();
-    flush();
+}
+
+void Table::endBatch() {
+    if (batchDepth_ == 0 || --batchDepth_ > 0)
+        return;
+    storePending();
+    if (batchStored_ == 0)
+        return;
+    bool intoEmpty = batchRuns_.has_value();
+    if (intoEmpty) {
+        RunWriter out(*db_);
+        batchRuns_->forEach([&](const char* row) { out.add(row); });
+        out.finish();
+        batchRuns_.reset();
+    }
+    if (keyed() && !intoEmpty)
+        flush(); // rows inserted among those the table had
+    else
+        rebuildIndexes(); // whole, as a reindex writes them
 }
 
 } // namespace engine::paradox

@@ -89,15 +89,29 @@ std::string quoteIdentifier(const std::string& name) {
     return out + "\"";
 }
 
+// SQLite hands a module argument over as written: a quoted path keeps its
+// quotes, and a quote inside it stays doubled.
+std::string unquoteArgument(const std::string& text) {
+    if (text.size() < 2 || (text.front() != '\'' && text.front() != '"') ||
+        text.back() != text.front())
+        return text;
+    char quote = text.front();
+    std::string out;
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == quote && text[i + 1] == quote)
+            ++i;
+    }
+    return out;
+}
+
 int connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab** out,
             char** error) {
     if (argc < 4) {
         *error = sqlite3_mprintf("engine table: file path missing");
         return SQLITE_ERROR;
     }
-    std::string path = argv[3];
-    if (path.size() >= 2 && (path.front() == '\'' || path.front() == '"'))
-        path = path.substr(1, path.size() - 2);
+    std::string path = unquoteArgument(argv[3]);
     auto vtab = std::make_unique<EngineVTab>();
     try {
         vtab->file = openShared(path, OpenOptions{false, true});

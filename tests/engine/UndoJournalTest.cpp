@@ -108,3 +108,23 @@ TEST(UndoJournal, EveryFileThatCannotGoBackIsNamed) {
     }
     faults::failPutBack(0);
 }
+
+TEST(UndoJournal, BytesPastTheMemoryLimitComeBackFromTheScratchFile) {
+    support::TempDir dir("undo-journal");
+    for (const auto& [name, bytes] : original)
+        support::writeBytes(dir / name, bytes);
+    // Only the first hundred bytes kept stay in memory.
+    UndoJournal::setMemoryLimit(100);
+    {
+        UndoJournal journal(dir / "T.DBF");
+        changeEveryFile(dir.path());
+        journal.rollback();
+    }
+    UndoJournal::setMemoryLimit(0);
+    EXPECT_EQ(changed(contentsOf(dir.path())), std::vector<std::string>{});
+    // The scratch file has no name: nothing is left beside the table.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names.size(), original.size()) << ::testing::PrintToString(names);
+}

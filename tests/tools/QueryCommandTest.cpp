@@ -33,3 +33,17 @@ TEST_F(TabletoolQuery, PrintsTheResultAsCsvWithParameters) {
     EXPECT_NE(bad.err.find("no such table"), std::string::npos) << bad.err;
     EXPECT_EQ(tool({"query", where, "SELECT 1", "--param", "novalue"}).status, 2);
 }
+
+// A folder name with a quote in it: the table's path is a quoted SQL literal inside.
+TEST_F(TabletoolQuery, ReadsTablesInAFolderWhoseNameHoldsQuotes) {
+    for (std::string folder : {"O'Brien's data", "say \"hi\""}) {
+        std::filesystem::create_directory(dir / folder);
+        std::string table = at(folder + "/ITEMS.DB");
+        ASSERT_EQ(tool({"create", table, "CODE A 6, QTY N"}).status, 0);
+        writeBytes(dir / folder / "items.csv", "CODE,QTY\nB2,7\nA1,12\n");
+        ASSERT_EQ(tool({"import", table, at(folder + "/items.csv")}).status, 0);
+        Outcome all = tool({"query", at(folder), "SELECT CODE, QTY FROM ITEMS ORDER BY CODE"});
+        EXPECT_EQ(all.status, 0) << folder << ": " << all.err;
+        EXPECT_EQ(all.out, "CODE,QTY\nA1,12\nB2,7\n") << folder;
+    }
+}
