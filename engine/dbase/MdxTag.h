@@ -43,6 +43,8 @@ public:
     bool passes(const expr::RecordContext& context) const;
     // The encoded key (key length bytes) of a record.
     std::string keyOf(const expr::RecordContext& context) const;
+    // The same key appended to `out` (a build collects every key in one block).
+    void appendKey(const expr::RecordContext& context, std::string& out) const;
 
     // Moves on with every change of the tree; cursors compare it to find
     // their place again.

@@ -73,7 +73,7 @@ void buildTags(const std::vector<MdxTag*>& tags, const ProductionIndex::RecordSo
         for (std::size_t t = 0; t < tags.size(); ++t) {
             if (!tags[t]->passes(context))
                 continue;
-            collected[t].keys += tags[t]->keyOf(context);
+            tags[t]->appendKey(context, collected[t].keys);
             collected[t].recnos.push_back(static_cast<std::uint32_t>(recno));
         }
     });
