@@ -79,7 +79,8 @@ MdxTag::MdxTag(std::shared_ptr<MdxFile> file, MdxTagHeader header, const FieldLi
                                 file_->describe() + ", tag " + header_.name + ": " + e.what());
           }
       }()),
-      codepage_(codepage), tree_(*file_, header_) {
+      codepage_(codepage), bareField_(key_.isBareField() ? key_.fieldsUsed().front() : -1),
+      tree_(*file_, header_) {
     if (header_.forCondition.empty())
         return;
     try {
@@ -125,7 +126,7 @@ IndexInfo MdxTag::info() const {
 }
 
 bool MdxTag::isBareField(int field) const {
-    return !filter_ && key_.isBareField() && key_.fieldsUsed().front() == field;
+    return !filter_ && bareField_ >= 0 && bareField_ == field;
 }
 
 std::vector<int> MdxTag::fieldsUsed() const {
@@ -152,11 +153,9 @@ std::string MdxTag::keyOf(const expr::RecordContext& context) const {
 void MdxTag::appendKey(const expr::RecordContext& context, std::string& out) const {
     const auto length = static_cast<std::size_t>(header_.keyLength);
     const Value* stored = nullptr;
-    if (key_.isBareField() && context.record) {
-        auto field = static_cast<std::size_t>(key_.fieldsUsed().front());
-        if (field < context.record->size())
-            stored = &(*context.record)[field];
-    }
+    if (bareField_ >= 0 && context.record &&
+        static_cast<std::size_t>(bareField_) < context.record->size())
+        stored = &(*context.record)[static_cast<std::size_t>(bareField_)];
     if (stored && header_.keyType == 'C' &&
         (stored->isNull() || (stored->isText() && isAscii(stored->text())))) {
         // The usual tag, one character field in ASCII: its text is the key

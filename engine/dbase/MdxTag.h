@@ -59,6 +59,7 @@ private:
     expr::Expression key_;
     std::optional<expr::Expression> filter_;
     Codepage codepage_;
+    int bareField_ = -1; // the field the key is made of alone, else -1
     MdxTree tree_;
     std::uint64_t version_ = 0;
 };
