@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -67,7 +68,7 @@ void writeFoxProMemo(const fs::path& dbt, const fs::path& fpt) {
     putBe(0, next, 4);
     putBe(6, static_cast<std::uint32_t>(block), 2);
     for (std::size_t at = block; at + 8 <= bytes.size(); at += block) {
-        if (bytes.compare(at, 4, "\xFF\xFF\x08\x00") != 0)
+        if (bytes.compare(at, 4, std::string_view("\xFF\xFF\x08\x00", 4)) != 0)
             continue;
         std::uint32_t length = u32le(at + 4) - 8;
         putBe(at, 1, 4); // text
