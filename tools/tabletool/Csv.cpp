@@ -86,9 +86,9 @@ std::string& CsvWriter::beginCell() {
     return buffer_;
 }
 
-void CsvWriter::endCell() {
+void CsvWriter::endCell(bool mayNeedQuotes) {
     std::string_view text = std::string_view(buffer_).substr(cellStart_);
-    if (!needsQuotes(text))
+    if (!mayNeedQuotes || !needsQuotes(text))
         return;
     quoted_ = '"';
     for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {

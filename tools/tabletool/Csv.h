@@ -43,9 +43,11 @@ public:
     // A row cell by cell: cell() for each, then endRow().
     void cell(std::string_view text);
     // Or, to write a cell's text in place: append it to what beginCell()
-    // returns, then call endCell() (which quotes it where needed).
+    // returns, then call endCell(), which quotes it where needed; text that
+    // cannot hold a comma, a quote or a line break (a number, a date) may
+    // skip the look with mayNeedQuotes false.
     std::string& beginCell();
-    void endCell();
+    void endCell(bool mayNeedQuotes = true);
     void endRow();
     void flush();
 

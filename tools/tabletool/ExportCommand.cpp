@@ -27,7 +27,9 @@ int runExport(const Arguments& args) {
         engine::Record record = table->read(row);
         for (std::size_t i = 0; i < fields.size(); ++i) {
             appendValueText(out.beginCell(), fields[i], record[i]);
-            out.endCell();
+            // Only text holds commas, quotes or line breaks; numbers, dates,
+            // logicals and hex bytes never do.
+            out.endCell(record[i].isText());
         }
         out.endRow();
     }

@@ -75,8 +75,12 @@ void appendValueText(std::string& out, const engine::FieldDef& field, const Valu
         bool fixed = field.type == FieldType::Numeric || field.type == FieldType::Float ||
                      field.type == FieldType::Bcd;
         int decimals = fixed ? field.decimals : -1;
-        out += value.isDecimal() ? engine::formatDecimal(value.decimal(), decimals)
-                                 : engine::formatNumber(value.number(), decimals);
+        if (!value.isDecimal())
+            out += engine::formatNumber(value.number(), decimals);
+        else if (decimals >= 0 && engine::decimalPlaces(value.decimal()) == decimals)
+            out += value.decimal().text; // as stored, the usual case: no copy to make
+        else
+            out += engine::formatDecimal(value.decimal(), decimals);
     } else if (value.isInteger()) {
         char digits[24];
         auto end = std::to_chars(digits, digits + sizeof digits, value.integer()).ptr;
