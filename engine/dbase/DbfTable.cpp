@@ -138,7 +138,7 @@ Value DbfTable::readMemo(std::size_t field, std::string_view raw) const {
         return Value();
     std::string data = memo_->read(block, fieldContext(field));
     if (header_.fields[field].type == FieldType::Memo)
-        return Value(codepage_.toUtf8(data));
+        return Value(isAscii(data) ? std::move(data) : codepage_.toUtf8(data));
     return Value(Blob{std::move(data)});
 }
 

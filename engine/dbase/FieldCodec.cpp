@@ -22,13 +22,8 @@ std::string_view trimmed(std::string_view s) {
 
 // A stored number as its exact decimal (an exponent, which some programs
 // write into F fields, moves the point).
-bool parseStored(std::string_view text, Value& out) {
-    text = trimmed(text);
-    if (auto d = parseDecimal(text)) {
-        out = Value(std::move(*d));
-        return true;
-    }
-    return false;
+std::optional<Decimal> parseStored(std::string_view text) {
+    return parseDecimal(trimmed(text));
 }
 
 [[noreturn]] void badValue(const std::string& context, const std::string& why) {
@@ -93,10 +88,10 @@ Value decodeField(const FieldDef& field, std::string_view raw, const Codepage& c
         return Value(isAscii(text) ? std::string(text) : codepage.toUtf8(text));
     }
     case FieldType::Numeric:
-    case FieldType::Float: {
-        Value number;
-        return parseStored(raw, number) ? number : Value();
-    }
+    case FieldType::Float:
+        if (auto number = parseStored(raw))
+            return Value(std::move(*number));
+        return Value();
     case FieldType::Date: {
         auto date = parseDate(raw);
         return date ? Value(*date) : Value();
@@ -195,11 +190,9 @@ bool isWellFormed(const FieldDef& field, std::string_view raw) {
     std::string_view t = trimmed(raw);
     switch (field.type) {
     case FieldType::Numeric:
-    case FieldType::Float: {
-        Value number;
+    case FieldType::Float:
         return t.empty() || t.find_first_not_of('*') == std::string_view::npos ||
-               parseStored(t, number);
-    }
+               parseStored(t).has_value();
     case FieldType::Date:
         return t.empty() || raw == "00000000" || parseDate(raw).has_value();
     case FieldType::Logical:

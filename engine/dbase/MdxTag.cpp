@@ -79,7 +79,8 @@ MdxTag::MdxTag(std::shared_ptr<MdxFile> file, MdxTagHeader header, const FieldLi
                                 file_->describe() + ", tag " + header_.name + ": " + e.what());
           }
       }()),
-      codepage_(codepage), tree_(*file_, header_) {
+      codepage_(codepage), bareField_(key_.isBareField() ? key_.fieldsUsed().front() : -1),
+      tree_(*file_, header_) {
     if (header_.forCondition.empty())
         return;
     try {
@@ -125,7 +126,7 @@ IndexInfo MdxTag::info() const {
 }
 
 bool MdxTag::isBareField(int field) const {
-    return !filter_ && key_.isBareField() && key_.fieldsUsed().front() == field;
+    return !filter_ && bareField_ >= 0 && bareField_ == field;
 }
 
 std::vector<int> MdxTag::fieldsUsed() const {
@@ -144,21 +145,45 @@ bool MdxTag::passes(const expr::RecordContext& context) const {
 }
 
 std::string MdxTag::keyOf(const expr::RecordContext& context) const {
-    if (header_.keyType == 'N' && key_.isBareField() && context.record) {
+    std::string key;
+    appendKey(context, key);
+    return key;
+}
+
+void MdxTag::appendKey(const expr::RecordContext& context, std::string& out) const {
+    const auto length = static_cast<std::size_t>(header_.keyLength);
+    const Value* stored = nullptr;
+    if (bareField_ >= 0 && context.record &&
+        static_cast<std::size_t>(bareField_) < context.record->size())
+        stored = &(*context.record)[static_cast<std::size_t>(bareField_)];
+    if (stored && header_.keyType == 'C' &&
+        (stored->isNull() || (stored->isText() && isAscii(stored->text())))) {
+        // The usual tag, one character field in ASCII: its text is the key
+        // as it stands, without evaluating the expression or converting.
+        std::string_view text = stored->isText() ? std::string_view(stored->text()) : "";
+        text = text.substr(0, length);
+        out.append(text);
+        out.append(length - text.size(), ' ');
+        return;
+    }
+    if (stored && header_.keyType == 'N' && stored->isDecimal()) {
         // A field's stored decimal keys with every digit, past a double's 17.
-        const Value& stored =
-            (*context.record)[static_cast<std::size_t>(key_.fieldsUsed().front())];
-        if (stored.isDecimal())
-            return mdx::encodeNumber(stored.decimal());
+        out += mdx::encodeNumber(stored->decimal());
+        return;
     }
     Value v = key_.evaluate(context);
-    if (header_.keyType == 'N')
-        return mdx::encodeNumber(v.isNull() ? 0 : v.asDouble());
-    if (header_.keyType == 'D')
-        return mdx::encodeDate(v.isDate() ? v.date().julianDay() : 0);
-    std::string key = codepage_.fromUtf8(v.isText() ? v.text() : std::string(), where());
-    key.resize(static_cast<std::size_t>(header_.keyLength), ' ');
-    return key;
+    if (header_.keyType == 'N') {
+        out += mdx::encodeNumber(v.isNull() ? 0 : v.asDouble());
+    } else if (header_.keyType == 'D') {
+        out += mdx::encodeDate(v.isDate() ? v.date().julianDay() : 0);
+    } else {
+        std::size_t start = out.size();
+        if (v.isText() && isAscii(v.text()))
+            out += v.text();
+        else if (v.isText())
+            out += codepage_.fromUtf8(v.text(), where());
+        out.resize(start + length, ' ');
+    }
 }
 
 void MdxTag::changed() {

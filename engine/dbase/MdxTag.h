@@ -43,6 +43,8 @@ public:
     bool passes(const expr::RecordContext& context) const;
     // The encoded key (key length bytes) of a record.
     std::string keyOf(const expr::RecordContext& context) const;
+    // The same key appended to `out` (a build collects every key in one block).
+    void appendKey(const expr::RecordContext& context, std::string& out) const;
 
     // Moves on with every change of the tree; cursors compare it to find
     // their place again.
@@ -57,6 +59,7 @@ private:
     expr::Expression key_;
     std::optional<expr::Expression> filter_;
     Codepage codepage_;
+    int bareField_ = -1; // the field the key is made of alone, else -1
     MdxTree tree_;
     std::uint64_t version_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace engine::dbase {
 
@@ -39,6 +40,30 @@ std::uint64_t prefixOf(const MdxTagHeader& h, std::string_view key) {
     return h.descending ? ~p : p;
 }
 
+// Stable LSD radix sort on the prefixes, 16 bits a pass; a pass whose digit
+// is the same in every item is skipped. Far fewer steps than a comparison
+// sort of a million keys, in one buffer as large as the items.
+void sortByPrefix(std::vector<SortItem>& items) {
+    std::vector<SortItem> other(items.size());
+    std::vector<std::size_t> start(1 << 16);
+    for (int shift = 0; shift < 64; shift += 16) {
+        auto digit = [shift](const SortItem& item) {
+            return static_cast<std::size_t>(item.prefix >> shift & 0xFFFF);
+        };
+        std::fill(start.begin(), start.end(), 0);
+        for (const SortItem& item : items)
+            ++start[digit(item)];
+        if (!items.empty() && start[digit(items.front())] == items.size())
+            continue;
+        std::size_t at = 0;
+        for (std::size_t& s : start)
+            at += std::exchange(s, at);
+        for (const SortItem& item : items)
+            other[start[digit(item)]++] = item;
+        items.swap(other);
+    }
+}
+
 std::vector<std::uint32_t> sortedOrder(MdxTag& tag, const Collected& c) {
     const MdxTagHeader& h = tag.header();
     auto len = static_cast<std::size_t>(h.keyLength);
@@ -46,15 +71,20 @@ std::vector<std::uint32_t> sortedOrder(MdxTag& tag, const Collected& c) {
     std::vector<SortItem> items(c.recnos.size());
     for (std::uint32_t i = 0; i < items.size(); ++i)
         items[i] = SortItem{prefixOf(h, keyAt(i)), i};
+    sortByPrefix(items);
+    // Items of one prefix: in order of the whole key, then of the record number.
     MdxTree& tree = tag.tree();
-    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
+    auto before = [&](const SortItem& a, const SortItem& b) {
         int r = tree.compare(keyAt(a.index), keyAt(b.index));
-        if (r != 0)
-            return r < 0;
-        return c.recnos[a.index] < c.recnos[b.index];
-    });
+        return r != 0 ? r < 0 : c.recnos[a.index] < c.recnos[b.index];
+    };
+    for (auto run = items.begin(); run != items.end();) {
+        auto end = std::find_if(run + 1, items.end(),
+                                [&](const SortItem& item) { return item.prefix != run->prefix; });
+        if (end - run > 1)
+            std::sort(run, end, before);
+        run = end;
+    }
     std::vector<std::uint32_t> order;
     order.reserve(items.size());
     for (const SortItem& item : items) {
@@ -73,7 +103,7 @@ void buildTags(const std::vector<MdxTag*>& tags, const ProductionIndex::RecordSo
         for (std::size_t t = 0; t < tags.size(); ++t) {
             if (!tags[t]->passes(context))
                 continue;
-            collected[t].keys += tags[t]->keyOf(context);
+            tags[t]->appendKey(context, collected[t].keys);
             collected[t].recnos.push_back(static_cast<std::uint32_t>(recno));
         }
     });

@@ -63,26 +63,65 @@ bool CsvReader::next(std::vector<std::string>& row) {
     return true;
 }
 
-void CsvWriter::write(const std::vector<std::string>& row) {
-    line_.clear();
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        if (i > 0)
-            line_ += ',';
-        const std::string& f = row[i];
-        if (f.find_first_of(",\"\r\n") == std::string::npos) {
-            line_ += f;
-            continue;
-        }
-        line_ += '"';
-        for (char c : f) {
-            if (c == '"')
-                line_ += '"';
-            line_ += c;
-        }
-        line_ += '"';
+namespace {
+
+constexpr std::size_t kFlushBytes = 1 << 16;
+
+// A cell with one of these must be quoted. A plain loop: find_first_of
+// calls memchr once per character of the set for every byte.
+bool needsQuotes(std::string_view text) {
+    for (char c : text)
+        if (c == ',' || c == '"' || c == '\r' || c == '\n')
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::string& CsvWriter::beginCell() {
+    if (rowStarted_)
+        buffer_ += ',';
+    rowStarted_ = true;
+    cellStart_ = buffer_.size();
+    return buffer_;
+}
+
+void CsvWriter::endCell(bool mayNeedQuotes) {
+    std::string_view text = std::string_view(buffer_).substr(cellStart_);
+    if (!mayNeedQuotes || !needsQuotes(text))
+        return;
+    quoted_ = '"';
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+        quoted_.append(text.substr(0, quote + 1));
+        quoted_ += '"';
+        text.remove_prefix(quote + 1);
     }
-    line_ += '\n';
-    std::fwrite(line_.data(), 1, line_.size(), out_);
+    quoted_ += text;
+    quoted_ += '"';
+    buffer_.replace(cellStart_, std::string::npos, quoted_);
+}
+
+void CsvWriter::cell(std::string_view text) {
+    beginCell() += text;
+    endCell();
+}
+
+void CsvWriter::endRow() {
+    buffer_ += '\n';
+    rowStarted_ = false;
+    if (buffer_.size() >= kFlushBytes)
+        flush();
+}
+
+void CsvWriter::write(const std::vector<std::string>& row) {
+    for (const std::string& text : row)
+        cell(text);
+    endRow();
+}
+
+void CsvWriter::flush() {
+    std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
+    buffer_.clear();
 }
 
 } // namespace tabletool

@@ -15,22 +15,23 @@ namespace {
 int runExport(const Arguments& args) {
     auto table = engine::openTable(args.at(0), {.exclusive = false, .readOnly = true});
     auto cursor = table->openIndex(args.value("--tag"));
-    static char buffer[1 << 16];
-    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     CsvWriter out(stdout);
     const engine::FieldList& fields = table->fields();
-    std::vector<std::string> cells;
     for (const engine::FieldDef& f : fields)
-        cells.push_back(f.name);
-    out.write(cells);
+        out.cell(f.name);
+    out.endRow();
     for (bool more = cursor->first(); more; more = cursor->next()) {
         engine::RowId row = cursor->row();
         if (table->isDeleted(row))
             continue;
         engine::Record record = table->read(row);
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            cells[i] = valueToText(fields[i], record[i]);
-        out.write(cells);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            appendValueText(out.beginCell(), fields[i], record[i]);
+            // Only text holds commas, quotes or line breaks; numbers, dates,
+            // logicals and hex bytes never do.
+            out.endCell(record[i].isText());
+        }
+        out.endRow();
     }
     return 0;
 }

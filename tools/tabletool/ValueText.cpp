@@ -4,6 +4,8 @@
 
 #include "engine/values/NumberText.h"
 
+#include <charconv>
+
 namespace tabletool {
 
 using engine::FieldType;
@@ -14,16 +16,18 @@ namespace {
 const char kHex[] = "0123456789abcdef";
 
 // YYYY-MM-DD without printf, which dominates an export otherwise.
-std::string isoDate(engine::Date date) {
-    std::string text = "0000-00-00";
+void appendIsoDate(std::string& out, engine::Date date) {
+    int ymd[3];
+    date.toYmd(ymd[0], ymd[1], ymd[2]);
+    char text[] = "0000-00-00";
     auto put = [&](std::size_t end, int value) {
         for (std::size_t i = end; value > 0; value /= 10)
             text[--i] = static_cast<char>('0' + value % 10);
     };
-    put(4, date.year());
-    put(7, date.month());
-    put(10, date.day());
-    return text;
+    put(4, ymd[0]);
+    put(7, ymd[1]);
+    put(10, ymd[2]);
+    out.append(text, 10);
 }
 
 int hexDigit(char c) {
@@ -57,29 +61,40 @@ bool isTextType(FieldType t) {
 }
 
 std::string valueToText(const engine::FieldDef& field, const Value& value) {
+    std::string text;
+    appendValueText(text, field, value);
+    return text;
+}
+
+void appendValueText(std::string& out, const engine::FieldDef& field, const Value& value) {
     if (value.isNull())
-        return {};
-    if (value.isText())
-        return value.text();
-    if (value.isNumber()) {
+        return;
+    if (value.isText()) {
+        out += value.text();
+    } else if (value.isNumber()) {
         bool fixed = field.type == FieldType::Numeric || field.type == FieldType::Float ||
                      field.type == FieldType::Bcd;
         int decimals = fixed ? field.decimals : -1;
-        return value.isDecimal() ? engine::formatDecimal(value.decimal(), decimals)
-                                 : engine::formatNumber(value.number(), decimals);
+        if (!value.isDecimal())
+            out += engine::formatNumber(value.number(), decimals);
+        else if (decimals >= 0 && engine::decimalPlaces(value.decimal()) == decimals)
+            out += value.decimal().text; // as stored, the usual case: no copy to make
+        else
+            out += engine::formatDecimal(value.decimal(), decimals);
+    } else if (value.isInteger()) {
+        char digits[24];
+        auto end = std::to_chars(digits, digits + sizeof digits, value.integer()).ptr;
+        out.append(digits, end);
+    } else if (value.isDate()) {
+        appendIsoDate(out, value.date());
+    } else if (value.isBool()) {
+        out += value.boolean() ? 'T' : 'F';
+    } else {
+        for (unsigned char c : value.blob().bytes) {
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
     }
-    if (value.isInteger())
-        return std::to_string(value.integer());
-    if (value.isDate())
-        return isoDate(value.date());
-    if (value.isBool())
-        return value.boolean() ? "T" : "F";
-    std::string hex;
-    for (unsigned char c : value.blob().bytes) {
-        hex += kHex[c >> 4];
-        hex += kHex[c & 15];
-    }
-    return hex;
 }
 
 Value valueFromText(const engine::FieldDef& field, const std::string& text) {

@@ -11,6 +11,8 @@ namespace tabletool {
 // Values as CSV text: numbers with the field's decimals, dates YYYY-MM-DD,
 // logicals T/F, binary values in hex, blank as the empty string.
 std::string valueToText(const engine::FieldDef& field, const engine::Value& value);
+// The same text appended to `out` (an export writes it straight into its buffer).
+void appendValueText(std::string& out, const engine::FieldDef& field, const engine::Value& value);
 
 // The value of a CSV cell for a field; throws InputError saying why the text
 // does not suit the field.
