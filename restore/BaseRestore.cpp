@@ -307,6 +307,12 @@ void restoreBaseTables(TDm_Vadem& module) {
     PointBack pointBack(module);
     fs::path floppy = floppyDirectory();
     fs::path local(module.DictPath);
+    // Files are replaced by renames, which a read-only directory refuses.
+    if (::access(local.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
+        refuse(engine::code::ReadOnly, engine::findFile(local, "T_BASE.DBF").string() +
+                                           " is read-only: its directory " + local.string() +
+                                           " cannot be written");
+
     // The files are replaced under the datasets: they read them afresh.
     for (engine::TDataSet* dataSet : module.DictionaryDataSets)
         dataSet->Close();

@@ -290,9 +290,10 @@ TEST_F(Restore, ADictionaryDirectoryTheUserMayNotWriteIsSaidAndStays) {
     restore();
     fs::permissions(system, fs::perms(0755));
     QString error = errorShown();
-    EXPECT_TRUE(error.startsWith("The dictionary was not restored: Cannot create " +
-                                 QString::fromStdString(system.string())))
-        << error.toStdString();
+    EXPECT_EQ(error, "The dictionary was not restored: " +
+                         QString::fromStdString((system / "T_BASE.DBF").string()) +
+                         " is read-only: its directory " + QString::fromStdString(system.string()) +
+                         " cannot be written.");
     EXPECT_EQ(dictionaryFiles(), before);
 }
 
