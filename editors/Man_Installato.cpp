@@ -13,7 +13,12 @@ TMan_Installato* Man_Installato = nullptr;
 TMan_Installato::TMan_Installato(QWidget* parent) : editors::EditorDialog(parent) {
     setObjectName(QStringLiteral("Man_Installato"));
     setWindowTitle(QStringLiteral("Installed application"));
-    resize(429, 338);
+    // The design's 429 by 338 is the outer size of a sizeable window of its
+    // time, a frame of 4 pixels on every side and a caption of 19 included;
+    // Qt sizes what lies inside them.
+    constexpr int frame = 4;
+    constexpr int caption = 19;
+    resize(429 - 2 * frame, 338 - 2 * frame - caption);
     setModal(true);
     QFont arial(QStringLiteral("Arial"));
     arial.setPixelSize(11);

@@ -4,6 +4,8 @@
 #include "dictionary/TypeWords.h"
 #include "reports/ReportParts.h"
 
+#include <algorithm>
+
 TQRP_PrtArchivi* QRP_PrtArchivi = nullptr;
 
 using reportengine::Band;
@@ -59,6 +61,9 @@ void TQRP_PrtArchivi::buildBands() {
     addFieldLabel(*Dettaglio, QStringLiteral("RigTMSIZE"), 602, 1, arial(), dm.DbFldTMSIZE);
     addFieldLabel(*Dettaglio, QStringLiteral("RigTMDECS"), 658, 1, arial(), dm.DbFldTMDECS);
 
+    dateX_ = Dettaglio->label(QStringLiteral("RigTMDATA"))->x;
+    dateTitleX_ = Testata->label(QStringLiteral("LabT2"))->x;
+
     FinePagina = &r.addBand(QStringLiteral("FinePagina"), BandKind::GroupFooter, 18);
     addHyphens(*FinePagina, QStringLiteral("LabLineaFine"), 0);
     Testata->groupFooter = FinePagina;
@@ -75,7 +80,19 @@ void TQRP_PrtArchivi::buildBands() {
     FinePagina->BeforePrint = [this](Band&, bool& printBand) { FinePaginaBeforePrint(printBand); };
 }
 
+void TQRP_PrtArchivi::placeDateColumn() {
+    // The design leaves room for "dd/mm/yy"; a locale whose short date is
+    // wider ("29 Feb 2024") moves the column and its title to the left, so
+    // that its widest date still ends three blanks clear of the type.
+    reportengine::Label& date = *Dettaglio->label(QStringLiteral("RigTMDATA"));
+    double gap = designWidth(date.font, QStringLiteral("   "));
+    double fits = Rig00->x - gap - widestShortDate(date.font);
+    date.x = std::min(dateX_, fits);
+    Testata->label(QStringLiteral("LabT2"))->x = dateTitleX_ - (dateX_ - date.x);
+}
+
 void TQRP_PrtArchivi::Rep_PrtArchiviBeforePrint() {
+    placeDateColumn();
     // The lookups of DbFld (application, table name and description) read Base.
     openOrRefresh(Dm_Vadem->Base);
     openOrRefresh(Dm_Vadem->DbFld);

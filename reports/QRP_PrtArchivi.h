@@ -40,10 +40,14 @@ public:
 
 private:
     void buildBands();
+    void placeDateColumn();
 
     // The table whose block is being printed was selected; its footer
     // follows that choice (the row after it may belong to another table).
     bool groupSelected_ = false;
+    // Where the design puts the date column and its title.
+    double dateX_ = 0;
+    double dateTitleX_ = 0;
 };
 
 extern TQRP_PrtArchivi* QRP_PrtArchivi;

@@ -1,5 +1,13 @@
 #include "reports/ReportParts.h"
 
+#include "reportengine/SystemFormats.h"
+
+#include <QDate>
+#include <QFontMetricsF>
+#include <QImage>
+
+#include <algorithm>
+
 namespace reports {
 
 using reportengine::LabelData;
@@ -46,6 +54,25 @@ void addColumnTitles(reportengine::Band& band, const QString& prefix, double y,
     for (const auto& [x, title] : titles)
         band.addLabel(prefix + QString::number(number++), x, y, arial(true),
                       QString::fromLatin1(title));
+}
+
+double designWidth(const QFont& font, const QString& text) {
+    // Measured on a device of the design's resolution, as the preview paints at zoom 1.
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        int dotsPerMeter = qRound(96 / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return QFontMetricsF(font, &device).horizontalAdvance(text);
+}
+
+double widestShortDate(const QFont& font) {
+    double widest = 0;
+    for (QDate day(2024, 1, 1); day.year() == 2024; day = day.addDays(1))
+        widest = std::max(widest, designWidth(font, reportengine::shortDate(day)));
+    return widest;
 }
 
 reportengine::Label& addFieldLabel(reportengine::Band& band, const QString& name, double x,

@@ -28,6 +28,13 @@ void addPageNumber(reportengine::Band& band, double y);
 void addColumnTitles(reportengine::Band& band, const QString& prefix, double y,
                      std::initializer_list<std::pair<double, const char*>> titles);
 
+// How wide `text` prints in `font`, in design pixels (96 per inch).
+double designWidth(const QFont& font, const QString& text);
+
+// The widest date the locale's short format prints in `font` (every day of
+// a leap year: each month and weekday name, each day number), in design pixels.
+double widestShortDate(const QFont& font);
+
 // A label that prints a field of the current row.
 reportengine::Label& addFieldLabel(reportengine::Band& band, const QString& name, double x,
                                    double y, const QFont& font, const engine::TField* field);

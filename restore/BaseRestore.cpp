@@ -10,7 +10,9 @@
 #include "engine/files/LockHolders.h"
 #include "restore/RestoreStaging.h"
 
+#include <cerrno>
 #include <optional>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using engine::EngineError;
@@ -64,22 +66,44 @@ FloppyTable checkFloppyTable(const fs::path& file, const engine::FieldList& layo
     }
 }
 
+// A dictionary file of this workstation as the restore finds it.
+struct LocalFile {
+    std::optional<engine::BinaryFile> held; // held exclusively while it is replaced
+    bool unreadable = false;                // there, but the user may not read it
+};
+
 // Holds a dictionary file of this workstation exclusively, so that no other
 // program has it open while it is replaced; nothing when there is no file.
-std::optional<engine::BinaryFile> holdLocal(const fs::path& local, const std::string& name) {
+// A file the user may not read cannot be held, nor copied or merged: where
+// the directory lets the restore replace it, it gives way to the floppy's.
+LocalFile holdLocal(const fs::path& local, const std::string& name) {
     fs::path file = engine::findFile(local, name);
     std::error_code ec;
     if (!fs::exists(file, ec))
-        return std::nullopt;
+        return {};
+    if (::access(file.c_str(), R_OK) != 0 && errno == EACCES && ::access(local.c_str(), W_OK) == 0)
+        return {std::nullopt, true};
     try {
-        return engine::BinaryFile(file, engine::BinaryFile::Mode::Read,
-                                  engine::LockMode::Exclusive);
+        return {
+            engine::BinaryFile(file, engine::BinaryFile::Mode::Read, engine::LockMode::Exclusive)};
     } catch (const EngineError& error) {
         if (error.code() != engine::code::Locked)
             refuse(error.code(), error.what());
         refuse(error.code(), file.string() + " is in use by " + lockHolders(file) +
                                  "; close it there and restore again");
     }
+}
+
+// A local table that cannot serve (damaged, or unreadable) is kept aside
+// and replaced by the floppy's; without one on the floppy nothing changes.
+void replaceLocal(RestoreStaging& staging, const fs::path& floppy, const fs::path& local,
+                  const std::string& name, const char* fault) {
+    if (!onFloppy(floppy, name + ".DBF"))
+        refuse(engine::code::FileCorrupt, engine::findFile(local, name + ".DBF").string() + " " +
+                                              fault + " and drive A: has no " + name +
+                                              ".DBF to take its place");
+    staging.keepAside(name + ".DBF");
+    staging.keepAside(name + ".MDX");
 }
 
 // Rebuilds a table's production index from its rows: the tags the index
@@ -251,22 +275,19 @@ void mergeApplications(TDm_Vadem& module, RestoreStaging& staging, bool floppySo
 
 // Makes every new file of the dictionary ready in `staging`.
 void stageDictionary(TDm_Vadem& module, RestoreStaging& staging, const fs::path& floppy,
-                     const fs::path& local, FloppyTable base, FloppyTable prod) {
+                     const fs::path& local, FloppyTable base, FloppyTable prod,
+                     const LocalFile& localBase, const LocalFile& localProd) {
+    if (localBase.unreadable)
+        replaceLocal(staging, floppy, local, "T_BASE", "cannot be read");
     stageFloppyPair(staging, floppy, local, "T_BASE", dictionary::baseLayout(),
                     dictionary::baseTags(), base);
-    bool localProd = anyLocalProd(local);
-    if (localProd && stageLocalApplications(staging, local)) {
+    bool anyProd = anyLocalProd(local);
+    if (anyProd && !localProd.unreadable && stageLocalApplications(staging, local)) {
         mergeApplications(module, staging, prod.sound);
     } else {
-        if (localProd) {
-            // A damaged local list gives way to the floppy's and is kept aside.
-            if (!onFloppy(floppy, "T_PROD.DBF"))
-                refuse(engine::code::FileCorrupt,
-                       engine::findFile(local, "T_PROD.DBF").string() +
-                           " is damaged and drive A: has no T_PROD.DBF to take its place");
-            staging.keepAside("T_PROD.DBF");
-            staging.keepAside("T_PROD.MDX");
-        }
+        if (anyProd)
+            replaceLocal(staging, floppy, local, "T_PROD",
+                         localProd.unreadable ? "cannot be read" : "is damaged");
         stageFloppyPair(staging, floppy, local, "T_PROD", dictionary::prodLayout(),
                         dictionary::prodTags(), prod);
     }
@@ -286,14 +307,19 @@ void restoreBaseTables(TDm_Vadem& module) {
     PointBack pointBack(module);
     fs::path floppy = floppyDirectory();
     fs::path local(module.DictPath);
+    // Files are replaced by renames, which a read-only directory refuses.
+    if (::access(local.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
+        refuse(engine::code::ReadOnly, engine::findFile(local, "T_BASE.DBF").string() +
+                                           " is read-only: its directory " + local.string() +
+                                           " cannot be written");
 
     // The files are replaced under the datasets: they read them afresh.
     for (engine::TDataSet* dataSet : module.DictionaryDataSets)
         dataSet->Close();
     module.ResetDictionaryWindows();
     // No other program may have the dictionary open while it is replaced.
-    auto baseHeld = holdLocal(local, "T_BASE.DBF");
-    auto prodHeld = holdLocal(local, "T_PROD.DBF");
+    LocalFile localBase = holdLocal(local, "T_BASE.DBF");
+    LocalFile localProd = holdLocal(local, "T_PROD.DBF");
 
     // Everything is read and checked, and the new files are made ready,
     // before the first file of the dictionary is replaced.
@@ -306,7 +332,7 @@ void restoreBaseTables(TDm_Vadem& module) {
     std::optional<RestoreStaging> staging;
     try {
         staging.emplace(local);
-        stageDictionary(module, *staging, floppy, local, base, prod);
+        stageDictionary(module, *staging, floppy, local, base, prod, localBase, localProd);
     } catch (const EngineError& error) {
         if (std::string_view(error.what()).starts_with(NotRestored))
             throw;

@@ -55,7 +55,9 @@ void RestoreStaging::adoptMode(const std::string& name) {
     fs::path to = dir_ / name;
     struct stat local {};
     fs::path existing = engine::findFile(dictionary_, name);
-    if (::stat(existing.c_str(), &local) == 0) {
+    // The mode of a file the user may not read is what the restore mends:
+    // its replacement gets the user's default.
+    if (::stat(existing.c_str(), &local) == 0 && ::access(existing.c_str(), R_OK) == 0) {
         if (::chmod(to.c_str(), local.st_mode & 07777) != 0)
             fail("set the mode of", to, errno);
         // Only root may give a file away; for anyone else the owner is theirs already.

@@ -20,11 +20,13 @@ public:
 
     // Copies `from` in as `name`. The copy gets the mode (and, where the
     // system allows, the owner) of the dictionary's own file of that name,
-    // or the user's default for a new file; never the mode of `from`.
+    // or the user's default for a new file or one the user may not read;
+    // never the mode of `from`.
     void copyIn(const std::filesystem::path& from, const std::string& name);
 
     // Gives the file `name`, made in directory() by the engine, the mode and
-    // owner of the dictionary's own file of that name (when it is there).
+    // owner of the dictionary's own file of that name (when it is there and
+    // the user may read it).
     void adoptMode(const std::string& name);
 
     // At commit, the dictionary's own file `name` is kept beside its

@@ -1,6 +1,9 @@
 #include "ui/Dialogs.h"
 
+#include "ui/MessageLines.h"
+
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -68,8 +71,14 @@ Answer Dialogs::confirm(const QString& text, Choice choice) {
 }
 
 Answer MessageBoxDialogs::show(const DialogBox& box) {
-    QMessageBox messageBox(messageBoxIcon(box.icon), box.caption, box.text, QMessageBox::NoButton,
+    QMessageBox messageBox(messageBoxIcon(box.icon), box.caption, QString(), QMessageBox::NoButton,
                            QApplication::activeWindow());
+    // Our own lines, broken between words only: the box's word wrap would
+    // cut a path after "/" and "$$CLIENTI.DBF" after its first "$".
+    const auto* label = messageBox.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    QFontMetrics metrics = label ? label->fontMetrics() : messageBox.fontMetrics();
+    messageBox.setTextFormat(Qt::RichText);
+    messageBox.setText(unbreakableLines(messageLines(box.text, metrics, messageWidth(metrics))));
     std::vector<QPushButton*> pushButtons;
     for (Answer answer : box.buttons) {
         auto role = answer == Answer::Ok || answer == Answer::Yes ? QMessageBox::AcceptRole

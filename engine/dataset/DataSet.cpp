@@ -312,7 +312,7 @@ void TDataSet::Refresh() {
 void TDataSet::Insert() {
     CheckBrowseMode();
     if (!canModify())
-        throw EngineError(code::ReadOnly, Name + ": dataset cannot be modified");
+        throw EngineError(code::ReadOnly, readOnlyMessage());
     buffer_.assign(columns().size(), Value());
     derived_.assign(derived_.size(), Value());
     setState(dsInsert);
@@ -332,7 +332,7 @@ void TDataSet::Edit() {
         return;
     }
     if (!canModify())
-        throw EngineError(code::ReadOnly, Name + ": dataset cannot be modified");
+        throw EngineError(code::ReadOnly, readOnlyMessage());
     // Edit the row as it is now on disk, not as it was when it was read.
     hasRow_ = engineCall([&] { return internalResync(); });
     if (!hasRow_) {
@@ -391,6 +391,8 @@ void TDataSet::Delete() {
     }
     if (!hasRow_)
         throw EngineError(code::NotFound, Name + ": there is no row to delete");
+    if (!canModify())
+        throw EngineError(code::ReadOnly, readOnlyMessage());
     if (BeforeDelete)
         BeforeDelete(*this);
     buffer_.clear();

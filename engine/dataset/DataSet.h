@@ -107,6 +107,8 @@ protected:
     // one); false when no row is left.
     virtual bool internalDelete() = 0;
     virtual bool canModify() const = 0;
+    // Why Insert, Edit and Delete are refused when canModify() is false.
+    virtual std::string readOnlyMessage() const { return Name + ": dataset cannot be modified"; }
     // Table columns of the open dataset.
     virtual const FieldList& columns() const = 0;
 

@@ -7,6 +7,9 @@
 #include "engine/dataset/ValueConversion.h"
 #include "engine/files/FileNames.h"
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace engine {
 
 namespace fs = std::filesystem;
@@ -117,9 +120,18 @@ const IndexInfo* TTable::activeIndex() const {
     return nullptr;
 }
 
+std::string TTable::readOnlyMessage() const {
+    if (unwritable_)
+        return TablePath().string() + " is read-only: it can be read but not changed";
+    return "Table " + TablePath().string() + " is open read-only";
+}
+
 void TTable::internalOpen() {
     fs::path path = TablePath();
-    file_ = openShared(path, OpenOptions{Exclusive, ReadOnly});
+    // Exclusive use is for writing; a file the user may not write stays refused.
+    unwritable_ = !ReadOnly && !Exclusive && ::access(path.c_str(), W_OK) != 0 &&
+                  (errno == EACCES || errno == EROFS);
+    file_ = openShared(path, OpenOptions{Exclusive, ReadOnly || unwritable_});
     try {
         indexes_ = file_->indexes();
         if (filtered_ && !filterText_.empty())

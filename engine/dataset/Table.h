@@ -35,6 +35,9 @@ public:
     bool Filtered() const { return filtered_; }
     void SetFiltered(bool filtered);
     bool Exclusive = false;
+    // Opens the table for reading only. A table whose file the user may not
+    // write opens so too (a dictionary installed for every user): it can be
+    // browsed and searched, and every change is refused naming the file.
     bool ReadOnly = false;
 
     // The table file this dataset opens: directory of DatabaseName plus
@@ -77,7 +80,8 @@ protected:
     void internalRefresh() override;
     void internalPost(bool inserting, const Record& values) override;
     bool internalDelete() override;
-    bool canModify() const override { return !ReadOnly; }
+    bool canModify() const override { return !ReadOnly && !unwritable_; }
+    std::string readOnlyMessage() const override;
     const FieldList& columns() const override;
 
 private:
@@ -108,6 +112,7 @@ private:
     bool filtered_ = false;
 
     std::shared_ptr<TableFile> file_;
+    bool unwritable_ = false; // open for reading: the user may not write the file
     std::vector<IndexInfo> indexes_;
     std::unique_ptr<IndexCursor> cursor_;
     std::optional<engine::Filter> filter_;

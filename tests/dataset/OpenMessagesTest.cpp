@@ -94,3 +94,52 @@ TEST_F(OpenMessages, AnAliasWithoutAPathSaysSo) {
                   "Database DBZET has no directory: its alias has no path");
     }
 }
+
+TEST_F(OpenMessages, ATableTheUserMayNotWriteIsReadAndRefusesEveryChange) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes any file; OpenMessagesAsUser runs this as nobody";
+    auto prodTable = [&](TTable& prod) {
+        prod.SetDatabaseName(dir.string());
+        prod.SetTableName("T_PROD");
+        prod.SetIndexName("PROD00");
+    };
+    {
+        TTable prod;
+        prodTable(prod);
+        prod.Open();
+        prod.Insert();
+        prod.FieldByName("TMSUFF").SetAsString("AA");
+        prod.Post();
+    }
+    for (const auto& entry : fs::directory_iterator(dir))
+        fs::permissions(entry.path(), fs::perms(0444));
+
+    TTable prod;
+    prodTable(prod);
+    prod.Open();
+    EXPECT_EQ(prod.FieldByName("TMSUFF").AsString(), "AA");
+    EXPECT_TRUE(prod.FindKey({Value(std::string("AA"))}));
+    const std::string refusal =
+        (dir / "T_PROD.DBF").string() + " is read-only: it can be read but not changed";
+    for (auto change : {&TDataSet::Insert, &TDataSet::Edit, &TDataSet::Delete}) {
+        try {
+            (prod.*change)();
+            ADD_FAILURE() << "a change was let through";
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.code(), code::ReadOnly);
+            EXPECT_EQ(error.what(), refusal);
+        }
+        EXPECT_EQ(prod.State(), dsBrowse);
+    }
+
+    // Exclusive use is for writing: refused as the system refuses it.
+    TTable held;
+    prodTable(held);
+    held.Exclusive = true;
+    try {
+        held.Open();
+        ADD_FAILURE() << "opened for writing";
+    } catch (const EngineError& error) {
+        EXPECT_TRUE(contains(error.what(), std::strerror(EACCES))) << error.what();
+    }
+}

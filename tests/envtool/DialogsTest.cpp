@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -29,7 +30,11 @@ SeenBox whileOpen(const std::function<void()>& show, const QString& press) {
             QTimer::singleShot(10, answer);
             return;
         }
-        seen = {box->windowTitle(), box->text(), box->icon(), {}};
+        // The text as the box shows it, without the markup that keeps its lines.
+        QString shown = box->textFormat() == Qt::RichText
+                            ? QTextDocumentFragment::fromHtml(box->text()).toPlainText()
+                            : box->text();
+        seen = {box->windowTitle(), shown, box->icon(), {}};
         QPushButton* target = nullptr;
         for (QAbstractButton* button : box->buttons()) {
             seen.buttons << button->text();

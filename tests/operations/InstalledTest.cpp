@@ -83,3 +83,14 @@ TEST_F(Installed, ClosingReloadsTheFunctionScreensInstalledApplications) {
 }
 
 } // namespace
+
+TEST_F(Installed, TheWindowEndsWhereItsDesignEnds) {
+    open(window());
+    // Inside the frame of the design: the Close button 6 pixels above the
+    // bottom and 4 from the right edge, the grid 2 from it; no empty strip.
+    QRect close = window().BitUscita->geometry();
+    EXPECT_EQ(window().height() - (close.y() + close.height()), 6);
+    EXPECT_EQ(window().width() - (close.x() + close.width()), 4);
+    EXPECT_EQ(window().width() - window().GrdProd->geometry().width(), 2);
+    window().close();
+}

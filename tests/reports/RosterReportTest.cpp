@@ -1,8 +1,12 @@
 #include "ReportWorkspace.h"
+#include "support/DictionaryRows.h"
 
+#include "reportengine/ReportRun.h"
 #include "reports/QRP_PrtArchivi.h"
 
 #include <QComboBox>
+#include <QFontMetricsF>
+#include <QImage>
 
 class RosterReport : public ReportWorkspace {
 protected:
@@ -129,4 +133,55 @@ TEST_F(RosterReport, ATableOfAnotherApplicationLeavesNoPageBehind) {
     EXPECT_EQ(headings(pages), (QStringList{"BSECOND", "DFOURTH"}));
     EXPECT_EQ(hyphenLines(pages[0]), 3); // heading lines and the closing footer
     EXPECT_EQ(hyphenLines(pages[1]), 3); // heading lines and the summary
+}
+
+namespace {
+
+// How wide a text of a laid-out page prints, in its design pixels (96 per inch).
+double printedWidth(const reportengine::PageText& item) {
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(qRound(96 / 0.0254));
+    device.setDotsPerMeterY(qRound(96 / 0.0254));
+    return QFontMetricsF(item.font, &device).horizontalAdvance(item.text);
+}
+
+} // namespace
+
+TEST_F(RosterReport, TheDateColumnHasRoomForTheLocalesDates) {
+    addTable("CLIENTS", "Clients", "AN", "0", OldDate);
+    support::BaseRow since = support::fieldRow("CLIENTS", 1, "CLSINCE", "Client since", "D", 8);
+    const QDate leapDay(2024, 2, 29);
+    since.date = engine::Date::fromJulianDay(leapDay.toJulianDay());
+    support::addRow(system, since);
+
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::Italian, QLocale::Italy)}) {
+        QLocale::setDefault(locale);
+        reportengine::ReportRun run(report().Rep_PrtArchivi);
+        run.layOutAll();
+        const auto& texts = run.page(0).texts;
+        const QString dateText = locale.toString(leapDay, QLocale::ShortFormat);
+        auto date = std::find_if(texts.begin(), texts.end(),
+                                 [&](const auto& item) { return item.text == dateText; });
+        ASSERT_NE(date, texts.end()) << dateText.toStdString();
+        // Its neighbours on the row: the description before it, the type after it.
+        const reportengine::PageText* before = nullptr;
+        const reportengine::PageText* after = nullptr;
+        for (const auto& item : texts) {
+            if (item.y != date->y || &item == &*date)
+                continue;
+            if (item.x < date->x && (!before || item.x > before->x))
+                before = &item;
+            if (item.x > date->x && (!after || item.x < after->x))
+                after = &item;
+        }
+        ASSERT_TRUE(before && after);
+        EXPECT_EQ(after->text, "Date");
+        std::string name = locale.name().toStdString();
+        // Clear of both by the width of three blanks at least.
+        reportengine::PageText blanks = *date;
+        blanks.text = QStringLiteral("   ");
+        EXPECT_GE(after->x - (date->x + printedWidth(*date)), printedWidth(blanks)) << name;
+        EXPECT_GE(date->x - (before->x + printedWidth(*before)), printedWidth(blanks)) << name;
+    }
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
 }

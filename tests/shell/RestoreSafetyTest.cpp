@@ -290,10 +290,51 @@ TEST_F(Restore, ADictionaryDirectoryTheUserMayNotWriteIsSaidAndStays) {
     restore();
     fs::permissions(system, fs::perms(0755));
     QString error = errorShown();
-    EXPECT_TRUE(error.startsWith("The dictionary was not restored: Cannot create " +
-                                 QString::fromStdString(system.string())))
-        << error.toStdString();
+    EXPECT_EQ(error, "The dictionary was not restored: " +
+                         QString::fromStdString((system / "T_BASE.DBF").string()) +
+                         " is read-only: its directory " + QString::fromStdString(system.string()) +
+                         " cannot be written.");
     EXPECT_EQ(dictionaryFiles(), before);
+}
+
+TEST_F(Restore, ALocalTableTheUserMayNotReadGivesWayToTheFloppysAndIsKeptAside) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file; RestoreAsUser runs this case as nobody";
+    dictionary::writeSampleDictionary(system, false);
+    std::string oldBase = support::readBytes(system / "T_BASE.DBF");
+    fs::permissions(system / "T_BASE.DBF", fs::perms::none);
+    restore();
+    EXPECT_EQ(errorShown(), "");
+    EXPECT_EQ(support::readBytes(system / "T_BASE.DBF"), support::readBytes(floppy / "T_BASE.DBF"));
+    // The new file takes the user's default, not the mode that locked the user out.
+    EXPECT_EQ(fileMode(system / "T_BASE.DBF") & 0600, 0600);
+    EXPECT_EQ(fileMode(system / "T_BASE.DBF.damaged"), 0);
+    fs::permissions(system / "T_BASE.DBF.damaged", fs::perms::owner_read);
+    EXPECT_EQ(support::readBytes(system / "T_BASE.DBF.damaged"), oldBase);
+    EXPECT_TRUE(hasBaseTable(system, "ORDPROD"));
+
+    // The application list the same way: it cannot be merged, the floppy's takes its place.
+    fs::permissions(system / "T_PROD.DBF", fs::perms::none);
+    boxes.clear();
+    boxes.answer(ui::Answer::Yes);
+    Menu_Vadem->RestoreBaseTables1->trigger();
+    EXPECT_EQ(errorShown(), "");
+    EXPECT_EQ(support::readBytes(system / "T_PROD.DBF"), support::readBytes(floppy / "T_PROD.DBF"));
+    EXPECT_EQ(fileMode(system / "T_PROD.DBF.damaged"), 0);
+    EXPECT_EQ(applications(system).size(), 4u);
+
+    // With nothing on the floppy to take its place, nothing changes.
+    fs::permissions(system / "T_BASE.DBF", fs::perms::none);
+    for (const char* file : {"T_BASE.DBF", "T_BASE.MDX"})
+        fs::remove(floppy / file);
+    std::vector<std::string> before = dictionaryFiles();
+    boxes.clear();
+    boxes.answer(ui::Answer::Yes);
+    Menu_Vadem->RestoreBaseTables1->trigger();
+    EXPECT_TRUE(errorShown().contains("T_BASE.DBF cannot be read and drive A: has no T_BASE.DBF"))
+        << errorShown().toStdString();
+    EXPECT_EQ(dictionaryFiles(), before);
+    EXPECT_EQ(fileMode(system / "T_BASE.DBF"), 0);
 }
 
 TEST_F(Restore, AProgramWhoseTableWasReplacedUnderItGetsAnErrorOnItsNextWrite) {
