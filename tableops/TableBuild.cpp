@@ -41,11 +41,11 @@ bool refusesRows(const TablePlan& plan) {
                        [](const ValueLoss& loss) { return loss.kind == ValueLoss::Refused; });
 }
 
-// Every file of the table on the disk, before the journal says so.
+// Every file of the table on the disk before the journal says so (the
+// journal's write flushes the directory).
 void flushTable(const fs::path& table) {
     for (const fs::path& file : engine::tableFiles(table))
         engine::BinaryFile(file, engine::BinaryFile::Mode::ReadWrite).sync();
-    engine::syncDirectory(table.parent_path());
 }
 
 } // namespace

@@ -87,9 +87,10 @@ void UpdateJournal::write() const {
     engine::writeFileAtomically(file, text.str());
 }
 
+// Not flushed: a journal that outlives its removal in a crash only repeats
+// steps already done.
 void UpdateJournal::remove() const {
     engine::removeFile(file);
-    engine::syncDirectory(file.parent_path());
 }
 
 UpdateJournal UpdateJournal::read(const fs::path& file) {
@@ -154,7 +155,8 @@ void renameSaved(const UpdateJournal& journal) {
             engine::renameFile(from, to);
     if (!journal.savedTable.empty() && engine::fileExists(journal.savedTable))
         engine::nameCompanions(journal.savedTable);
-    engine::syncDirectory(dirOf(journal));
+    // The renames reach the disk with the journal's next step, which
+    // flushes this directory.
 }
 
 void renameBack(const UpdateJournal& journal) {

@@ -42,7 +42,8 @@ struct UpdateJournal {
     // Writes the journal (a new file renamed over the old one) and flushes
     // it and its directory to the disk.
     void write() const;
-    // Removes the journal once its update is over.
+    // Removes the journal once its update is over (not flushed: a journal
+    // that outlives a crash only repeats steps already done).
     void remove() const;
     static UpdateJournal read(const std::filesystem::path& file);
 
