@@ -1,6 +1,6 @@
+#include "programinfo/ProgramInfo.h"
 #include "shell/ReportCommand.h"
 #include "shell/Startup.h"
-#include "programinfo/ProgramInfo.h"
 
 namespace {
 

@@ -37,9 +37,9 @@ Slot slotOf(RowId row) {
 DefinitionProblems fieldProblems(const FieldList& fields, int blockKiB) {
     DefinitionProblems problems;
     if (fields.empty() || fields.size() > kMaxFields)
-        problems.push_back({"", "a Paradox table has 1 to 255 fields, not " +
-                                    std::to_string(fields.size()),
-                            code::TooManyFields});
+        problems.push_back(
+            {"", "a Paradox table has 1 to 255 fields, not " + std::to_string(fields.size()),
+             code::TooManyFields});
     FieldList seen;
     std::vector<PxField> described;
     for (const FieldDef& def : fields) {
@@ -50,16 +50,18 @@ DefinitionProblems fieldProblems(const FieldList& fields, int blockKiB) {
         }
         seen.push_back(def);
         if (std::string why = fieldProblem(def); !why.empty())
-            problems.push_back({def.name, "field " + def.name + ": " + why, code::InvalidParameter});
+            problems.push_back(
+                {def.name, "field " + def.name + ": " + why, code::InvalidParameter});
         else
             described.push_back(describeField(def, {}));
     }
     int recordSize = layOut(described);
     int kib = blockKiB ? blockKiB : pickBlockKiB(recordSize);
     if (kib == 0 || recordSize > kib * 1024 - 6)
-        problems.push_back({"", "a record of " + std::to_string(recordSize) +
-                                    " bytes is too long for a Paradox table",
-                            code::InvalidParameter});
+        problems.push_back(
+            {"",
+             "a record of " + std::to_string(recordSize) + " bytes is too long for a Paradox table",
+             code::InvalidParameter});
     return problems;
 }
 
