@@ -70,7 +70,7 @@ private:
     void requireUnique(const char* bytes);
     std::vector<int> parseFieldList(const std::string& expression) const;
     std::vector<std::string> indexEntries(SecondaryIndex& index);
-    void addPrimaryKey(const IndexDef& def, const std::vector<int>& fields, int keyLength);
+    void addPrimaryKey(const std::vector<int>& fields, int keyLength);
     void addSecondaryIndex(const IndexDef& def, const std::vector<int>& fields, int keyLength);
     // ".Xnn" for an index on field `singleField` alone (-1: a named index, ".XGn").
     std::string secondaryExtension(int singleField) const;
