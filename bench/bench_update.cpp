@@ -39,16 +39,18 @@ constexpr int Tables = 10;
 support::BaseRow row(const std::string& kind, const std::string& table, const std::string& name,
                      const std::string& type, int number, int size, int decimals,
                      const std::string& key = "") {
-    support::BaseRow row{kind, table};
-    row.name = name;
-    row.type = type;
-    row.number = number;
-    row.size = size;
-    row.decimals = decimals;
-    row.description = kind == "C" ? key : name;
-    row.tableType = "0";
-    row.copyData = false;
-    return row;
+    support::BaseRow r;
+    r.kind = kind;
+    r.table = table;
+    r.name = name;
+    r.type = type;
+    r.number = number;
+    r.size = size;
+    r.decimals = decimals;
+    r.description = kind == "C" ? key : name;
+    r.tableType = "0";
+    r.copyData = false;
+    return r;
 }
 
 // The installed tables T0..T9 (CODE, NAME, AMOUNT, DAY, FLAG) with their

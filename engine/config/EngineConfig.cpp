@@ -83,10 +83,13 @@ IniFile readEngineConfig(const fs::path& file) {
     return engineBoundary(file.native(), [&]() -> IniFile {
         std::ifstream in(file, std::ios::binary);
         if (!in) {
-            if (!fileExists(file))
+            // The open's own error: a second look could find the file that
+            // another program has just written, and fail a missing one.
+            int err = errno;
+            if (err == ENOENT)
                 return {};
             throw EngineError(code::IoError, "Cannot read the engine configuration " +
-                                                 file.string() + ": " + std::strerror(errno));
+                                                 file.string() + ": " + std::strerror(err));
         }
         std::ostringstream text;
         text << in.rdbuf();

@@ -78,7 +78,7 @@ private:
     // Moves the batch's pending rows on: to the .DB, or to the batch's sorted runs.
     void storePending();
     std::vector<int> parseFieldList(const std::string& expression) const;
-    void addPrimaryKey(const IndexDef& def, const std::vector<int>& fields, int keyLength);
+    void addPrimaryKey(const std::vector<int>& fields, int keyLength);
     void addSecondaryIndex(const IndexDef& def, const std::vector<int>& fields, int keyLength);
     // ".Xnn" for an index on field `singleField` alone (-1: a named index, ".XGn").
     std::string secondaryExtension(int singleField) const;

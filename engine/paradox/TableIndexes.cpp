@@ -197,12 +197,12 @@ void Table::addIndex(const IndexDef& def) {
     for (int i : fields)
         keyLength += header_.fields[static_cast<std::size_t>(i)].width;
     if (def.primary)
-        addPrimaryKey(def, fields, keyLength);
+        addPrimaryKey(fields, keyLength);
     else
         addSecondaryIndex(def, fields, keyLength);
 }
 
-void Table::addPrimaryKey(const IndexDef& def, const std::vector<int>& fields, int keyLength) {
+void Table::addPrimaryKey(const std::vector<int>& fields, int keyLength) {
     if (std::string why = primaryKeyProblem(fieldList_, fields); !why.empty())
         throw EngineError(code::InvalidParameter, label_ + ": " + why);
     if ((db_->blockSize() - 6) / (keyLength + 6) < kMinTreeFanout)

@@ -171,7 +171,10 @@ TEST_F(BatchMoves, MovesBetweenLayoutsSkipDeletedRowsCarryMemosAndKeepTagsRight)
         TTable table;
         open(table, name);
         table.Open();
-        db.AddIndex(table, IndexDescriptor{"BYCODE", "CODE"});
+        IndexDescriptor byCode;
+        byCode.tagName = "BYCODE";
+        byCode.keyExpression = "CODE";
+        db.AddIndex(table, byCode);
         if (std::string(name) == "FILLED") {
             table.Insert();
             table.FieldByName("CODE").SetAsString("C0");

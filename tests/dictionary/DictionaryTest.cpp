@@ -138,11 +138,13 @@ TEST(DataModule, ListingKeyJoinsApplicationAndTableName) {
     support::Workspace ws;
     dictionary::createDictionary(ws.system);
     auto row = [](const char* kind, const char* app, const char* table, int position) {
-        support::BaseRow row{kind, table};
-        row.application = app;
-        row.number = position;
-        row.description = std::string("About ") + table;
-        return row;
+        support::BaseRow r;
+        r.kind = kind;
+        r.table = table;
+        r.application = app;
+        r.number = position;
+        r.description = std::string("About ") + table;
+        return r;
     };
     support::addRows(ws.system, {row("A", "SA", "ORDERS7", 0), row("B", "", "ORDERS7", 1),
                                  row("A", "", "NOAPP", 0), row("B", "", "NOAPP", 1),

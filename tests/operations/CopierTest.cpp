@@ -107,12 +107,6 @@ TEST_F(Copier, AMixedListCopiesEachPairWithItsOwnType) {
 // and says where they are; once they are put back the copy runs whole.
 TEST_F(Copier, AKilledCopyStopsTheNextOneAtTheFilesItKept) {
     prepareRates("0");
-    auto regularFiles = [&] {
-        auto files = tableFiles();
-        std::erase_if(files,
-                      [&](const auto& file) { return fs::is_directory(tables / file.first); });
-        return files;
-    };
     const auto before = tableFiles();
     support::RunOptions options;
     options.errorsToOutput = true;

@@ -57,9 +57,9 @@ TEST_F(BuiltIndexes, AParadoxTableGetsItsPrimaryAndCaseInsensitiveIndexesReadByP
         if (entry.path().extension() != ".XG0")
             continue;
         found = true;
-        support::Outcome dumped = support::run({PX_DUMP, entry.path().string()});
-        const std::string& keys = dumped.out;
-        ASSERT_EQ(dumped.status, 0) << keys << dumped.err;
+        support::Outcome keyFile = support::run({PX_DUMP, entry.path().string()});
+        const std::string& keys = keyFile.out;
+        ASSERT_EQ(keyFile.status, 0) << keys << keyFile.err;
         EXPECT_NE(keys.find("records 3"), std::string::npos) << keys;
     }
     EXPECT_TRUE(found);

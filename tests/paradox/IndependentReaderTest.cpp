@@ -85,9 +85,10 @@ TEST(ParadoxIndependentReader, PrimaryIndexesOfOneTwoAndThreeLevelsReadElsewhere
         };
         auto python = [&](int expectedRows, bool firstLoad) {
             std::string json = independentRead(path);
-            if (firstLoad)
+            if (firstLoad) {
                 EXPECT_NE(json.find("\"px_levels\": " + std::to_string(levels)), std::string::npos)
                     << name << ": " << json.substr(0, 300);
+            }
             EXPECT_NE(json.find("\"px_covered\": " + std::to_string(expectedRows)),
                       std::string::npos)
                 << name << ": " << json.substr(json.size() > 300 ? json.size() - 300 : 0);

@@ -32,7 +32,9 @@ void set(engine::TTable& table, const char* column, const std::optional<Value>& 
 
 BaseRow tableRow(const std::string& name, const std::string& description,
                  const std::string& application) {
-    BaseRow row{"A", name};
+    BaseRow row;
+    row.kind = "A";
+    row.table = name;
     row.description = description;
     row.application = application;
     row.tableType = "0";
@@ -42,7 +44,9 @@ BaseRow tableRow(const std::string& name, const std::string& description,
 
 BaseRow fieldRow(const std::string& table, int number, const std::string& name,
                  const std::string& description, const std::string& type, int size) {
-    BaseRow row{"B", table};
+    BaseRow row;
+    row.kind = "B";
+    row.table = table;
     row.number = number;
     row.name = name;
     row.description = description;
@@ -54,7 +58,9 @@ BaseRow fieldRow(const std::string& table, int number, const std::string& name,
 
 BaseRow tagRow(const std::string& table, const std::string& name, const std::string& key,
                int keys) {
-    BaseRow row{"C", table};
+    BaseRow row;
+    row.kind = "C";
+    row.table = table;
     row.name = name;
     row.description = key;
     row.size = keys;

@@ -38,7 +38,7 @@ void EditorWorkspace::TearDown() {
 }
 
 void EditorWorkspace::addApplication(const std::string& code, const std::string& name) {
-    support::addRow(system, support::ApplicationRow{code, name, false});
+    support::addRow(system, support::ApplicationRow{code, name, false, std::nullopt});
 }
 
 void EditorWorkspace::addBaseTable(const std::string& name, const std::string& description,

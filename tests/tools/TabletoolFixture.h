@@ -52,8 +52,9 @@ private:
         EXPECT_EQ(r.status, status) << ::testing::PrintToString(args) << "\n" << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
-        if (status != 2)
+        if (status != 2) {
             EXPECT_EQ(r.err.find("(usage:"), std::string::npos) << r.err;
+        }
         EXPECT_EQ(support::readBytes(dir / file), before) << ::testing::PrintToString(args);
     }
 
