@@ -1,42 +1,26 @@
 #include "operations/Fun_Operazioni.h"
 
 #include "dictionary/Dm_Vadem.h"
-#include "engine/base/Text.h"
 #include "operations/Cpy_Archivi.h"
 #include "operations/Crt_Archivi.h"
 #include "reports/QRP_PrtArchivi.h"
+#include "tableops/RunChoice.h"
 #include "ui/ModalWindows.h"
 
 #include <QShowEvent>
 #include <QStyle>
 
 #include <algorithm>
-#include <filesystem>
 
 TFun_Operazioni* Fun_Operazioni = nullptr;
 
 namespace {
-
-// Empty dates count as zero, earlier than any date.
-engine::Date dateOf(const engine::TField& field) {
-    return field.IsNull() ? engine::Date() : field.AsDateTime();
-}
 
 void openOrRefresh(engine::TTable& table) {
     if (table.Active())
         table.Refresh();
     else
         table.Open();
-}
-
-// A file T_PROD.* in the dictionary directory.
-bool hasApplicationTable(const std::string& dictPath) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    for (fs::directory_iterator it(dictPath, ec), end; !ec && it != end; it.increment(ec))
-        if (engine::equalsIgnoreCase(it->path().stem().string(), "T_PROD"))
-            return true;
-    return false;
 }
 
 } // namespace
@@ -126,7 +110,7 @@ void TFun_Operazioni::LoadApplications() {
     AppSuffixes.clear();
     InstalledApps.clear();
     InstalledDates.clear();
-    if (!hasApplicationTable(Dm_Vadem->DictPath))
+    if (!operations::hasApplicationTable(Dm_Vadem->DictPath))
         return;
     engine::TTable& prod = Dm_Vadem->Prod;
     Dm_Vadem->Src_Prod.SetEnabled(true);
@@ -170,7 +154,7 @@ bool TFun_Operazioni::NeedsUpdate(const std::string& suffix, engine::Date tableD
     openOrRefresh(prod);
     if (!prod.FindKey({engine::Value(suffix)}))
         return false;
-    return dateOf(prod.FieldByName("TMDIST")) < tableDate;
+    return operations::dateOrZero(prod.FieldByName("TMDIST")) < tableDate;
 }
 
 void TFun_Operazioni::NoteTableDate(const std::string& suffix, engine::Date tableDate) {
@@ -224,7 +208,7 @@ void TFun_Operazioni::runBuild(bool create) {
     Crt_Archivi->TableTypes.clear();
     for (base.First(); !base.Eof(); base.Next()) {
         std::string suffix = base.FieldByName("TMSUFF").AsString();
-        engine::Date date = dateOf(base.FieldByName("TMDATA"));
+        engine::Date date = operations::dateOrZero(base.FieldByName("TMDATA"));
         NoteTableDate(suffix, date);
         if (NeedsUpdate(suffix, date) && belongsToChoice(suffix)) {
             Crt_Archivi->TableNames

@@ -10,26 +10,11 @@ namespace operations {
 
 namespace {
 
-// Empty dates count as zero, earlier than any date.
-engine::Date dateOf(const engine::TField& field) {
-    return field.IsNull() ? engine::Date() : field.AsDateTime();
-}
-
 void openOrRefresh(engine::TTable& table) {
     if (table.Active())
         table.Refresh();
     else
         table.Open();
-}
-
-// A file T_PROD.* in the dictionary directory.
-bool hasApplicationTable(const std::string& dictPath) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    for (fs::directory_iterator it(dictPath, ec), end; !ec && it != end; it.increment(ec))
-        if (engine::equalsIgnoreCase(it->path().stem().string(), "T_PROD"))
-            return true;
-    return false;
 }
 
 bool contains(const std::vector<std::string>& list, const std::string& item) {
@@ -40,10 +25,23 @@ bool contains(const std::vector<std::string>& list, const std::string& item) {
 bool needsUpdate(engine::TTable& prod, const std::string& suffix, engine::Date tableDate) {
     if (!prod.FindKey({engine::Value(suffix)}))
         return false;
-    return dateOf(prod.FieldByName("TMDIST")) < tableDate;
+    return dateOrZero(prod.FieldByName("TMDIST")) < tableDate;
 }
 
 } // namespace
+
+bool hasApplicationTable(const std::string& dictPath) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (fs::directory_iterator it(dictPath, ec), end; !ec && it != end; it.increment(ec))
+        if (engine::equalsIgnoreCase(it->path().stem().string(), "T_PROD"))
+            return true;
+    return false;
+}
+
+engine::Date dateOrZero(const engine::TField& field) {
+    return field.IsNull() ? engine::Date() : field.AsDateTime();
+}
 
 Applications Applications::read(TDm_Vadem& dm) {
     Applications apps;
@@ -80,7 +78,7 @@ RunTables tablesOfRun(TDm_Vadem& dm, const Applications& applications, RunKind k
         openOrRefresh(prod);
     for (base.First(); !base.Eof(); base.Next()) {
         std::string suffix = base.FieldByName("TMSUFF").AsString();
-        engine::Date date = dateOf(base.FieldByName("TMDATA"));
+        engine::Date date = dateOrZero(base.FieldByName("TMDATA"));
         if (contains(applications.installed, suffix) && date > run.latest[suffix])
             run.latest[suffix] = date;
         if (!contains(run.applications, suffix))

@@ -8,8 +8,16 @@
 #include <vector>
 
 class TDm_Vadem;
+namespace engine {
+class TField;
+}
 
 namespace operations {
+
+// A table T_PROD (any extension, any case) in the dictionary directory.
+bool hasApplicationTable(const std::string& dictPath);
+// A date field's value; an empty date counts as zero, earlier than any date.
+engine::Date dateOrZero(const engine::TField& field);
 
 // The applications of T_PROD, as the function screen offers them.
 struct Applications {

@@ -28,14 +28,6 @@ protected:
                    {{{"CODE", "C1"}, {"CITY", "Roma"}, {"NOTE", "first note"}},
                     {{"CODE", "C2"}, {"CITY", "Milano"}, {"NOTE", std::string(2000, 'n')}}});
     }
-    std::map<std::string, std::string> tableFiles() const {
-        std::map<std::string, std::string> files;
-        for (const auto& entry : fs::recursive_directory_iterator(tables))
-            if (entry.is_regular_file())
-                files[fs::relative(entry.path(), tables).string()] =
-                    support::readBytes(entry.path());
-        return files;
-    }
     std::vector<fs::path> backupFolders() const {
         std::vector<fs::path> found;
         for (const auto& entry : fs::directory_iterator(tables))

@@ -39,7 +39,7 @@ protected:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     // The files of the tables directory (not its folders), with their bytes.
-    std::map<std::string, std::string> tableFiles() const {
+    std::map<std::string, std::string> topLevelFiles() const {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::directory_iterator(tables))
             if (entry.is_regular_file())
@@ -77,14 +77,14 @@ TEST_F(Copier, AKeyViolationLeavesTheTableAsItWasBeforeItsCopy) {
     ASSERT_TRUE(rates.FindKey({Value("R1")}));
     rates.Delete();
     rates.Close();
-    auto before = tableFiles();
+    auto before = topLevelFiles();
 
     // R2 would break the primary key: the plan asks, and No copies nothing.
     QStringList shown = copy({"RATES"}, {"1"}, {ui::Answer::No});
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains("RATES: 1 row refused by the primary key"))
         << shown[0].toStdString();
-    EXPECT_EQ(tableFiles(), before);
+    EXPECT_EQ(topLevelFiles(), before);
     EXPECT_EQ(openTable(tables / "RATES.DB")->rowCount(), 1u);
 }
 
@@ -107,7 +107,7 @@ TEST_F(Copier, AMixedListCopiesEachPairWithItsOwnType) {
 // and says where they are; once they are put back the copy runs whole.
 TEST_F(Copier, AKilledCopyStopsTheNextOneAtTheFilesItKept) {
     prepareRates("0");
-    const auto before = tableFiles();
+    const auto before = topLevelFiles();
     support::RunOptions options;
     options.errorsToOutput = true;
     support::Outcome copied = support::run({COPY_UNTIL, "RATES", "0", "2"}, options);
@@ -119,14 +119,14 @@ TEST_F(Copier, AKilledCopyStopsTheNextOneAtTheFilesItKept) {
     ASSERT_FALSE(kept.empty());
     for (const auto& [name, content] : before)
         EXPECT_EQ(bytes(kept / name), content) << name;
-    const auto killed = tableFiles();
+    const auto killed = topLevelFiles();
     EXPECT_NE(killed, before);
 
     QStringList shown = copy({"RATES"}, {"0"});
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains("holds an interrupted copy")) << shown[0].toStdString();
     EXPECT_TRUE(shown[0].contains(QString::fromStdString(kept.string())));
-    EXPECT_EQ(tableFiles(), killed);
+    EXPECT_EQ(topLevelFiles(), killed);
     EXPECT_TRUE(fs::exists(kept));
 
     for (const auto& entry : fs::directory_iterator(kept))

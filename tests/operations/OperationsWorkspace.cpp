@@ -1,5 +1,7 @@
 #include "OperationsWorkspace.h"
+
 #include "support/DictionaryRows.h"
+#include "support/FileBytes.h"
 #include "support/Process.h"
 
 #include "engine/dataset/Table.h"
@@ -60,6 +62,15 @@ void OperationsWorkspace::retypeField(const std::string& table, const std::strin
     base.FieldByName("TMSIZE").SetAsInteger(size);
     base.FieldByName("TMDECS").SetAsInteger(decimals);
     base.Post();
+}
+
+std::map<std::string, std::string> OperationsWorkspace::tableFiles() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(tables))
+        if (entry.is_regular_file())
+            files[std::filesystem::relative(entry.path(), tables).string()] =
+                support::readBytes(entry.path());
+    return files;
 }
 
 void OperationsWorkspace::renameField(const std::string& table, const std::string& from,

@@ -23,6 +23,9 @@ protected:
                   bool copyData = false);
     void addTypedField(const std::string& table, int number, const std::string& name,
                        const std::string& type, int size = 0, int decimals = 0);
+    // Every file under the tables' directory (path relative to it) with its
+    // bytes, to show that a run changed nothing.
+    std::map<std::string, std::string> tableFiles() const;
     void renameField(const std::string& table, const std::string& from, const std::string& to);
     void addTag(const std::string& table, const std::string& name, const std::string& key,
                 const std::string& condition = "");

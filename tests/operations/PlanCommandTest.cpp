@@ -38,14 +38,6 @@ protected:
         insertRows(tables / "CLIENTI.DBF", {{{"CODE", "C1"}, {"CITY", "Roma"}, {"NOTE", "uno"}},
                                             {{"CODE", "C2"}, {"CITY", "Milano"}}});
     }
-    std::map<std::string, std::string> tableFiles() const {
-        std::map<std::string, std::string> files;
-        for (const auto& entry : fs::recursive_directory_iterator(tables))
-            if (entry.is_regular_file())
-                files[fs::relative(entry.path(), tables).string()] =
-                    support::readBytes(entry.path());
-        return files;
-    }
 };
 
 TEST_F(PlanCommand, APlanThatLosesValuesSaysWhichAndExitsOneWithNothingChanged) {

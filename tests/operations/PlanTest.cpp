@@ -23,13 +23,6 @@ protected:
                    {{{"CODE", "C1"}, {"CITY", "Roma"}, {"NOTE", "first note"}},
                     {{"CODE", "C2"}, {"CITY", "Milano"}, {"NOTE", std::string(2000, 'n')}}});
     }
-    // Every file of the tables' directory with its bytes.
-    std::map<std::string, std::string> tableFiles() const {
-        std::map<std::string, std::string> files;
-        for (const auto& entry : fs::directory_iterator(tables))
-            files[entry.path().filename().string()] = support::readBytes(entry.path());
-        return files;
-    }
     const std::vector<std::string> clientRows{"C1|Roma|first note",
                                               "C2|Milano|" + std::string(2000, 'n')};
 };
