@@ -62,7 +62,8 @@ void patchField(const fs::path& dbf, RowId row, const std::string& field, const 
                                                            << 8;
     };
     std::size_t offset = u16(8) + (row - 1) * u16(10) + 1;
-    for (const FieldDef& def : openTable(dbf)->fields()) {
+    auto table = openTable(dbf); // kept open while its fields are read
+    for (const FieldDef& def : table->fields()) {
         if (def.name == field)
             break;
         offset += def.length;
