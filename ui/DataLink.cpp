@@ -79,6 +79,21 @@ struct UpdateDispatcher {
     }
 };
 
+} // namespace
+
+// Installed in a data source's OnDestroy: its links listen to nothing now.
+struct GoneDispatcher {
+    std::shared_ptr<DataLink::Listeners> listeners;
+    void operator()(engine::TDataSource&) const {
+        auto keep = listeners;
+        for (const auto& entry : std::vector(keep->entries))
+            if (entry.link)
+                entry.link->sourceGone();
+    }
+};
+
+namespace {
+
 // The listeners of `source`, installing the dispatchers on first use (or
 // again when someone assigned the slots since).
 std::shared_ptr<DataLink::Listeners> listenersOf(engine::TDataSource& source) {
@@ -101,6 +116,7 @@ std::shared_ptr<DataLink::Listeners> listenersOf(engine::TDataSource& source) {
     source.OnStateChange = StateDispatcher{listeners};
     source.OnDataChange = DataDispatcher{listeners};
     source.OnUpdateRecord = UpdateDispatcher{listeners};
+    source.OnDestroy = GoneDispatcher{listeners};
     return listeners;
 }
 
@@ -115,6 +131,11 @@ void DataLink::setSource(engine::TDataSource* source) {
         listeners_ = listenersOf(*source_);
         id_ = listeners_->add({0, this, {}, {}});
     }
+}
+
+void DataLink::sourceGone() {
+    listeners_.reset();
+    source_ = nullptr;
 }
 
 void onStateChange(engine::TDataSource& source, DataLink::StateHandler handler) {

@@ -40,6 +40,9 @@ public:
     struct Listeners;
 
 private:
+    friend struct GoneDispatcher;
+    void sourceGone();
+
     engine::TDataSource* source_ = nullptr;
     std::shared_ptr<Listeners> listeners_;
     int id_ = 0;

@@ -9,6 +9,8 @@ TDataSource::TDataSource(TDataSet* dataSet) {
 }
 
 TDataSource::~TDataSource() {
+    if (OnDestroy)
+        OnDestroy(*this);
     if (dataSet_)
         dataSet_->detach(this);
 }

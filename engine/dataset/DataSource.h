@@ -32,6 +32,9 @@ public:
     // Asked before a pending row is stored: controls put what they show into
     // their fields.
     std::function<void(TDataSource&)> OnUpdateRecord;
+    // Called as the source goes: the controls bound to it let go of it (a
+    // window's controls may outlive the window's own members).
+    std::function<void(TDataSource&)> OnDestroy;
 
     // Called by the dataset.
     void datasetStateChanged();

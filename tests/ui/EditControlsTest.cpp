@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include <memory>
+
 using namespace engine;
 
 using EditControls = ItemsTable;
@@ -165,6 +167,23 @@ TEST_F(EditControls, ControlsAndTheWindowShareOneDataSource) {
     // The handlers refer to this test's locals.
     source.OnStateChange = nullptr;
     source.OnDataChange = nullptr;
+}
+
+// A window's controls are its children and outlive its members: leaving a
+// box as the window goes must not reach a data source that is gone.
+TEST_F(EditControls, ABoxLetsGoOfASourceThatIsGone) {
+    auto windowSource = std::make_unique<TDataSource>(&items);
+    ui::DbEdit name;
+    name.bind(windowSource.get(), "NAME");
+    items.Edit();
+    name.clear();
+    QTest::keyClicks(&name, "typed");
+    windowSource.reset();
+    EXPECT_EQ(name.field(), nullptr);
+    QFocusEvent leave(QEvent::FocusOut);
+    QApplication::sendEvent(&name, &leave);
+    items.Cancel();
+    EXPECT_EQ(items.FieldByName("NAME").AsString(), "Item 999994");
 }
 
 TEST(BoxColors, WindowAndInactiveCaptionDiffer) {
