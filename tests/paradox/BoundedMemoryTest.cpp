@@ -6,6 +6,7 @@
 #include "support/EngineErrors.h"
 #include "support/FileBytes.h"
 #include "support/Process.h"
+#include "support/Readers.h"
 #include "support/TempDir.h"
 
 #include "engine/base/EngineError.h"
@@ -204,9 +205,11 @@ TEST(ParadoxBoundedMemory, KeyBuildsThatSpillRunsWriteTheSameFiles) {
     EXPECT_EQ(expected.count("KEYED.X02"), 1u);
     EXPECT_EQ(expected.count("LOADED.XG0"), 1u);
     for (const char* name : {"KEYED.DB", "LOADED.DB"}) {
-        std::string read = pxlibRead(spilled / name); // "ok ENTRIES RECORDS"
-        EXPECT_EQ(read.substr(0, 3), "ok ") << name << ": " << read;
-        EXPECT_EQ(read.substr(read.rfind(' ') + 1), "3000") << name << ": " << read;
+        if (support::havePxlib(PX_INDEX_READER)) {
+            std::string read = pxlibRead(spilled / name); // "ok ENTRIES RECORDS"
+            EXPECT_EQ(read.substr(0, 3), "ok ") << name << ": " << read;
+            EXPECT_EQ(read.substr(read.rfind(' ') + 1), "3000") << name << ": " << read;
+        }
         auto t = openTable(spilled / name);
         EXPECT_EQ(t->check(), std::vector<std::string>{}) << name;
         auto c = t->openIndex("ByName");

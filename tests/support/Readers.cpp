@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string_view>
 
 namespace support {
 
@@ -34,6 +33,10 @@ bool havePerlXBase() {
 bool haveDbfread() {
     static const bool installed = succeeds({"/usr/bin/python3", "-c", "import dbfread"});
     return installed || missing("python3-dbfread");
+}
+
+bool havePxlib(std::string_view helper) {
+    return !helper.empty() || missing("pxlib-dev");
 }
 
 } // namespace support
