@@ -28,21 +28,13 @@ void TCpy_Archivi::FormActivate() {
 }
 
 bool TCpy_Archivi::makePlan() {
-    std::vector<std::string> names, types;
-    for (int i = 0; i < TableNames.size(); ++i) {
-        names.push_back(TableNames[i].toStdString());
-        types.push_back(TableTypes.value(i).toStdString());
-    }
-    try {
-        Plan = operations::planCopy(*Dm_Vadem, names, types);
-    } catch (const std::exception& error) {
-        ui::dialogs().error(QString::fromStdString(error.what()));
+    if (!planTables(
+            TableNames, TableTypes,
+            [this](const std::vector<std::string>& names, const std::vector<std::string>& types) {
+                return operations::planCopy(*Dm_Vadem, names, types);
+            },
+            Plan))
         return false;
-    }
-    if (Plan.refused()) {
-        ui::dialogs().error(QString::fromStdString(operations::refusalText(Plan.refusals())));
-        return false;
-    }
     return !Plan.losesValues() ||
            ui::dialogs().confirm(QString::fromStdString(operations::lossQuestion(Plan, false))) ==
                ui::Answer::Yes;
@@ -52,8 +44,7 @@ void TCpy_Archivi::CopyTable() {
     operations::TableCopy copy(*Dm_Vadem);
     for (const operations::TablePlan& table : Plan.tables)
         if (table.table == CurrentTable)
-            for (const operations::ValueLoss& loss : table.losses)
-                copy.SkipKeyClashes |= loss.kind == operations::ValueLoss::Refused;
+            copy.SkipKeyClashes = table.refusesRows();
     copy.OnRows = [this](std::uint64_t moved, std::uint64_t total) { rowsMoved(moved, total); };
     operations::InexactValues inexact = copy.run(CurrentTable, TableKind);
     if (!inexact.fields.empty())

@@ -66,29 +66,18 @@ bool TCrt_Archivi::agreeToLosses() {
         ui::Answer::Yes)
         return false;
     for (std::size_t i = 0; i < Plan.tables.size(); ++i)
-        if (Plan.tables[i].losesValues() && !Plan.tables[i].source.empty())
+        if (Plan.tables[i].keepsOldTable())
             Backups[i] = operations::backupFolder(WorkDir, Plan.tables[i].table);
     return true;
 }
 
 bool TCrt_Archivi::makePlan() {
-    std::vector<std::string> names, types;
-    for (int i = 0; i < TableNames.size(); ++i) {
-        names.push_back(TableNames[i].toStdString());
-        types.push_back(TableTypes.value(i).toStdString());
-    }
-    Plan = {};
-    try {
-        Plan = operations::planBuild(*Dm_Vadem, WorkDir, names, types);
-    } catch (const std::exception& error) {
-        ui::dialogs().error(QString::fromStdString(error.what()));
-        return false;
-    }
-    if (Plan.refused()) {
-        ui::dialogs().error(QString::fromStdString(operations::refusalText(Plan.refusals())));
-        return false;
-    }
-    return true;
+    return planTables(
+        TableNames, TableTypes,
+        [this](const std::vector<std::string>& names, const std::vector<std::string>& types) {
+            return operations::planBuild(*Dm_Vadem, WorkDir, names, types);
+        },
+        Plan);
 }
 
 void TCrt_Archivi::BuildTable() {

@@ -1,5 +1,6 @@
 #include "operations/ProgressWindow.h"
 
+#include "tableops/PlanText.h"
 #include "ui/Dialogs.h"
 #include "ui/ModalWindows.h"
 #include "ui/WaitCursor.h"
@@ -106,6 +107,27 @@ void ProgressWindow::startRun(int count) {
     BarRows->setRange(0, 1);
     BarRows->setValue(0);
     paintOnScreen();
+}
+
+bool ProgressWindow::planTables(const QStringList& tables, const QStringList& types,
+                                const Planner& planner, RunPlan& plan) {
+    std::vector<std::string> names, codes;
+    for (int i = 0; i < tables.size(); ++i) {
+        names.push_back(tables[i].toStdString());
+        codes.push_back(types.value(i).toStdString());
+    }
+    plan = {};
+    try {
+        plan = planner(names, codes);
+    } catch (const std::exception& error) {
+        ui::dialogs().error(QString::fromStdString(error.what()));
+        return false;
+    }
+    if (plan.refused()) {
+        ui::dialogs().error(QString::fromStdString(refusalText(plan.refusals())));
+        return false;
+    }
+    return true;
 }
 
 void ProgressWindow::rowsMoved(std::uint64_t moved, std::uint64_t total) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tableops/TablePlan.h"
 #include "ui/ToolWindow.h"
 
 #include <QLabel>
@@ -10,6 +11,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace operations {
 
@@ -41,6 +44,14 @@ protected:
     // list was empty. Returns whether the run ended without an error.
     bool runTables(const QStringList& tables, const std::function<void(int)>& eachTable,
                    const QString& done);
+
+    using Planner = std::function<RunPlan(const std::vector<std::string>& names,
+                                          const std::vector<std::string>& types)>;
+    // Plans the run over `tables` (type codes `types`) with `planner` into
+    // `plan`. A planner's error or a refused plan is shown in the error box
+    // and ends the run: returns whether it may go on.
+    bool planTables(const QStringList& tables, const QStringList& types, const Planner& planner,
+                    RunPlan& plan);
 
     // Passed on by the run of one table while its rows move.
     void rowsMoved(std::uint64_t moved, std::uint64_t total);

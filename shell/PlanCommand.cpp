@@ -229,12 +229,11 @@ int carryOut(const Session& session, const Arguments& args, const operations::Ru
     for (const TablePlan& table : plan.tables) {
         if (copy) {
             operations::TableCopy copier(*session.dm);
-            for (const operations::ValueLoss& loss : table.losses)
-                copier.SkipKeyClashes |= loss.kind == operations::ValueLoss::Refused;
+            copier.SkipKeyClashes = table.refusesRows();
             copier.run(table.table, table.type.TableKind);
         } else {
             fs::path backup;
-            if (table.losesValues() && !table.source.empty()) {
+            if (table.keepsOldTable()) {
                 backup = operations::backupFolder(session.workDir, table.table);
                 backups.push_back(backup.string());
             }

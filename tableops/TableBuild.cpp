@@ -7,8 +7,6 @@
 #include "tableops/TablePlan.h"
 #include "tableops/UpdateJournal.h"
 
-#include <algorithm>
-
 namespace operations {
 
 using engine::EngineError;
@@ -34,11 +32,6 @@ UpdateJournal journalFor(const TablePlan& plan, const fs::path& workDir, const f
     if (!journal.savedTable.empty())
         journal.backup = backup;
     return journal;
-}
-
-bool refusesRows(const TablePlan& plan) {
-    return std::any_of(plan.losses.begin(), plan.losses.end(),
-                       [](const ValueLoss& loss) { return loss.kind == ValueLoss::Refused; });
 }
 
 // Every file of the table on the disk before the journal says so (the
@@ -130,7 +123,7 @@ InexactValues TableBuild::build(const TablePlan& plan, const UpdateJournal& jour
             const std::uint64_t total = saved->rowCount();
             engine::MoveOptions options;
             options.abortOnProblem = false;
-            options.skipKeyClashes = refusesRows(plan);
+            options.skipKeyClashes = plan.refusesRows();
             options.progress = [this, total](std::uint64_t moved) {
                 step(BuildStep::Moving);
                 if (OnRows)

@@ -144,6 +144,11 @@ bool holdsSomething(const engine::Value& value) {
 
 } // namespace
 
+bool TablePlan::refusesRows() const {
+    return std::any_of(losses.begin(), losses.end(),
+                       [](const ValueLoss& loss) { return loss.kind == ValueLoss::Refused; });
+}
+
 bool RunPlan::refused() const {
     return std::any_of(tables.begin(), tables.end(),
                        [](const TablePlan& t) { return !t.refusals.empty(); });

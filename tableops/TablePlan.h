@@ -54,6 +54,10 @@ struct TablePlan {
     std::vector<Refusal> refusals;
 
     bool losesValues() const { return !losses.empty(); }
+    // Whether rows of the source are left out for the new primary key.
+    bool refusesRows() const;
+    // Whether the old table's files are kept aside (values are lost).
+    bool keepsOldTable() const { return losesValues() && !source.empty(); }
 };
 
 // The plan of a whole run: one TablePlan per table, in the order of the run.
