@@ -35,7 +35,7 @@ UpdateJournal journalFor(const TablePlan& plan, const fs::path& workDir, const f
 }
 
 // Every file of the table on the disk before the journal says so (the
-// journal's write flushes the directory).
+// journal's next step flushes the directory).
 void flushTable(const fs::path& table) {
     for (const fs::path& file : engine::tableFiles(table))
         engine::BinaryFile(file, engine::BinaryFile::Mode::ReadWrite).sync();
@@ -83,8 +83,7 @@ InexactValues TableBuild::run(const TablePlan& plan, const fs::path& backup) {
     try {
         renameSaved(journal);
         step(BuildStep::Renamed);
-        journal.step = UpdateJournal::Building;
-        journal.write();
+        journal.advance(UpdateJournal::Building);
     } catch (...) {
         renameBack(journal);
         journal.remove();
@@ -93,8 +92,7 @@ InexactValues TableBuild::run(const TablePlan& plan, const fs::path& backup) {
     InexactValues inexact;
     try {
         inexact = build(plan, journal);
-        journal.step = UpdateJournal::Built;
-        journal.write();
+        journal.advance(UpdateJournal::Built);
     } catch (...) {
         // The old table comes back as it was; should that fail too, the
         // journal stays for the next run to finish the undo.

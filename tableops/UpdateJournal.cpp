@@ -20,7 +20,15 @@ using engine::EngineError;
 namespace {
 
 const std::string Heading = "Schedax table update";
-const char* const StepNames[] = {"saving", "building", "built"};
+// Of one width, so that a step is overwritten in place; read without the
+// blanks (journals of earlier versions have none).
+const char* const StepNames[] = {"saving  ", "building", "built   "};
+constexpr std::size_t StepWidth = 8;
+
+std::string trimmedRight(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
 
 fs::path dirOf(const UpdateJournal& journal) {
     return journal.file.parent_path();
@@ -74,6 +82,12 @@ fs::path UpdateJournal::pathFor(const fs::path& workDir, const std::string& tabl
     return workDir / ("$$" + engine::toUpperAscii(table) + ".JRN");
 }
 
+// Where the step's name begins in the journal of `table`.
+std::size_t stepOffset(const std::string& table) {
+    return Heading.size() + 1 + std::string("table\t").size() + table.size() + 1 +
+           std::string("step\t").size();
+}
+
 void UpdateJournal::write() const {
     std::ostringstream text;
     text << Heading << "\n";
@@ -85,6 +99,14 @@ void UpdateJournal::write() const {
         text << "rename\t" << nameOf(from) << "\t" << nameOf(to) << "\n";
     text << "backup\t" << backup.string() << "\n";
     engine::writeFileAtomically(file, text.str());
+}
+
+void UpdateJournal::advance(Step next) {
+    engine::syncDirectory(dirOf(*this));
+    engine::BinaryFile journal(file, engine::BinaryFile::Mode::ReadWrite);
+    journal.writeAt(stepOffset(table), StepNames[next], StepWidth);
+    journal.sync();
+    step = next;
 }
 
 // Not flushed: a journal that outlives its removal in a crash only repeats
@@ -111,11 +133,13 @@ UpdateJournal UpdateJournal::read(const fs::path& file) {
         if (parts.empty())
             continue;
         const std::string& key = parts[0];
-        const std::string value = parts.size() > 1 ? parts[1] : std::string();
+        const std::string value = parts.size() > 1 ? trimmedRight(parts[1]) : std::string();
         if (key == "table") {
             journal.table = value;
         } else if (key == "step") {
-            auto found = std::find(std::begin(StepNames), std::end(StepNames), value);
+            auto found =
+                std::find_if(std::begin(StepNames), std::end(StepNames),
+                             [&](const char* name) { return trimmedRight(name) == value; });
             if (found == std::end(StepNames))
                 unreadable(file, "its step \"" + value + "\" is unknown");
             journal.step = static_cast<Step>(found - std::begin(StepNames));

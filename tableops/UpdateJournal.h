@@ -42,6 +42,10 @@ struct UpdateJournal {
     // Writes the journal (a new file renamed over the old one) and flushes
     // it and its directory to the disk.
     void write() const;
+    // Moves a written journal on to `next`: flushes the directory (the
+    // renames and new files of the step before), then overwrites the step in
+    // place, a few bytes of one sector, and flushes the journal.
+    void advance(Step next);
     // Removes the journal once its update is over (not flushed: a journal
     // that outlives a crash only repeats steps already done).
     void remove() const;

@@ -76,13 +76,28 @@ RowId DbfRecords::append(std::string_view bytes) {
     return row;
 }
 
+void DbfRecords::reserve(std::uint64_t rows) {
+    reservedEnd_ = offsetOf(count() + 1 + rows) + 1; // and the end marker
+    file_.reserve(reservedEnd_);
+}
+
+void DbfRecords::unreserve() {
+    flush();
+    if (reservedEnd_ > file_.size())
+        file_.truncate(file_.size());
+    reservedEnd_ = 0;
+}
+
 void DbfRecords::flush() {
     if (pendingCount_ == 0)
         return;
     if (beforeFlush_)
         beforeFlush_();
     pending_ += kEndMarker;
-    file_.writeAt(offsetOf(count_ + 1), pending_.data(), pending_.size());
+    const std::uint64_t offset = offsetOf(count_ + 1);
+    file_.writeAt(offset, pending_.data(), pending_.size());
+    if (batch_)
+        file_.startWriteback(offset, pending_.size());
     count_ += static_cast<std::uint32_t>(pendingCount_);
     pending_.clear();
     pendingCount_ = 0;

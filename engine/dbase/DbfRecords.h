@@ -28,6 +28,10 @@ public:
     void write(RowId row, std::string_view bytes);
     void writeFlag(RowId row, char flag);
     RowId append(std::string_view bytes);
+    // Sets aside the disk space of `rows` more records, and gives back what
+    // the records appended since did not use.
+    void reserve(std::uint64_t rows);
+    void unreserve();
 
     // Called before buffered records reach the file (the memo values they
     // point to must be there first).
@@ -60,6 +64,7 @@ private:
     std::string pending_; // appended records not yet written
     std::size_t pendingCount_ = 0;
     bool dateWritten_ = false;
+    std::uint64_t reservedEnd_ = 0; // the end of the space set aside
     std::function<void()> beforeFlush_;
 };
 

@@ -368,15 +368,20 @@ std::optional<std::uint64_t> DbfTable::appendPlanned(TableFile& other, const App
     }
     requireWritable();
     return session_.run([&] {
-        std::string record;
-        std::string bytes;
+        std::string copy;
+        // Every byte that a row does not set stays blank from row to row.
+        std::string bytes = blank;
         std::uint64_t appended = 0;
+        records_->reserve(source->rowCount());
         for (RowId row = 1; row <= source->rowCount(); ++row) {
-            // A copy: converting a field reads the source again.
-            record.assign(source->records_->raw(row));
+            std::string_view record = source->records_->raw(row);
             if (record[0] == '*')
                 continue;
-            bytes = blank;
+            if (!converted.empty()) {
+                // Converting a field reads the source again.
+                copy.assign(record);
+                record = copy;
+            }
             for (const Run& run : runs)
                 std::copy_n(record.data() + run.from, run.length, bytes.data() + run.to);
             for (std::size_t i : converted)
@@ -386,15 +391,16 @@ std::optional<std::uint64_t> DbfTable::appendPlanned(TableFile& other, const App
                 int from = plan.sameBytes[i];
                 std::uint32_t block = decodeBlockPointer(
                     std::string_view(record.data() + source->header_.offsets[from], 10));
-                if (block)
-                    encodeBlockPointer(
-                        memo_->append(source->memo_->read(block, source->fieldContext(from))),
-                        bytes.data() + header_.offsets[i]);
+                encodeBlockPointer(
+                    block ? memo_->append(source->memo_->read(block, source->fieldContext(from)))
+                          : 0,
+                    bytes.data() + header_.offsets[i]);
             }
             records_->append(bytes);
             if (++appended % 4096 == 0 && plan.progress)
                 plan.progress(appended);
         }
+        records_->unreserve(); // the space of deleted rows
         if (index_)
             reindex();
         changes_.bump();

@@ -183,6 +183,17 @@ void BinaryFile::sync() {
         fail(path_, "sync");
 }
 
+void BinaryFile::reserve(std::uint64_t size) noexcept {
+    [[maybe_unused]] int ignored =
+        ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
+}
+
+void BinaryFile::startWriteback(std::uint64_t offset, std::size_t size) noexcept {
+    // Only a hint: an error of the writes themselves is for sync() to report.
+    [[maybe_unused]] int ignored = ::sync_file_range(
+        fd_, static_cast<off_t>(offset), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+}
+
 void renameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
     BinaryFile(from, BinaryFile::Mode::ReadWrite).sync();
     faults::beforeWrite(to.string());

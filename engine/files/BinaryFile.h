@@ -37,10 +37,17 @@ public:
     std::size_t readSome(std::uint64_t offset, void* data, std::size_t size) const;
     void writeAt(std::uint64_t offset, const void* data, std::size_t size);
     void truncate(std::uint64_t size);
+    // Sets aside disk space for the file to grow to `size` without changing
+    // its size (a hint: a file system that cannot is left as it is).
+    // truncate() gives back what is set aside past the end.
+    void reserve(std::uint64_t size) noexcept;
     // True when the path no longer names this file (renamed over, or gone).
     bool replacedOnDisk() const;
     // Flushes the file's data to the disk (fdatasync).
     void sync();
+    // Has the disk start writing a range just written, without waiting, so
+    // that a later sync() of a large file finds most of it written already.
+    void startWriteback(std::uint64_t offset, std::size_t size) noexcept;
 
 private:
     void close() noexcept;

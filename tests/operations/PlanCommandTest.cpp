@@ -126,6 +126,30 @@ TEST_F(PlanCommand, AStartFinishesOrUndoesAnUpdateAKilledRunLeft) {
               (std::vector<std::string>{"C1|Roma|uno", "C2|Milano|"}));
 }
 
+TEST_F(PlanCommand, AJournalOfAnEarlierVersionIsCarriedOutToo) {
+    // Earlier versions wrote the step without the blanks that let it be
+    // overwritten in place.
+    createWithRows();
+    addTypedField("CLIENTI", 4, "PHONE", "C", 12);
+    support::Outcome killed = support::run({BUILD_UNTIL, "CLIENTI", "0", "moved"});
+    ASSERT_EQ(killed.signal, SIGKILL);
+    const fs::path journal = tables / "$$CLIENTI.JRN";
+    std::string text = support::readBytes(journal);
+    const std::string building = "step\tbuilding\n";
+    ASSERT_NE(text.find(building), std::string::npos) << text;
+    text.replace(text.find(building), building.size(), "step\tbuilt\n");
+    support::writeBytes(journal, text);
+
+    support::Outcome checked = dicttool({"--plan", "check"});
+    EXPECT_NE(checked.err.find("dicttool: CLIENTI: an interrupted update was finished"),
+              std::string::npos)
+        << checked.err;
+    EXPECT_FALSE(fs::exists(journal));
+    EXPECT_FALSE(fs::exists(tables / "$$CLIENTI.DBF"));
+    EXPECT_EQ(dbfRows(tables / "CLIENTI.DBF", "CODE,PHONE,CITY,NOTE"),
+              (std::vector<std::string>{"C1||Roma|uno", "C2||Milano|"}));
+}
+
 TEST_F(PlanCommand, AnUnknownWordIsAUsageError) {
     for (std::vector<std::string> words : {std::vector<std::string>{"--plan", "destroy"},
                                            {"--run", "check"},
