@@ -30,6 +30,12 @@ std::string trimmedRight(std::string text) {
     return text;
 }
 
+// Where the step's name begins in the journal of `table`.
+std::size_t stepOffset(const std::string& table) {
+    return Heading.size() + 1 + std::string("table\t").size() + table.size() + 1 +
+           std::string("step\t").size();
+}
+
 fs::path dirOf(const UpdateJournal& journal) {
     return journal.file.parent_path();
 }
@@ -82,12 +88,6 @@ fs::path UpdateJournal::pathFor(const fs::path& workDir, const std::string& tabl
     return workDir / ("$$" + engine::toUpperAscii(table) + ".JRN");
 }
 
-// Where the step's name begins in the journal of `table`.
-std::size_t stepOffset(const std::string& table) {
-    return Heading.size() + 1 + std::string("table\t").size() + table.size() + 1 +
-           std::string("step\t").size();
-}
-
 void UpdateJournal::write() const {
     std::ostringstream text;
     text << Heading << "\n";
@@ -133,13 +133,14 @@ UpdateJournal UpdateJournal::read(const fs::path& file) {
         if (parts.empty())
             continue;
         const std::string& key = parts[0];
-        const std::string value = parts.size() > 1 ? trimmedRight(parts[1]) : std::string();
+        const std::string value = parts.size() > 1 ? parts[1] : std::string();
         if (key == "table") {
             journal.table = value;
         } else if (key == "step") {
             auto found =
-                std::find_if(std::begin(StepNames), std::end(StepNames),
-                             [&](const char* name) { return trimmedRight(name) == value; });
+                std::find_if(std::begin(StepNames), std::end(StepNames), [&](const char* name) {
+                    return trimmedRight(name) == trimmedRight(value);
+                });
             if (found == std::end(StepNames))
                 unreadable(file, "its step \"" + value + "\" is unknown");
             journal.step = static_cast<Step>(found - std::begin(StepNames));
